@@ -1,0 +1,36 @@
+// The missing-value convention, number splitting and the start-up precision check.
+#pragma once
+
+#include <cstdint>
+
+namespace pw {
+
+// The value of a point that has none: the extended quiet NaN with all 64 mantissa bits set
+// (bytes FF FF FF FF FF FF FF FF FF 7F in memory order).
+long double Make_Missing();
+inline const long double Missing = Make_Missing();
+
+// True when the 15 exponent bits are all ones: every NaN, Missing, and both infinities.
+bool Is_Missing(long double x);
+
+// x = mantissa * scale with 1 <= |mantissa| < 10 and scale a power of ten, found by repeated
+// multiplication by 0.1 or 10 (so both carry that rounding). x = 0 gives (0, 1). x must be
+// finite.
+void Split_Decimal(long double x, long double& mantissa, long double& scale);
+
+// int_part = floor(x), frac = x - int_part in [0, 1). A truncated x outside the 32-bit range
+// raises "Range check error"; a floor below it "Integer overflow".
+void Split_Int_Frac(long double x, std::int32_t& int_part, long double& frac);
+
+// Compares 1/3 computed at run time with the stored extended third; sets Significant_Digits
+// to 16 when they differ by more than 1e-18, else leaves it (18).
+void Check_Precision();
+// The test itself, for a quotient computed elsewhere: true when it is short of extended.
+bool Precision_Is_Short(long double computed_third);
+
+// Round to nearest, halves to even: the rounding of every pixel mapping and bin count.
+long double Round_Even(long double x);
+// Round_Even as an integer, saturated to the 64-bit range (NaN gives 0).
+std::int64_t Round_Even_Int(long double x);
+
+}  // namespace pw

@@ -1,0 +1,47 @@
+// A 32-bit bitmap: the picture of one page canvas.
+//
+// Pixels are stored row after row, top row first, 4 bytes each as 0xFFRRGGBB in a uint32_t
+// (the layout of QImage::Format_RGB32), so the window can show it without copying.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace pw {
+
+class TC_Bitmap {
+ public:
+  TC_Bitmap() = default;
+  TC_Bitmap(int width, int height) { Set_Size(width, height); }
+
+  // New size; every pixel becomes 0xFF000000 (black). Negative sizes count as 0.
+  void Set_Size(int width, int height);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  // Bytes from one row to the next.
+  int Stride() const { return width_ * 4; }
+  std::uint32_t* Bits() { return pixels_.data(); }
+  const std::uint32_t* Bits() const { return pixels_.data(); }
+  std::uint32_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  const std::uint32_t* Row(int y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+  }
+
+  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  // 0xFFRRGGBB; 0 outside the bitmap.
+  std::uint32_t Pixel(int x, int y) const { return Contains(x, y) ? Row(y)[x] : 0; }
+  // Outside the bitmap: nothing happens.
+  void Set_Pixel(int x, int y, std::uint32_t rgb32) {
+    if (Contains(x, y)) Row(y)[x] = rgb32;
+  }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+};
+
+}  // namespace pw

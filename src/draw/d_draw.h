@@ -1,0 +1,99 @@
+// Drawing primitives: the only way the program puts pixels on a page.
+//
+// Immediate mode over one current canvas (Cur_Image). Each canvas keeps its own drawing state
+// between calls (pen position, pen and text colour, pen style, font with its angle, the
+// latest fill). Coordinates are whole pixels, x to the right, y downwards, (0, 0) top left;
+// everything outside the bitmap is clipped, never written. With no current canvas every
+// operation does nothing (measures give 0).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "draw/bitmap.h"
+
+namespace pw {
+
+// A colour: red + 256 * green + 65536 * blue for fixed colours; 0x80000000 + index for the
+// desktop colours; Color_None and Color_Default; No_Color (-1) means no colour at all.
+using Color = std::int32_t;
+inline constexpr Color No_Color = -1;
+inline constexpr Color Color_None = 0x1FFFFFFF;
+inline constexpr Color Color_Default = 0x20000000;
+inline constexpr Color Color_System = static_cast<Color>(0x80000000u);
+
+// The 32-bit pixel (0xFFRRGGBB) a colour is drawn with. Desktop colours take the usual light
+// desktop theme; None and Default are drawn as documented in d_draw.cpp.
+std::uint32_t Color_To_Pixel(Color c);
+
+// The font of a canvas: typeface name, character height in pixels (the em size, without
+// internal leading), bold, angle in degrees (counter-clockwise).
+struct Font_Spec {
+  std::string Name = "Verdana";
+  int Height = 10;
+  bool Bold = false;
+  int Angle = 0;
+};
+
+// A page canvas: the bitmap and the drawing state it keeps between calls.
+struct TC_Canvas {
+  TC_Bitmap Image;
+  int Pen_X = 0, Pen_Y = 0;
+  Color Pen_Color = 0;
+  Color Text_Color = 0;
+  int Pen_Style = 0;
+  Font_Spec Font;
+  Color Brush_Color = 0;  // colour of the latest solid fill (text cell background)
+};
+
+// 8 x 8 tiles, row by row, as colours.
+using Fill_Pattern = std::array<Color, 64>;
+
+// Module state.
+inline TC_Canvas* Cur_Image = nullptr;
+inline Color Bg_Color = 0;
+inline Color Cur_Color = 0;
+// Patterns of fill kinds 2..7 (index 0..5); all zero until Set_Fill_Patterns.
+inline std::array<Fill_Pattern, 6> Fill_Patterns{};
+
+// The program's six patterns (two greys each), handed to the drawing code at start.
+const std::array<Fill_Pattern, 6>& Default_Fill_Patterns();
+void Set_Fill_Patterns(const std::array<Fill_Pattern, 6>& patterns);
+
+// Marker kinds, indexes of the marker table.
+enum Marker_Kind : int {
+  Marker_None = 0, Marker_Point = 1, Marker_Line = 2, Marker_Box1 = 3, Marker_Box2 = 4,
+  Marker_Ex1 = 5, Marker_Ex2 = 6, Marker_Plus1 = 7, Marker_Plus2 = 8
+};
+
+// Empty text: `default_color`. "cl" + text one of the 52 colour names (any case): that colour.
+// Six hex digits RRGGBB: that colour. Anything else: `default_color`. No trimming.
+Color Parse_Color(std::string_view text, Color default_color);
+// Turns `name` into capitals (in place) and returns its index in the marker table; 0 if none.
+int Marker_By_Name(std::string& name);
+
+void Set_Color(Color c);          // Cur_Color, pen and text colour
+void Set_Text_Color(Color c);     // text colour only
+void Clear_Image();               // whole image in Bg_Color; Cur_Color becomes Bg_Color
+void Put_Pixel(int x, int y);
+void Move_To(int x, int y);
+void Line_To(int x, int y);       // start pixel drawn, end pixel not; pen moves to (x, y)
+void Draw_Box(int x1, int y1, int x2, int y2);
+void Fill_Box(int x1, int y1, int x2, int y2, int fill);  // corners in any order
+void Draw_Marker(int x, int y, int kind);
+void Set_Pen_Style(int style);
+
+// Font of the current canvas.
+void Set_Font_Name(const std::string& name);
+void Set_Font_Height(int pixels);
+void Set_Font_Bold(bool bold);
+void Set_Text_Angle(int degrees);
+
+// Text is UTF-8; invalid bytes are drawn as replacement glyphs.
+void Text_Out(int x, int y, std::string_view text);
+int Text_Width(std::string_view text);
+int Text_Height(std::string_view text);
+
+}  // namespace pw

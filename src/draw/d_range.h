@@ -1,0 +1,17 @@
+// Rounding of values and axis limits to nice numbers (1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10
+// times a power of ten; restricted mode: 1, 2, 5, 10).
+#pragma once
+
+namespace pw {
+
+// Up: smallest table value t with t * 1.000001 >= |x|; down: largest t with t * 0.999999 < |x|.
+// The sign of x stays; 0 gives 0.
+long double Nice_Number(bool up, bool restricted, long double x);
+
+// Widens lo < hi outwards to nice limits. Requires lo < hi.
+void Round_Limits(long double& lo, long double& hi);
+
+// (lo, hi) := (-hi, -lo).
+void Swap_Negate(long double& lo, long double& hi);
+
+}  // namespace pw

@@ -1,0 +1,55 @@
+// Number notation of the whole program: text to numbers and numbers to text.
+//
+// Every conversion uses "." as the decimal point and no thousands separator, whatever the
+// process locale (nothing here consults the C or C++ locale). Bad text raises a non-fatal
+// Error with the program's conversion messages:
+//   "'%s' is not a valid integer value", "'%s' is not a valid floating point value",
+//   "'%s' is not a valid date".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pw {
+
+// Fixes the notation at program start. Conversions here never depend on the locale, so this
+// only has to make sure library formatting that might be used elsewhere is in the "C" form.
+void Set_Notation();
+
+// Integer: optional sign and decimal digits, or "$" and hexadecimal digits; 32-bit signed.
+std::int32_t Str_To_Int(std::string_view text);
+bool Try_Str_To_Int(std::string_view text, std::int32_t& value);
+
+// Number: optional sign, digits with an optional "." part, optional exponent "E"/"e" with
+// optional sign. Correctly rounded to long double. Infinite results fail.
+long double Str_To_Float(std::string_view text);
+bool Try_Str_To_Float(std::string_view text, long double& value);
+
+// Date written year/month/day; returns the day number (days since 1899-12-30).
+double Str_To_Date(std::string_view text);
+
+// Time of day "h:m:s" with an optional day prefix "#" +48 h, "+" +24 h, "-" -24 h, "=" -48 h.
+// Returns false and value 0 when the text has no ":"; raises the conversion error of the
+// failing part otherwise (hours and minutes integers, seconds a number).
+bool Parse_Time(std::string_view text, long double& value);
+
+// The leading digit of x stands for 10^n; -1 for zero.
+int Decimal_Exponent(long double x);
+
+// Fits x into `width` characters (statistics line). Missing gives "?".
+std::string Format_Number(int width, int max_decimals, bool force_exponent, long double x,
+                          bool strip_zeros, bool no_fill);
+
+// Compact form (tick labels); precision 0 means Significant_Digits. Missing gives "?".
+std::string Format_Short(int precision, long double x);
+
+// The platform's three float text forms (precision limited to 2..18):
+// fixed with `decimals` decimals (exponent form when x has more integer digits than the
+// precision), exponent with at least `exponent_digits` exponent digits and a signed exponent,
+// and general (shortest text of at most `precision` significant digits).
+std::string Fixed_Form(long double x, int precision, int decimals);
+std::string Exponent_Form(long double x, int precision, int exponent_digits);
+std::string General_Form(long double x, int precision);
+
+}  // namespace pw

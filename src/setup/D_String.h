@@ -1,0 +1,31 @@
+// Field splitting shared by the setup reader, the notation and the data loader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace pw {
+
+// Longest text Next_Field accepts; a longer one raises "Range check error" (not fatal).
+inline constexpr std::size_t Max_Field_Text = 65535;
+
+// Returns the next field of `text` and removes it from the front of `text`.
+// Delimiters in front are skipped; the field runs up to the next delimiter or the end; the
+// skipped delimiters, the field and the one delimiter that ended it are removed, later
+// delimiters stay. Empty text, or text of delimiters only, gives an empty field and leaves
+// the text empty.
+std::string Next_Field(std::string& text, char delimiter);
+
+// Fills items[0], items[1], ... with successive Next_Field results while the text is not
+// empty and fewer than `max_count` items are stored; returns the count. The text keeps what
+// was not consumed. Items at or beyond the count are left as they were. `max_count` is
+// limited to items.size().
+std::uint16_t Split_Fields(std::string& text, std::span<std::string> items, char delimiter,
+                           std::size_t max_count);
+
+// Prefixes `fill` until `text` is at least `width` characters long.
+void Pad_Left(std::string& text, std::size_t width, char fill);
+
+}  // namespace pw

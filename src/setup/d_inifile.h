@@ -1,0 +1,78 @@
+// The setup reader: typed reads of an INI-style setup file, with multi-section lookup.
+//
+// Syntax: "[name]" starts a section; "key = value" lines are its entries. Names of sections
+// and keys compare without regard to letter case; spaces around keys and values are dropped;
+// a value wholly inside double or single quotes loses the quotes; values are cut to 2047
+// characters; the first occurrence of a key in a section wins. Lines starting with ";" or
+// "#" are comments; text before the first section and lines without "=" are ignored. UTF-8
+// with or without a byte-order mark, LF or CRLF line ends.
+//
+// A reader never writes the file. It reads the file once, on first use, and keeps the parsed
+// content for its own lifetime; a new reader sees the file as it is then. A file that does
+// not exist or cannot be read has no keys: every read gives its default.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pw {
+
+// Ordered section names, most general first; the last section holding a key supplies it.
+using Section_List = std::vector<std::string>;
+
+// Longest value the reader returns; longer values are cut.
+inline constexpr std::size_t Max_Value_Length = 2047;
+
+class TC_Ini_File {
+ public:
+  explicit TC_Ini_File(std::string file_name);
+  ~TC_Ini_File();
+  TC_Ini_File(const TC_Ini_File&) = delete;
+  TC_Ini_File& operator=(const TC_Ini_File&) = delete;
+
+  const std::string& File_Name() const { return file_name_; }
+
+  // Single-section reads.
+  bool Key_Exists(std::string_view section, std::string_view key) const;
+  std::string Get_String(std::string_view section, std::string_view key,
+                         const std::string& default_value) const;
+  // Integer rule: optional sign and decimal digits, "$" + hex digits, or "0x"/"0X" + hex digits
+  // (when longer than 2 characters); anything else, empty, or outside 32 bits: the default.
+  std::int32_t Get_Integer(std::string_view section, std::string_view key,
+                           std::int32_t default_value) const;
+  // One "key=value" line per key of the section, in file order.
+  std::vector<std::string> Get_Section_Lines(std::string_view section) const;
+
+  // Multi-section reads: the last section of the list that holds the key supplies the value;
+  // sections before it are not consulted even when that value is empty or does not convert.
+  std::string Read_String(const Section_List& sections, std::string_view key,
+                          const std::string& default_value) const;
+  std::int32_t Read_Integer(const Section_List& sections, std::string_view key,
+                            std::int32_t default_value) const;
+  // Floating-point rule: "." decimal point whatever the locale, read at double precision;
+  // empty or not a number: the default.
+  long double Read_Float(const Section_List& sections, std::string_view key,
+                         long double default_value) const;
+  // Boolean rule: first character 1/T/Y/t/y true, 0/F/N/f/n false; anything else or empty
+  // raises Error "Bad Boolean constant: " + value (not fatal).
+  bool Read_Bool(const Section_List& sections, std::string_view key, bool default_value) const;
+  // List rule: the value split at runs of spaces into items[0..]; at most `max_count` items
+  // (limited to items.size()); returns the count. Positions at or beyond the count, and the
+  // whole array when no section holds the key, are left as they were.
+  std::uint16_t Read_List(const Section_List& sections, std::string_view key,
+                          std::span<std::string> items, std::size_t max_count) const;
+
+ private:
+  struct Content;
+  const Content& Parsed() const;
+  const std::string* Find(std::string_view section, std::string_view key) const;
+
+  std::string file_name_;
+  mutable std::unique_ptr<Content> content_;
+};
+
+}  // namespace pw
