@@ -1,0 +1,38 @@
+// The histogram accumulator: counts one column's selected values into equal-width bins.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace pw {
+
+class TC_Data_Buffer;
+
+inline constexpr int Max_Bins = 256;
+
+class TC_Histog {
+ public:
+  // Raises "Wrong histogram limits" unless lo < hi; bin_count must be 1..256.
+  TC_Histog(int bin_count, long double lo, long double hi, bool left_in);
+
+  void Set_Limits(int bin_count, bool left_in, long double lo, long double hi);
+  // Clears the bins and counts every selected, non-missing value of the column.
+  void Accumulate(const TC_Data_Buffer& buffer, int column);
+  std::int32_t Bin_Value(int i) const { return counts_[i - 1]; }  // 1-based
+  std::int32_t Max_Count() const;
+
+  long double Lo() const { return lo_; }
+  long double Hi() const { return hi_; }
+  int Bin_Count() const { return bin_count_; }
+  long double Bin_Width() const { return bin_width_; }
+  bool LeftIn() const { return left_in_; }
+
+ private:
+  long double lo_ = 0, hi_ = 1;
+  int bin_count_ = 1;
+  long double bin_width_ = 1;
+  bool left_in_ = false;
+  std::array<std::int32_t, Max_Bins> counts_{};
+};
+
+}  // namespace pw

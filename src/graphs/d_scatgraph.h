@@ -1,0 +1,31 @@
+// The scatter graph: layers of points as markers or polylines, and the point under the mouse.
+#pragma once
+
+#include <cstdint>
+
+#include "graphs/d_graph.h"
+
+namespace pw {
+
+class TC_Scat_Graph : public TC_Graph {
+ public:
+  using TC_Graph::TC_Graph;
+
+  void Draw_Frame(TC_Data_Buffer& buffer) override;
+  void Draw(int layer, TC_Data_Buffer& buffer) override;
+  void Find_X_Limits(TC_Data_Buffer& buffer) override;
+  void Find_Y_Limits(TC_Data_Buffer& buffer) override;
+  std::unique_ptr<TC_Graph_Layer> Create_Layer() override;
+  void Point_Info(int x, int y, std::string& text, TC_Data_Buffer& buffer) override;
+  const char* Kind_Name() const override { return "scatter"; }
+
+  TC_Scat_Layer& Scat_Layer(int i) { return static_cast<TC_Scat_Layer&>(Layer(i)); }
+
+  // Draws the points of the buffer's current selection; failed points raise one
+  // "Errors occurred while draving points" after all points.
+  void Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Color color, int marker);
+  // The first point (data order) within PixOff of (x, y) under the current selection; 0 if none.
+  std::int32_t Find_Point(int x, int y, TC_Data_Buffer& buffer, int x_col, int y_col);
+};
+
+}  // namespace pw

@@ -1,0 +1,68 @@
+// The page set: everything one load of the setup and data files produces.
+//
+// Owns the file definition, the data buffer and the pages; page k is drawn on canvas k of the
+// canvases handed in at creation (the window's 16 canvases, or the renderer's).
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/d_databuffer.h"
+#include "data/d_filedef.h"
+#include "pages/d_graphpage.h"
+#include "setup/d_inifile.h"
+
+namespace pw {
+
+inline constexpr int Max_Pages = 16;
+
+using Canvas_Array = std::array<TC_Canvas, Max_Pages>;
+
+// Progress of long work: what is being done ("Loading", "Drawing page 3") and how far (0..1).
+using Work_Progress_Fn = std::function<void(const std::string& what, double fraction)>;
+
+class TC_Graph_Page_Set {
+ public:
+  // `canvases` must outlive the page set.
+  explicit TC_Graph_Page_Set(Canvas_Array& canvases);
+  virtual ~TC_Graph_Page_Set();
+
+  // Increments the page count and creates that page, bound to the canvas of the same number.
+  virtual void Add_Page();
+
+  // "NPts" and "DateCol" from "Plotwright", the file definition, then the pages listed under
+  // key `list_section` of section `list_section` (at most 16). What was built before an error
+  // stays in place.
+  void Read_Setup(const TC_Ini_File& ini, const std::string& list_section);
+  // "Missing file: " + name (fatal) when there is no such file; else a new buffer loads it.
+  void Load_Data(const std::string& name);
+  // The "Name" of page i; empty when there is no such page.
+  std::string Page_Name(int i) const;
+  // Draws pages 1..count in order, pumping events before each page and after it.
+  void Draw_Pages();
+  // Text for a mouse press at (x, y) on tab k; empty when page k does not exist.
+  std::string Point_Info(int k, int x, int y);
+
+  int Page_Count() const { return static_cast<int>(pages_.size()); }
+  TC_Graph_Page& Page(int i) { return *pages_[i - 1]; }  // 1-based
+  // Pages whose drawing finished during the latest Draw_Pages (1..Pages_Drawn()).
+  int Pages_Drawn() const { return pages_drawn_; }
+  TC_Data_Buffer& Buffer() { return *buffer_; }
+  const TC_File_Def* File_Def() const { return file_def_.get(); }
+
+  // Optional hooks: event pumping between pages, and progress of loading and drawing.
+  Pump_Fn Pump_Events;
+  Work_Progress_Fn Progress;
+
+ private:
+  Canvas_Array& canvases_;
+  std::unique_ptr<TC_Data_Buffer> buffer_;
+  std::unique_ptr<TC_File_Def> file_def_;
+  std::vector<std::unique_ptr<TC_Graph_Page>> pages_;
+  int pages_drawn_ = 0;
+};
+
+}  // namespace pw
