@@ -8,7 +8,9 @@ namespace pw {
 // The sign of x stays; 0 gives 0.
 long double Nice_Number(bool up, bool restricted, long double x);
 
-// Widens lo < hi outwards to nice limits. Requires lo < hi.
+// Widens lo < hi outwards to nice limits; the result contains the range passed in.
+// Does nothing when lo >= hi, when either is not finite (Missing, infinity), or when the
+// rounded limits would leave the finite range.
 void Round_Limits(long double& lo, long double& hi);
 
 // (lo, hi) := (-hi, -lo).

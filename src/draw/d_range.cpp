@@ -1,0 +1,97 @@
+#include "draw/d_range.h"
+
+#include <cmath>
+
+#include "draw/D_Math.h"
+
+namespace pw {
+
+namespace {
+
+// Nice mantissas, largest first. 12 and 0.8 only bound the search.
+constexpr long double Nice_Mantissas[13] = {12, 10, 8, 6, 5, 4, 3, 2.5L, 2, 1.5L, 1.2L, 1, 0.8L};
+
+// Restricted mode keeps 10, 5, 2, 1 and 0.8 (zero-based indexes).
+bool In_Nice_Subset(int i) { return i == 1 || i == 4 || i == 8 || i == 11 || i == 12; }
+
+bool Finite(long double x) { return !Is_Missing(x); }
+
+}  // namespace
+
+long double Nice_Number(bool up, bool restricted, long double x) {
+  if (x == 0) return 0;
+  if (!Finite(x)) return x;  // nothing nicer than infinity or Missing
+  const bool negative = x < 0;
+  long double m = 0;
+  long double s = 0;
+  Split_Decimal(std::fabs(x), m, s);
+  const long double tolerance = up ? 1.000001L : 0.999999L;
+  for (int i = 0; i < 13; ++i) {
+    if (restricted && !In_Nice_Subset(i)) continue;
+    if (Nice_Mantissas[i] * tolerance >= m) continue;
+    // Entry i is the first one below m; rounding up takes the next larger allowed entry.
+    int j = i;
+    if (up) {
+      do {
+        --j;
+      } while (restricted && !In_Nice_Subset(j) && j != 0);
+    }
+    const long double r = Nice_Mantissas[j] * s;
+    return negative ? -r : r;
+  }
+  return 0;
+}
+
+void Swap_Negate(long double& lo, long double& hi) {
+  const long double old_lo = lo;
+  lo = -hi;
+  hi = -old_lo;
+}
+
+namespace {
+
+// Round_Limits for lo < hi, both finite; false when the arithmetic left the finite range.
+bool Round_Finite_Limits(long double& lo, long double& hi) {
+  if (lo < 0 && hi > 0) {  // spans zero (signs, not the product, which may underflow)
+    if (std::fabs(hi) > std::fabs(lo)) {
+      hi = Nice_Number(true, false, hi);
+      lo = hi - Nice_Number(true, false, hi - lo);
+    } else {
+      lo = Nice_Number(true, false, lo);
+      hi = lo + Nice_Number(true, false, hi - lo);
+    }
+  } else if (lo > hi * 0.5L) {  // narrow range far from zero: multiples of a 1-2-5 step
+    const long double d = Nice_Number(true, true, hi - lo);
+    if (!(d > 0) || !Finite(d)) return false;
+    const long double old_lo = lo;
+    const long double old_hi = hi;
+    // Whole multiples taken in extended arithmetic, so huge limits cannot overflow an integer.
+    lo = d * std::floor(lo / d);
+    hi = d * std::ceil(hi / d);
+    // Far from zero the products may round inwards by an ulp; the result must contain the range.
+    if (lo > old_lo) lo -= d;
+    if (hi < old_hi) hi += d;
+  } else if (lo < 0) {  // both at or below zero: round the mirror image
+    Swap_Negate(lo, hi);
+    if (!Round_Finite_Limits(lo, hi)) return false;
+    Swap_Negate(lo, hi);
+  } else {  // 0 <= lo <= hi / 2
+    hi = Nice_Number(true, false, hi);
+    lo = hi - Nice_Number(true, false, hi - lo);
+  }
+  return Finite(lo) && Finite(hi);
+}
+
+}  // namespace
+
+void Round_Limits(long double& lo, long double& hi) {
+  // Degenerate or non-finite limits are left untouched rather than looping or dividing by zero.
+  if (!Finite(lo) || !Finite(hi) || !(lo < hi) || !Finite(hi - lo)) return;
+  long double new_lo = lo;
+  long double new_hi = hi;
+  if (!Round_Finite_Limits(new_lo, new_hi)) return;
+  lo = new_lo;
+  hi = new_hi;
+}
+
+}  // namespace pw
