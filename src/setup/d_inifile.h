@@ -5,7 +5,9 @@
 // a value wholly inside double or single quotes loses the quotes; values are cut to 2047
 // characters; the first occurrence of a key in a section wins. Lines starting with ";" or
 // "#" are comments; text before the first section and lines without "=" are ignored. UTF-8
-// with or without a byte-order mark, LF or CRLF line ends.
+// with or without a byte-order mark, LF, CRLF or CR line ends. A header's name ends at the
+// first "]" (a header without "]" takes the rest of the line); a section named twice is one
+// section. Lines with nothing before "=" are ignored; NUL bytes are ordinary characters.
 //
 // A reader never writes the file. It reads the file once, on first use, and keeps the parsed
 // content for its own lifetime; a new reader sees the file as it is then. A file that does
@@ -44,7 +46,8 @@ class TC_Ini_File {
   // (when longer than 2 characters); anything else, empty, or outside 32 bits: the default.
   std::int32_t Get_Integer(std::string_view section, std::string_view key,
                            std::int32_t default_value) const;
-  // One "key=value" line per key of the section, in file order.
+  // One "key=value" line per key of the section, in file order (a repeated key once, with
+  // the value reads give); empty for a section that is not there.
   std::vector<std::string> Get_Section_Lines(std::string_view section) const;
 
   // Multi-section reads: the last section of the list that holds the key supplies the value;
@@ -70,6 +73,8 @@ class TC_Ini_File {
   struct Content;
   const Content& Parsed() const;
   const std::string* Find(std::string_view section, std::string_view key) const;
+  // The value of `key` in the last section of `sections` that holds it; nullptr when none does.
+  const std::string* Find_Last(const Section_List& sections, std::string_view key) const;
 
   std::string file_name_;
   mutable std::unique_ptr<Content> content_;

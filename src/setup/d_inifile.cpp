@@ -1,0 +1,261 @@
+#include "setup/d_inifile.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "base/D_Error.h"
+#include "setup/D_Format.h"
+#include "setup/D_String.h"
+
+namespace pw {
+
+namespace {
+
+struct Entry {
+  std::string key;  // as written in the file
+  std::string value;
+};
+
+struct Section {
+  std::unordered_map<std::string, std::size_t> index;  // lower-case key -> entries position
+  std::vector<Entry> entries;                          // file order, first occurrence only
+};
+
+std::string Lower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+bool Is_Blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && Is_Blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Is_Blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Drops one pair of enclosing quotes, then cuts to the longest value the reader returns,
+// without splitting a UTF-8 sequence (a cut sequence would be garbage for every consumer).
+std::string Clean_Value(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  if (value.size() > Max_Value_Length) {
+    std::size_t cut = Max_Value_Length;
+    auto is_continuation = [&](std::size_t i) {
+      return (static_cast<unsigned char>(value[i]) & 0xC0) == 0x80;
+    };
+    while (cut > 0 && is_continuation(cut)) --cut;
+    // Not UTF-8 after all (a run of continuation bytes): cut by bytes.
+    if (Max_Value_Length - cut > 3) cut = Max_Value_Length;
+    value = value.substr(0, cut);
+  }
+  return std::string(value);
+}
+
+// Reads the whole file; anything but a readable regular file gives no text. Devices and
+// pipes are refused so that a setup named like /dev/zero cannot hang the reader.
+std::string Read_File_Text(const std::string& file_name) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file_name, ec) || ec) return {};
+  std::ifstream in(file_name, std::ios::binary);
+  if (!in) return {};
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return {};
+  return text;
+}
+
+// Integer rule: "0x"/"0X" + hex digits is the "$" hex form; sign, range and digits are the
+// notation's. Returns false for anything that does not convert, empty included.
+bool Integer_Rule(const std::string& value, std::int32_t& result) {
+  if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
+    return Try_Str_To_Int("$" + value.substr(2), result);
+  }
+  return Try_Str_To_Int(value, result);
+}
+
+// Floating-point rule: the notation's number read, then held at double precision. A number
+// beyond the double range does not convert (it would become an infinity).
+bool Float_Rule(const std::string& value, long double& result) {
+  long double number = 0;
+  if (value.empty() || !Try_Str_To_Float(value, number) || std::isnan(number)) return false;
+  // Magnitudes from DBL_MAX plus half its last place up round to infinity; test before the
+  // conversion, which is undefined for out-of-range values.
+  const long double overflow = static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970);
+  if (std::fabs(number) >= overflow) return false;
+  result = static_cast<double>(number);
+  return true;
+}
+
+}  // namespace
+
+struct TC_Ini_File::Content {
+  std::unordered_map<std::string, Section> sections;  // lower-case section name -> section
+
+  void Add_Line(std::string_view line, Section*& current);
+  void Parse(std::string_view text);
+};
+
+void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
+  line = Trim(line);
+  if (line.empty() || line.front() == ';' || line.front() == '#') return;
+  if (line.front() == '[') {
+    // A header missing its "]" still names a section (the rest of the line), so that its
+    // entries do not silently land in the section above.
+    std::string_view name = line.substr(1);
+    const std::size_t close = name.find(']');
+    if (close != std::string_view::npos) name = name.substr(0, close);
+    current = &sections[Lower(Trim(name))];
+    return;
+  }
+  if (current == nullptr) return;  // text before the first section
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return;
+  const std::string_view key = Trim(line.substr(0, eq));
+  if (key.empty()) return;  // "=value" names nothing that could be read
+  auto [it, added] = current->index.try_emplace(Lower(key), current->entries.size());
+  if (!added) return;  // the first occurrence of a key wins
+  current->entries.push_back({std::string(key), Clean_Value(Trim(line.substr(eq + 1)))});
+}
+
+void TC_Ini_File::Content::Parse(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  Section* current = nullptr;
+  // Lines end at LF, CRLF or a lone CR.
+  while (!text.empty()) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+      Add_Line(text, current);
+      break;
+    }
+    Add_Line(text.substr(0, end), current);
+    const std::size_t next =
+        (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2 : end + 1;
+    text.remove_prefix(next);
+  }
+}
+
+TC_Ini_File::TC_Ini_File(std::string file_name) : file_name_(std::move(file_name)) {}
+
+TC_Ini_File::~TC_Ini_File() = default;
+
+const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
+  if (!content_) {
+    auto content = std::make_unique<Content>();
+    content->Parse(Read_File_Text(file_name_));
+    content_ = std::move(content);
+  }
+  return *content_;
+}
+
+const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {
+  const Content& content = Parsed();
+  const auto sec = content.sections.find(Lower(section));
+  if (sec == content.sections.end()) return nullptr;
+  const auto entry = sec->second.index.find(Lower(key));
+  if (entry == sec->second.index.end()) return nullptr;
+  return &sec->second.entries[entry->second].value;
+}
+
+const std::string* TC_Ini_File::Find_Last(const Section_List& sections,
+                                          std::string_view key) const {
+  for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
+    if (const std::string* value = Find(*it, key)) return value;
+  }
+  return nullptr;
+}
+
+bool TC_Ini_File::Key_Exists(std::string_view section, std::string_view key) const {
+  return Find(section, key) != nullptr;
+}
+
+std::string TC_Ini_File::Get_String(std::string_view section, std::string_view key,
+                                    const std::string& default_value) const {
+  const std::string* value = Find(section, key);
+  return value ? *value : default_value;
+}
+
+std::int32_t TC_Ini_File::Get_Integer(std::string_view section, std::string_view key,
+                                      std::int32_t default_value) const {
+  const std::string* value = Find(section, key);
+  std::int32_t result = default_value;
+  if (value && Integer_Rule(*value, result)) return result;
+  return default_value;
+}
+
+std::vector<std::string> TC_Ini_File::Get_Section_Lines(std::string_view section) const {
+  std::vector<std::string> lines;
+  const Content& content = Parsed();
+  const auto sec = content.sections.find(Lower(section));
+  if (sec == content.sections.end()) return lines;
+  lines.reserve(sec->second.entries.size());
+  for (const Entry& entry : sec->second.entries) lines.push_back(entry.key + "=" + entry.value);
+  return lines;
+}
+
+std::string TC_Ini_File::Read_String(const Section_List& sections, std::string_view key,
+                                     const std::string& default_value) const {
+  const std::string* value = Find_Last(sections, key);
+  return value ? *value : default_value;
+}
+
+std::int32_t TC_Ini_File::Read_Integer(const Section_List& sections, std::string_view key,
+                                       std::int32_t default_value) const {
+  const std::string* value = Find_Last(sections, key);
+  std::int32_t result = default_value;
+  if (value && Integer_Rule(*value, result)) return result;
+  return default_value;
+}
+
+long double TC_Ini_File::Read_Float(const Section_List& sections, std::string_view key,
+                                    long double default_value) const {
+  const std::string* value = Find_Last(sections, key);
+  long double result = default_value;
+  if (value && Float_Rule(*value, result)) return result;
+  return default_value;
+}
+
+bool TC_Ini_File::Read_Bool(const Section_List& sections, std::string_view key,
+                            bool default_value) const {
+  const std::string* value = Find_Last(sections, key);
+  if (!value) return default_value;
+  switch (value->empty() ? '\0' : value->front()) {
+    case '1':
+    case 'T':
+    case 'Y':
+    case 't':
+    case 'y':
+      return true;
+    case '0':
+    case 'F':
+    case 'N':
+    case 'f':
+    case 'n':
+      return false;
+    default:
+      throw Error("Bad Boolean constant: " + *value);
+  }
+}
+
+std::uint16_t TC_Ini_File::Read_List(const Section_List& sections, std::string_view key,
+                                     std::span<std::string> items, std::size_t max_count) const {
+  const std::string* value = Find_Last(sections, key);
+  if (!value) return 0;
+  std::string text = *value;
+  return Split_Fields(text, items, ' ', max_count);
+}
+
+}  // namespace pw
