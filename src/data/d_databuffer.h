@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "draw/D_Math.h"
 
 namespace pw {
 
@@ -46,6 +49,8 @@ class TC_Data_Buffer {
                  const Progress_Fn& progress = {});
 
   std::int32_t Point_Count() const { return point_count_; }
+  // Points the storage holds before it grows: a whole number of NPts steps.
+  std::int32_t Capacity() const;
   int Column_Count() const { return column_count_; }
   int Selector_Count() const { return selector_count_; }
 
@@ -54,10 +59,13 @@ class TC_Data_Buffer {
 
   // Points p are 1..Point_Count, columns c 1..Column_Count, selectors j 1..Selector_Count;
   // these are not checked.
-  bool Is_Selected(std::int32_t p) const;
-  long double Get_Value(std::int32_t p, int c) const;
+  // Inline: drawing loops call these for every point of every graph.
+  bool Is_Selected(std::int32_t p) const { return select_all_ || Check_Selection(p); }
+  long double Get_Value(std::int32_t p, int c) const {
+    return Is_Selected(p) ? values_[c - 1][p - 1] : Missing;
+  }
   // The stored value whatever the selection.
-  long double Raw_Value(std::int32_t p, int c) const;
+  long double Raw_Value(std::int32_t p, int c) const { return values_[c - 1][p - 1]; }
   std::string_view Get_Text(std::int32_t p, int j) const;
 
   struct Stats {
@@ -82,11 +90,35 @@ class TC_Data_Buffer {
 
  private:
   struct Storage;
+  class Loader;
+  // A selector text slot: up to 31 characters, zero padded, the length in the last byte.
+  static constexpr int Slot_Size = 32;
+
+  bool Check_Selection(std::int32_t p) const;
+  void Prepare_Selection();
+  // Re-points values_ and texts_ at the storage after it moved.
+  void Refresh_Views();
+
   std::int32_t point_count_ = 0;
   int column_count_ = 0;
   int selector_count_ = 0;
   T_Selection selection_;
   std::unique_ptr<Storage> storage_;
+
+  // Views into storage_ (not owning), one per column and per selector.
+  std::vector<long double*> values_;
+  std::vector<char*> texts_;
+
+  // The selection reduced to what Is_Selected has to test, built by Set_Selection.
+  bool select_all_ = true;
+  std::vector<int> required_;  // 0-based columns that must have a value
+  std::vector<int> banned_;    // 0-based columns that must be missing
+  struct Key_Test {
+    int selector;                // 0-based
+    std::array<char, 32> slot;   // the text as a stored slot would hold it
+  };
+  std::vector<Key_Test> keys_;
+  bool never_ = false;  // a key text longer than any stored text: nothing passes
 };
 
 }  // namespace pw

@@ -1,0 +1,269 @@
+// Loading the data file into the buffer: one pass, no heap allocation per line or field.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "data/d_bufferstorage.h"
+#include "data/d_databuffer.h"
+#include "data/d_fastnum.h"
+#include "data/d_filedef.h"
+#include "data/d_linereader.h"
+#include "setup/D_Format.h"
+#include "setup/D_String.h"
+
+namespace pw {
+namespace {
+
+constexpr std::int32_t kDefaultStep = 1024;
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// What the loader needs of one column, packed for the inner loop.
+struct Column_Plan {
+  int source_a;  // 1-based field numbers
+  int source_b;
+  Column_Operation operation;
+  long double scale;
+  bool filtered;
+  double low;
+  double high;
+};
+
+// A field that a line does not have is empty and reads like a missing marker.
+inline bool Is_Missing_Field(std::string_view field) {
+  return field.empty() || field[0] == '?' || field[0] == 'N' || field[0] == 'n';
+}
+
+inline std::string_view Strip(std::string_view line) {
+  std::size_t first = 0;
+  std::size_t last = line.size();
+  while (first < last && static_cast<unsigned char>(line[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(line[last - 1]) <= ' ') --last;
+  return line.substr(first, last - first);
+}
+
+inline bool Is_Comment(std::string_view line) {
+  return line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';';
+}
+
+// Splits at runs of spaces (a tab is part of a field) into at most `limit` fields.
+inline int Split_Line(std::string_view line, std::array<std::string_view, Max_Fields>& fields,
+                      int limit) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  int count = 0;
+  while (count < limit) {
+    while (p != end && *p == ' ') ++p;
+    if (p == end) break;
+    const char* start = p;
+    while (p != end && *p != ' ') ++p;
+    fields[count++] = std::string_view(start, static_cast<std::size_t>(p - start));
+  }
+  return count;
+}
+
+// A time (with the day offset of the line's date) or a number.
+inline long double Field_Value(std::string_view field) {
+  if (std::memchr(field.data(), ':', field.size()) != nullptr) {
+    long double hours;
+    Parse_Time(field, hours);
+    return hours + Date_Offset;
+  }
+  return Field_To_Float(field);
+}
+
+inline long double Combine(long double a, long double b, Column_Operation operation) {
+  switch (operation) {
+    case Op_Add: return a + b;
+    case Op_Sub: return a - b;
+    case Op_Mul: return a * b;
+    case Op_Div: return b == 0 ? Missing : a / b;
+    default: return a;
+  }
+}
+
+}  // namespace
+
+class TC_Data_Buffer::Loader {
+ public:
+  Loader(TC_Data_Buffer& buffer, const std::string& file_name, const TC_File_Def& def,
+         const Progress_Fn& progress)
+      : buffer_(buffer), file_name_(file_name), def_(def), progress_(progress),
+        step_(NPts >= 1 ? NPts : kDefaultStep) {
+    Plan();
+  }
+
+  void Run();
+
+ private:
+  void Plan();
+  void Allocate(std::int64_t points);
+  void Grow(const TC_Line_Reader& reader);
+  void Read_Point(std::string_view line, std::int32_t p);
+  std::string_view Field(int k) const {
+    return k >= 1 && k <= field_count_ ? fields_[k - 1] : std::string_view();
+  }
+
+  TC_Data_Buffer& buffer_;
+  const std::string& file_name_;
+  const TC_File_Def& def_;
+  const Progress_Fn& progress_;
+  const std::int32_t step_;
+  std::vector<Column_Plan> columns_;
+  std::vector<int> selector_fields_;
+  int date_field_ = 0;
+  int needed_fields_ = 0;  // fields past the last one referenced are never looked at
+  std::array<std::string_view, Max_Fields> fields_;
+  int field_count_ = 0;
+};
+
+void TC_Data_Buffer::Loader::Plan() {
+  auto need = [this](int k) {
+    if (k >= 1 && k <= Max_Fields) needed_fields_ = std::max(needed_fields_, k);
+  };
+  for (int c = 1; c <= def_.Column_Count(); ++c) {
+    const Column_Def& column = def_.Column(c);
+    const bool filtered = !Is_Missing(column.Filter_Low);
+    columns_.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale,
+                        filtered, column.Filter_Low, column.Filter_High});
+    need(column.Source_A);
+    if (column.Operation != Op_None) need(column.Source_B);
+  }
+  for (int j = 1; j <= def_.Selector_Count(); ++j) {
+    selector_fields_.push_back(def_.Selector(j).Column);
+    need(def_.Selector(j).Column);
+  }
+  date_field_ = def_.DateCol;
+  need(date_field_);
+}
+
+void TC_Data_Buffer::Loader::Allocate(std::int64_t points) {
+  const std::int64_t limit = INT32_MAX / step_ * step_;
+  points = std::min((points + step_ - 1) / step_ * step_, limit);
+  if (points <= buffer_.storage_->capacity) {
+    throw Error("Too many points in " + file_name_ + ": the buffer holds at most " +
+                std::to_string(buffer_.storage_->capacity));
+  }
+  if (!buffer_.storage_->Resize(static_cast<std::int32_t>(points))) {
+    buffer_.Refresh_Views();  // some arrays may have moved before memory ran out
+    throw Error("Not enough memory to load " + file_name_ + " after " +
+                std::to_string(buffer_.point_count_) + " points");
+  }
+  buffer_.Refresh_Views();
+}
+
+// Grows by at least one step, and straight to the point count the file size promises, so
+// that a large file costs a handful of reallocations whatever the step.
+void TC_Data_Buffer::Loader::Grow(const TC_Line_Reader& reader) {
+  std::int64_t target = std::int64_t{buffer_.storage_->capacity} + step_;
+  if (reader.File_Size() > 0 && reader.Bytes_Consumed() > 0) {
+    const double per_byte = (buffer_.point_count_ + 1.0) / reader.Bytes_Consumed();
+    const double expected = per_byte * reader.File_Size() * 1.02;
+    target = std::max(target, static_cast<std::int64_t>(std::min(expected, 4e9)));
+  }
+  Allocate(target);
+}
+
+void TC_Data_Buffer::Loader::Read_Point(std::string_view line, std::int32_t p) {
+  field_count_ = Split_Line(line, fields_, needed_fields_);
+  const std::size_t i = static_cast<std::size_t>(p - 1);
+  if (date_field_ != 0) {
+    const std::string_view date = Field(date_field_);
+    if (Is_Missing_Field(date)) {
+      Date_Offset = 0;
+    } else {
+      const double day = Str_To_Date(date);
+      if (Base_Date == 0) {
+        Base_Date = day;
+        Date_Offset = 0;
+      } else {
+        Date_Offset = (day - Base_Date) * 24;
+      }
+    }
+  }
+  for (std::size_t j = 0; j < selector_fields_.size(); ++j) {
+    const std::string_view text = Field(selector_fields_[j]);
+    char* slot = buffer_.texts_[j] + i * Slot_Size;
+    const std::size_t length = std::min<std::size_t>(text.size(), Max_Text_Length);
+    std::memset(slot, 0, Slot_Size);
+    std::memcpy(slot, text.data(), length);
+    slot[Slot_Size - 1] = static_cast<char>(length);
+  }
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    const Column_Plan& column = columns_[c];
+    long double v = Missing;
+    const std::string_view a = Field(column.source_a);
+    if (!Is_Missing_Field(a)) {
+      v = Field_Value(a);
+      if (column.operation != Op_None) {
+        const std::string_view b = Field(column.source_b);
+        v = Is_Missing_Field(b) ? Missing : Combine(v, Field_Value(b), column.operation);
+      }
+    }
+    if (!Is_Missing(v)) {
+      v *= column.scale;
+      if (column.filtered && (v < column.low || v > column.high)) v = Missing;
+    }
+    buffer_.values_[c][i] = v;
+  }
+}
+
+void TC_Data_Buffer::Loader::Run() {
+  Allocate(step_);
+  TC_Line_Reader reader(file_name_);
+  Storage& storage = *buffer_.storage_;
+  for (int c = 1; c <= def_.Column_Count(); ++c) {
+    storage.titles.push_back(def_.Column(c).Title);
+    storage.decimals.push_back(def_.Column(c).Decimals);
+  }
+  auto last_report = std::chrono::steady_clock::now();
+  std::string_view line;
+  bool overlong = false;
+  bool first_line = true;
+  std::uint32_t lines = 0;
+  while (reader.Next_Line(line, overlong)) {
+    if (first_line && line.starts_with(kByteOrderMark)) line.remove_prefix(3);
+    first_line = false;
+    if (progress_ && (++lines & 4095) == 0) {
+      const auto now = std::chrono::steady_clock::now();
+      if (now - last_report >= kProgressInterval) {
+        last_report = now;
+        const auto size = std::max<std::uint64_t>(reader.File_Size(), 1);
+        progress_(std::min(1.0, static_cast<double>(reader.Bytes_Consumed()) / size));
+      }
+    }
+    line = Strip(line);
+    if (Is_Comment(line)) continue;
+    if (overlong || line.size() > Max_Field_Text) throw Error(Range_Check_Message);
+    if (buffer_.point_count_ == storage.capacity) Grow(reader);
+    // The point counts only once all its fields converted: a failing line leaves no
+    // half-filled point behind.
+    Read_Point(line, buffer_.point_count_ + 1);
+    ++buffer_.point_count_;
+  }
+  if (progress_) progress_(1.0);
+}
+
+void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& def,
+                               const Progress_Fn& progress) {
+  if (def.Column_Count() > Max_Columns) throw Error("Too many buffer columns");
+  storage_ = std::make_unique<Storage>();
+  point_count_ = 0;
+  column_count_ = def.Column_Count();
+  selector_count_ = def.Selector_Count();
+  storage_->values.resize(column_count_);
+  storage_->texts.resize(selector_count_);
+  Refresh_Views();
+  Prepare_Selection();
+  Loader(*this, file_name, def, progress).Run();
+  if (point_count_ == 0) {
+    throw Error("No points in data buffer loaded from " + file_name, true);
+  }
+}
+
+}  // namespace pw
