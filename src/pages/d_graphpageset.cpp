@@ -1,0 +1,83 @@
+#include "pages/d_graphpageset.h"
+
+#include <cstdint>
+#include <filesystem>
+
+#include "base/D_Error.h"
+#include "base/settings.h"
+
+namespace pw {
+
+namespace {
+
+constexpr const char* Main_Section = "Plotwright";
+
+}  // namespace
+
+TC_Graph_Page_Set::TC_Graph_Page_Set(Canvas_Array& canvases)
+    : canvases_(canvases), buffer_(std::make_unique<TC_Data_Buffer>()) {}
+
+TC_Graph_Page_Set::~TC_Graph_Page_Set() = default;
+
+void TC_Graph_Page_Set::Add_Page() {
+  // Read_Setup never asks for more than Max_Pages; a further call has no canvas to draw on.
+  if (Page_Count() >= Max_Pages) return;
+  pages_.push_back(std::make_unique<TC_Graph_Page>(canvases_[pages_.size()]));
+}
+
+void TC_Graph_Page_Set::Read_Setup(const TC_Ini_File& ini, const std::string& list_section) {
+  const std::int32_t npts = ini.Read_Integer({Main_Section}, "NPts", NPts);
+  // A growth step below one point could never make room for the next line: keep the old one.
+  if (npts >= 1) NPts = npts;
+  const std::int32_t date_col = ini.Get_Integer(Main_Section, "DateCol", 0);
+
+  file_def_.reset();
+  file_def_ = std::make_unique<TC_File_Def>(ini);
+  file_def_->DateCol = static_cast<std::uint16_t>(date_col);
+
+  std::vector<std::string> names(Max_Pages);
+  const int count = ini.Read_List({list_section}, list_section, names, Max_Pages);
+  for (int i = 0; i < count; ++i) {
+    Add_Page();
+    TC_Graph_Page& page = *pages_.back();
+    page.Section_Name = names[i];
+    page.Read_Setup(ini, {list_section, names[i]}, *file_def_);
+  }
+}
+
+void TC_Graph_Page_Set::Load_Data(const std::string& name) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(name, ec)) throw Error("Missing file: " + name, true);
+  // The old points go first: two large buffers need not fit in memory at once.
+  buffer_.reset();
+  buffer_ = std::make_unique<TC_Data_Buffer>();
+  if (!file_def_) return;  // no setup read: nothing says how to read the file
+  Progress_Fn progress;
+  if (Progress) progress = [this](double fraction) { Progress("Loading", fraction); };
+  buffer_->Load_File(name, *file_def_, progress);
+}
+
+std::string TC_Graph_Page_Set::Page_Name(int i) const {
+  if (i < 1 || i > Page_Count()) return {};
+  return pages_[i - 1]->Name;
+}
+
+void TC_Graph_Page_Set::Draw_Pages() {
+  pages_drawn_ = 0;
+  const int count = Page_Count();
+  for (int i = 1; i <= count; ++i) {
+    if (Pump_Events) Pump_Events();
+    if (Progress) {
+      Progress("Drawing page " + std::to_string(i), static_cast<double>(i - 1) / count);
+    }
+    pages_[i - 1]->Draw_Page(*buffer_, Pump_Events);
+    pages_drawn_ = i;
+  }
+}
+
+std::string TC_Graph_Page_Set::Point_Info(int k, int x, int y) {
+  if (k < 1 || k > Page_Count()) return {};
+  return pages_[k - 1]->Point_Info(x, y, *buffer_);
+}
+
+}  // namespace pw

@@ -1,0 +1,24 @@
+// plotwright-render: renders every page of a setup to image files, without a window.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "render/render_options.h"
+#include "render/render_run.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const pw::render::Parse_Result parsed = pw::render::Parse_Command_Line(args);
+  if (parsed.Options.Help) {
+    std::fputs(pw::render::Usage_Text().c_str(), stdout);
+    return 0;
+  }
+  if (!parsed.Problem.empty()) {
+    std::fprintf(stderr, "plotwright-render: %s\n%s", parsed.Problem.c_str(),
+                 pw::render::Usage_Text().c_str());
+    return 2;
+  }
+  return pw::render::Run(parsed.Options, stderr, isatty(STDERR_FILENO) != 0);
+}

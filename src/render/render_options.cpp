@@ -1,0 +1,163 @@
+#include "render/render_options.h"
+
+#include <charconv>
+
+namespace pw::render {
+
+namespace {
+
+bool Parse_Side(const std::string& text, int& side) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, side);
+  return ec == std::errc() && ptr == end && side >= 1 && side <= Max_Canvas_Side;
+}
+
+// The option an argument names and the value glued to it ("--out=x", "-ox"), if any.
+struct Split_Option {
+  std::string Name;
+  std::string Value;
+  bool Has_Value = false;
+};
+
+Split_Option Split(const std::string& arg) {
+  Split_Option s;
+  if (arg.rfind("--", 0) == 0) {
+    const auto eq = arg.find('=');
+    s.Name = arg.substr(0, eq);
+    if (eq != std::string::npos) {
+      s.Value = arg.substr(eq + 1);
+      s.Has_Value = true;
+    }
+  } else {
+    s.Name = arg.substr(0, 2);
+    if (arg.size() > 2) {
+      s.Value = arg.substr(2);
+      s.Has_Value = true;
+    }
+  }
+  return s;
+}
+
+bool Takes_Value(const std::string& name) {
+  return name == "-o" || name == "--out" || name == "-s" || name == "--size" || name == "-f" ||
+         name == "--format" || name == "-r" || name == "--report";
+}
+
+// Stores the value of a value-taking option; returns a problem text or empty.
+std::string Apply_Value(Render_Options& o, const std::string& name, const std::string& value) {
+  if (name == "-o" || name == "--out") {
+    if (value.empty()) return "empty folder name for " + name;
+    o.Out_Dir = value;
+  } else if (name == "-s" || name == "--size") {
+    if (!Parse_Size(value, o.Width, o.Height)) {
+      return "bad size '" + value + "' (expected WxH, each 1 to " +
+             std::to_string(Max_Canvas_Side) + ")";
+    }
+  } else if (name == "-f" || name == "--format") {
+    if (value == "png") {
+      o.Format = Image_Format::Png;
+    } else if (value == "bmp") {
+      o.Format = Image_Format::Bmp;
+    } else {
+      return "bad format '" + value + "' (expected png or bmp)";
+    }
+  } else {  // -r, --report
+    if (value.empty()) return "empty file name for " + name;
+    o.Report_File = value;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool Parse_Size(const std::string& text, int& width, int& height) {
+  const auto x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  if (!Parse_Side(text.substr(0, x), w) || !Parse_Side(text.substr(x + 1), h)) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+Parse_Result Parse_Command_Line(const std::vector<std::string>& args) {
+  Parse_Result r;
+  Render_Options& o = r.Options;
+  std::vector<std::string> files;
+  bool options_done = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_done || arg.size() < 2 || arg[0] != '-') {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_done = true;
+      continue;
+    }
+    const Split_Option s = Split(arg);
+    if (s.Name == "-h" || s.Name == "--help") {
+      if (s.Has_Value && s.Name == "-h") {
+        if (r.Problem.empty()) r.Problem = "unknown option '" + arg + "'";
+        continue;
+      }
+      o.Help = true;
+      r.Problem.clear();
+      return r;
+    }
+    if (s.Name == "-i" || s.Name == "--ignore-limits") {
+      if (s.Has_Value) {
+        if (r.Problem.empty()) r.Problem = "unknown option '" + arg + "'";
+        continue;
+      }
+      o.Ignore_Limits = true;
+      continue;
+    }
+    if (!Takes_Value(s.Name)) {
+      if (r.Problem.empty()) r.Problem = "unknown option '" + arg + "'";
+      continue;
+    }
+    std::string value = s.Value;
+    if (!s.Has_Value) {
+      if (i + 1 >= args.size()) {
+        if (r.Problem.empty()) r.Problem = "option " + s.Name + " needs a value";
+        continue;
+      }
+      value = args[++i];
+    }
+    const std::string problem = Apply_Value(o, s.Name, value);
+    if (r.Problem.empty()) r.Problem = problem;
+  }
+  if (r.Problem.empty() && files.size() != 2) {
+    r.Problem = files.size() < 2 ? "a setup file and a data file are needed"
+                                 : "too many files: '" + files[2] + "'";
+  }
+  if (files.size() >= 2) {
+    o.Setup_File = files[0];
+    o.Data_File = files[1];
+  }
+  return r;
+}
+
+std::string Usage_Text() {
+  return "usage: plotwright-render [options] SETUP_FILE DATA_FILE\n"
+         "Renders every page of a Plotwright setup to image files.\n"
+         "  -o, --out DIR        folder for the page images, created when missing\n"
+         "                       (default: the current folder)\n"
+         "  -s, --size WxH       canvas size in pixels (default 1024x768)\n"
+         "  -f, --format FMT     png or bmp (default png)\n"
+         "  -i, --ignore-limits  the graphs skip \"xlo\", \"xhi\", \"ylo\", \"yhi\"\n"
+         "  -r, --report FILE    write a JSON report of every page and graph;\n"
+         "                       \"-\" writes it to standard output\n"
+         "  -h, --help           show this text\n"
+         "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"
+         "last \".\" (data file run7.dat, page 3: run7.03.png).\n"
+         "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line.\n";
+}
+
+const char* Format_Extension(Image_Format format) {
+  return format == Image_Format::Bmp ? "bmp" : "png";
+}
+
+}  // namespace pw::render

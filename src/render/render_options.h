@@ -1,0 +1,46 @@
+// The command line of plotwright-render.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pw::render {
+
+enum class Image_Format { Png, Bmp };
+
+struct Render_Options {
+  std::string Setup_File;
+  std::string Data_File;
+  std::string Out_Dir = ".";
+  int Width = 1024;
+  int Height = 768;
+  Image_Format Format = Image_Format::Png;
+  bool Ignore_Limits = false;
+  std::string Report_File;  // empty: no report; "-": standard output
+  bool Help = false;
+};
+
+// Largest canvas side accepted by --size: 16 canvases of this size still fit in memory.
+inline constexpr int Max_Canvas_Side = 8192;
+
+struct Parse_Result {
+  Render_Options Options;
+  std::string Problem;  // empty when the command line is good
+};
+
+// Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
+// are all accepted; "--" ends the options. With -h/--help the other arguments are not
+// checked. Anything else wrong (unknown option, missing value, bad size or format, not exactly
+// two files) gives a Problem text.
+Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
+
+// "WxH" with both sides in 1..Max_Canvas_Side; false for anything else.
+bool Parse_Size(const std::string& text, int& width, int& height);
+
+// The usage text, ending in a line break.
+std::string Usage_Text();
+
+// "png" or "bmp".
+const char* Format_Extension(Image_Format format);
+
+}  // namespace pw::render

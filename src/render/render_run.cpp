@@ -1,0 +1,154 @@
+#include "render/render_run.h"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "draw/D_Math.h"
+#include "draw/image_file.h"
+#include "pages/d_graphpageset.h"
+#include "render/render_names.h"
+#include "render/render_progress.h"
+#include "render/render_report.h"
+
+namespace pw::render {
+
+namespace {
+
+constexpr const char* Main_Section = "Plotwright";
+
+// What the run built, kept whatever stopped it.
+struct Run_State {
+  std::unique_ptr<Canvas_Array> Canvases = std::make_unique<Canvas_Array>();
+  std::unique_ptr<TC_Graph_Page_Set> Pages;
+  bool Drawing_Started = false;
+};
+
+// The main-section keys the window keeps for the whole run; the renderer reads them the same
+// way so a setup behaves alike in both programs.
+void Read_Main_Section(const TC_Ini_File& ini) {
+  const std::int32_t pix_off = ini.Get_Integer(Main_Section, "PixOff", PixOff);
+  if (pix_off >= 0 && pix_off <= 0xFFFF) PixOff = pix_off;
+  Editor_Command = ini.Get_String(Main_Section, "Editor", Editor_Command);
+}
+
+// The page set's steps in the window's order, on canvases of the asked size.
+void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& progress) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(o.Setup_File, ec)) {
+    throw Error("File not found: " + o.Setup_File);
+  }
+  TC_Ini_File ini(o.Setup_File);
+  Read_Main_Section(ini);
+  std::vector<std::string> names(Max_Pages);
+  const int listed = ini.Read_List({"Pages"}, "Pages", names, Max_Pages);
+  // Only canvases that get a page need pixels.
+  for (int k = 0; k < listed; ++k) (*state.Canvases)[k].Image.Set_Size(o.Width, o.Height);
+
+  state.Pages = std::make_unique<TC_Graph_Page_Set>(*state.Canvases);
+  state.Pages->Progress = [&progress](const std::string& what, double fraction) {
+    progress.Update(what, fraction);
+  };
+  state.Pages->Read_Setup(ini, "Pages");
+  state.Pages->Load_Data(o.Data_File);
+  state.Drawing_Started = true;
+  state.Pages->Draw_Pages();
+}
+
+// Pages drawn completely, plus the page an error interrupted.
+int Pages_To_Write(const Run_State& state, bool failed) {
+  if (!state.Pages || !state.Drawing_Started) return 0;
+  int n = state.Pages->Pages_Drawn();
+  if (failed && n < state.Pages->Page_Count()) ++n;
+  return n;
+}
+
+void Write_Images(const Render_Options& o, Run_State& state, int count) {
+  if (count == 0) return;
+  std::error_code ec;
+  std::filesystem::create_directories(o.Out_Dir, ec);  // a failure shows in the first write
+  const std::string base = Shot_Base(o.Data_File);
+  for (int k = 1; k <= count; ++k) {
+    const std::string name = Page_File_Name(o.Out_Dir, base, k, Format_Extension(o.Format));
+    const TC_Bitmap& image = state.Pages->Page(k).Canvas().Image;
+    if (o.Format == Image_Format::Bmp) {
+      Write_BMP(image, name);
+    } else {
+      Write_PNG(image, name);
+    }
+  }
+}
+
+void Write_Report(const Render_Options& o, Run_State& state) {
+  if (o.Report_File.empty()) return;
+  Report_Context context{o.Setup_File, o.Data_File, o.Width, o.Height,
+                         state.Pages ? state.Pages->Pages_Drawn() : 0};
+  const std::string text =
+      Make_Report(context, state.Pages.get())
+          .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
+      "\n";
+  if (o.Report_File == "-") {
+    std::cout << text << std::flush;
+    return;
+  }
+  std::ofstream out(o.Report_File, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw Error("Cannot write file " + o.Report_File);
+}
+
+void Print_Error(std::FILE* err, const std::string& prefix, const std::string& message) {
+  std::string line = Shown_Message(message);
+  for (char& c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  std::fprintf(err, "%s%s\n", prefix.c_str(), line.c_str());
+  std::fflush(err);
+}
+
+// Runs `step`; on an exception prints its one-line message and returns false.
+template <typename Step>
+bool Guarded(std::FILE* err, Progress_Line& progress, Step step) {
+  try {
+    step();
+    return true;
+  } catch (const Error& e) {
+    progress.Clear();
+    Print_Error(err, e.Fatal() ? "fatal error: " : "error: ", e.Message());
+  } catch (const std::bad_alloc&) {
+    progress.Clear();
+    Print_Error(err, "error: ", "Out of memory");
+  } catch (const std::exception& e) {
+    progress.Clear();
+    Print_Error(err, "error: ", e.what());
+  }
+  return false;
+}
+
+}  // namespace
+
+int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
+  Ignore_Limits = options.Ignore_Limits;
+  Check_Precision();
+  Set_Fill_Patterns(Default_Fill_Patterns());
+
+  Progress_Line progress(err, show_progress);
+  Run_State state;
+  bool ok = Guarded(err, progress, [&] { Load_And_Draw(options, state, progress); });
+  progress.Clear();
+  // After a failure the pictures and the report are still written as they stand; an error
+  // while writing them is reported only when nothing failed before.
+  const int count = Pages_To_Write(state, !ok);
+  const bool written = Guarded(err, progress, [&] {
+    Write_Images(options, state, count);
+    Write_Report(options, state);
+  });
+  return ok && written ? 0 : 1;
+}
+
+}  // namespace pw::render
