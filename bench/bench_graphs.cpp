@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
 #include "draw/d_draw.h"
