@@ -15,10 +15,15 @@ class TC_Histog {
   // Raises "Wrong histogram limits" unless lo < hi; bin_count must be 1..256.
   TC_Histog(int bin_count, long double lo, long double hi, bool left_in);
 
+  // "Wrong histogram limits" (not fatal) unless lo < hi with a finite span and bin_count is
+  // 1..256; the accumulator keeps its previous limits then.
   void Set_Limits(int bin_count, bool left_in, long double lo, long double hi);
-  // Clears the bins and counts every selected, non-missing value of the column.
+  // Clears the bins and counts every selected, non-missing value of the column. Values outside
+  // [Lo, Hi] are not counted; Hi itself (LeftIn false) goes to the last bin and Lo itself
+  // (LeftIn true) to the first. An empty buffer leaves every bin at 0.
   void Accumulate(const TC_Data_Buffer& buffer, int column);
   std::int32_t Bin_Value(int i) const { return counts_[i - 1]; }  // 1-based
+  // The largest bin count; 0 when every bin is empty.
   std::int32_t Max_Count() const;
 
   long double Lo() const { return lo_; }

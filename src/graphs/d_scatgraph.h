@@ -11,11 +11,16 @@ class TC_Scat_Graph : public TC_Graph {
  public:
   using TC_Graph::TC_Graph;
 
+  // Titles from the first layer's columns (or Caption alone on X), then the base frame.
   void Draw_Frame(TC_Data_Buffer& buffer) override;
+  // Selects the layer, then Plot_Points with its columns, colour and marker.
   void Draw(int layer, TC_Data_Buffer& buffer) override;
+  // Automatic limits only while lo >= hi; no value at all gives (trunc(lo), trunc(lo) + 1).
   void Find_X_Limits(TC_Data_Buffer& buffer) override;
   void Find_Y_Limits(TC_Data_Buffer& buffer) override;
   std::unique_ptr<TC_Graph_Layer> Create_Layer() override;
+  // Hint texts ("  " before each) of the first point hit in the first layer with a hit;
+  // empty when no point is hit or the layer names no hint.
   void Point_Info(int x, int y, std::string& text, TC_Data_Buffer& buffer) override;
   const char* Kind_Name() const override { return "scatter"; }
 
@@ -26,6 +31,11 @@ class TC_Scat_Graph : public TC_Graph {
   void Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Color color, int marker);
   // The first point (data order) within PixOff of (x, y) under the current selection; 0 if none.
   std::int32_t Find_Point(int x, int y, TC_Data_Buffer& buffer, int x_col, int y_col);
+
+ private:
+  // Automatic limits of one axis from every layer (decades of the positive values on a
+  // logarithmic axis); equal limits spread to a whole unit, others rounded under RoundX/RoundY.
+  void Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo, long double& hi);
 };
 
 }  // namespace pw

@@ -1,0 +1,159 @@
+// The histogram graph: bins, automatic limits, the statistics line and the bars.
+#include "graphs/d_histgraph.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "base/D_Error.h"
+#include "data/d_databuffer.h"
+#include "draw/D_Math.h"
+#include "draw/d_draw.h"
+#include "draw/d_range.h"
+#include "graphs/d_histog.h"
+#include "setup/D_Format.h"
+
+namespace pw {
+
+namespace {
+
+// Headroom above the tallest bar when the Y axis is automatic.
+constexpr long double Y_Headroom = 1.02L;
+// Fewest pixels of cell width an automatic bin may get.
+constexpr long double Min_Bin_Pixels = 6;
+
+// Fill kinds of the drawing primitives; any other value is drawn as an outline only.
+int Bar_Fill(int fill_kind) { return fill_kind >= 0 && fill_kind <= 7 ? fill_kind : 0; }
+
+}  // namespace
+
+// A "Bins" below 1 means automatic bins (and lets "dx" be read); above 256 it is clamped to
+// the accumulator's capacity.
+void TC_Hist_Graph::Read_Setup(const TC_Ini_File& ini, const Section_List& sections,
+                               const TC_File_Def& def) {
+  TC_Graph::Read_Setup(ini, sections, def);
+  const std::int32_t bins = ini.Read_Integer(sections, "Bins", Bins);
+  Bins = bins < 1 ? 0 : (bins > Max_Bins ? Max_Bins : static_cast<int>(bins));
+  if (Bins == 0) dx = ini.Read_Float(sections, "dx", dx);
+  LeftIn = ini.Read_Bool(sections, "LeftIn", LeftIn);
+}
+
+std::unique_ptr<TC_Graph_Layer> TC_Hist_Graph::Create_Layer() {
+  return std::make_unique<TC_Hist_Layer>();
+}
+
+void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
+  if (XLo >= XHi) {
+    if (Layer_Count() > 1) throw Error("More than 1 Hist layer");
+    bool first = true;
+    for (int i = 1; i <= Layer_Count(); ++i) {
+      buffer.Set_Selection(Hist_Layer(i).Sel);
+      const TC_Data_Buffer::Range r = buffer.Column_Range(Hist_Layer(i).X_Col);
+      if (r.n == 0) continue;
+      if (first || r.minimum < XLo) XLo = r.minimum;
+      if (first || r.maximum > XHi) XHi = r.maximum;
+      first = false;
+    }
+    if (XLo == XHi) {
+      XLo = std::trunc(XLo);
+      XHi = XLo + 1;
+    } else if (RoundX) {
+      Round_Limits(XLo, XHi);
+    }
+  }
+
+  // Bins from a bin width: the range becomes a whole number of bins of that width.
+  if (Bins == 0 && dx > 0) {
+    std::int64_t bins = Round_Even_Int((XHi - XLo) / dx);
+    if (bins < 2) bins = 2;
+    while (bins > Max_Bins) {
+      bins /= 2;
+      dx *= 2;
+    }
+    Bins = static_cast<int>(bins);
+    XHi = XLo + Bins * dx;
+  }
+
+  // Automatic bins: about the square root of the point count, at least 6 pixels each.
+  if (Bins == 0) {
+    long double s = Nice_Number(true, true, std::sqrt(static_cast<long double>(
+                                                  buffer.Point_Count())));
+    const long double width = std::abs(Cell_Right - Cell_Left);
+    // Below one bin the count is clamped to 2 anyway, so halving further changes nothing.
+    while (s >= 1 && width / s < Min_Bin_Pixels) s /= 2;
+    const std::int64_t bins = Round_Even_Int(s);
+    Bins = bins > Max_Bins ? Max_Bins : (bins < 2 ? 2 : static_cast<int>(bins));
+  }
+}
+
+void TC_Hist_Graph::Find_Y_Limits(TC_Data_Buffer& buffer) {
+  if (!(YLo < 0 || YLo >= YHi)) return;
+  YLo = 0;
+  for (int i = 1; i <= Layer_Count(); ++i) {
+    TC_Hist_Layer& layer = Hist_Layer(i);
+    buffer.Set_Selection(layer.Sel);
+    TC_Histog histog(Bins, XLo, XHi, LeftIn);
+    histog.Accumulate(buffer, layer.X_Col);
+    const std::int32_t m = histog.Max_Count();
+    if (i == 1 || m > YHi) YHi = m;
+  }
+  YHi = YHi * Y_Headroom;
+  YHi = YHi < 1 ? 1 : Nice_Number(true, false, YHi);
+}
+
+void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
+  if (Layer_Count() == 0) {  // never read: only the frame
+    TC_Graph::Draw_Frame(buffer);
+    return;
+  }
+  TC_Hist_Layer& first = Hist_Layer(1);
+  X_Title = Caption.empty() ? buffer.Get_Title(first.X_Col) : Caption;
+  buffer.Set_Selection(first.Sel);
+  const TC_Data_Buffer::Stats stats = buffer.Column_Stats(first.X_Col);
+  if (stats.n > 0) {
+    if (Params) {
+      const TC_Data_Buffer::Range range = buffer.Column_Range(first.X_Col);
+      const int decimals = buffer.Get_Decimals(first.X_Col);
+      auto f = [decimals](long double v) {
+        return Format_Number(8, decimals, false, v, true, true);
+      };
+      Stat_Line = "N=" + std::to_string(stats.n) + "  m=" + f(stats.mean) +
+                  "  s=" + f(stats.deviation) + "  mn=" + f(range.minimum) +
+                  "  mx=" + f(range.maximum);
+    } else {
+      Stat_Line.clear();
+    }
+  }
+  TC_Graph::Draw_Frame(buffer);
+}
+
+// Bars share their vertical edges; a bar taller than the plot area ends one pixel above the
+// frame. Nothing is drawn when the cell left no plot area.
+void TC_Hist_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
+  TC_Hist_Layer& layer = Hist_Layer(layer_number);
+  buffer.Set_Selection(layer.Sel);
+  TC_Histog histog(Bins, XLo, XHi, LeftIn);
+  histog.Accumulate(buffer, layer.X_Col);
+  if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top ||
+      !(X_Scale > 0) || !(Y_Scale > 0)) {
+    return;
+  }
+
+  Set_Pen_Style(0);
+  Set_Color(layer.Color);
+  const int fill = Bar_Fill(layer.Fill_Kind);
+  int left = Plot_Left;
+  for (int j = 1; j <= histog.Bin_Count(); ++j) {
+    const int right =
+        Plot_Left + static_cast<int>(Round_Even_Int(j * histog.Bin_Width() / X_Scale));
+    // The count mapped like every other Y value, so a given "ylo" above 0 moves the bars with
+    // the axis; a count below it gives a flat bar on the bottom line.
+    long double top = Pixel_Y(histog.Bin_Value(j));
+    if (top > Plot_Bottom) top = Plot_Bottom;
+    if (top < Plot_Top) top = Plot_Top - 1;
+    Fill_Box(left, Plot_Bottom, right, static_cast<int>(top), fill);
+    left = right;
+  }
+}
+
+}  // namespace pw

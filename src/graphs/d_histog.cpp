@@ -1,0 +1,70 @@
+// The histogram accumulator.
+//
+// Bins are half-open; which end is closed follows LeftIn, shifted by a billionth of a bin
+// width so that a value computed a hair above a boundary still counts on the chosen side.
+// The two outer limits themselves are always counted (see Accumulate).
+#include "graphs/d_histog.h"
+
+#include <cmath>
+
+#include "base/D_Error.h"
+#include "data/d_databuffer.h"
+
+namespace pw {
+
+namespace {
+
+// Shift of LeftIn, in bin widths.
+constexpr long double Left_Shift = 0.000000001L;
+
+}  // namespace
+
+TC_Histog::TC_Histog(int bin_count, long double lo, long double hi, bool left_in) {
+  Set_Limits(bin_count, left_in, lo, hi);
+}
+
+// Raises "Wrong histogram limits" (not fatal) unless lo < hi with a finite span, and also for
+// a bin count outside 1..256: zero bins would divide by zero and more would not fit the counts.
+void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long double hi) {
+  if (!(lo < hi) || !std::isfinite(hi - lo) || bin_count < 1 || bin_count > Max_Bins) {
+    throw Error("Wrong histogram limits");
+  }
+  lo_ = lo;
+  hi_ = hi;
+  bin_count_ = bin_count;
+  bin_width_ = (hi - lo) / bin_count;
+  left_in_ = left_in;
+}
+
+// Values outside [Lo, Hi] are not counted. A value on Hi (LeftIn false) or on Lo (LeftIn
+// true) would fall just outside the half-open bins and vanish from the bars while the
+// statistics still count it; it goes to the last or the first bin instead.
+void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
+  counts_.fill(0);
+  const std::int32_t n = buffer.Point_Count();
+  const long double lo = lo_, hi = hi_, width = bin_width_;
+  const long double bins = bin_count_;
+  for (std::int32_t p = 1; p <= n; ++p) {
+    const long double v = buffer.Get_Value(p, column);
+    if (!std::isfinite(v)) continue;  // Missing (NaN) or an infinity: the missing test
+    long double t = (v - lo) / width;
+    if (left_in_) t -= Left_Shift;
+    if (t >= 0 && t < bins) {
+      ++counts_[static_cast<int>(t)];
+    } else if (!left_in_ && t >= bins && v <= hi) {
+      ++counts_[bin_count_ - 1];
+    } else if (left_in_ && t < 0 && v >= lo) {
+      ++counts_[0];
+    }
+  }
+}
+
+std::int32_t TC_Histog::Max_Count() const {
+  std::int32_t best = 0;
+  for (int i = 0; i < bin_count_; ++i) {
+    if (counts_[i] > best) best = counts_[i];
+  }
+  return best;
+}
+
+}  // namespace pw

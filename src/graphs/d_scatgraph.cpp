@@ -1,0 +1,270 @@
+// The scatter graph: automatic limits, markers and polylines, and the point under the mouse.
+//
+// Plot_Points and Find_Point walk every point of a layer, so the per-point work is kept to
+// the selection test, two value reads and the inline value-to-pixel arithmetic (the same
+// formula as Pixel_X / Pixel_Y).
+#include "graphs/d_scatgraph.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "data/d_databuffer.h"
+#include "draw/d_draw.h"
+#include "draw/d_range.h"
+
+namespace pw {
+
+namespace {
+
+// A mapped offset beyond this many pixels from the plot corner counts as a failed point: the
+// coordinates must stay well inside the int range the drawing primitives take.
+constexpr long double Max_Pixel_Offset = 1.0e9L;
+
+enum class Point_Kind { Missing_Value, Outside, Failed, Inside };
+
+// Rounds to nearest, halves to even, while it lives (the process normally runs in that mode;
+// this only guards against a caller that changed it).
+class Nearest_Rounding {
+ public:
+  Nearest_Rounding() : old_(std::fegetround()) {
+    if (old_ != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+  }
+  ~Nearest_Rounding() {
+    if (old_ != FE_TONEAREST) std::fesetround(old_);
+  }
+  Nearest_Rounding(const Nearest_Rounding&) = delete;
+  Nearest_Rounding& operator=(const Nearest_Rounding&) = delete;
+
+ private:
+  int old_;
+};
+
+// The graph's limits, scales and plot corner, copied once per pass over the points.
+struct Point_Mapper {
+  long double x_lo, x_hi, y_lo, y_hi, x_scale, y_scale;
+  int left, bottom;
+  bool log_x, log_y;
+
+  explicit Point_Mapper(const TC_Scat_Graph& g)
+      : x_lo(g.XLo), x_hi(g.XHi), y_lo(g.YLo), y_hi(g.YHi), x_scale(g.X_Scale),
+        y_scale(g.Y_Scale), left(g.Plot_Left), bottom(g.Plot_Bottom), log_x(g.LogX),
+        log_y(g.LogY) {}
+
+  // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel.
+  Point_Kind Map(long double vx, long double vy, int& px, int& py) const {
+    // The missing test: Missing is a NaN, and infinities count as missing too.
+    if (!std::isfinite(vx) || !std::isfinite(vy)) return Point_Kind::Missing_Value;
+    if (log_x) {
+      if (!(vx > 0)) return Point_Kind::Failed;
+      vx = std::log10(vx);
+    }
+    if (log_y) {
+      if (!(vy > 0)) return Point_Kind::Failed;
+      vy = std::log10(vy);
+    }
+    if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) return Point_Kind::Outside;
+    const long double fx = std::nearbyint((vx - x_lo) / x_scale);
+    const long double fy = std::nearbyint((y_lo - vy) / y_scale);
+    // Written so that a NaN fails as well.
+    if (!(std::fabs(fx) <= Max_Pixel_Offset && std::fabs(fy) <= Max_Pixel_Offset)) {
+      return Point_Kind::Failed;
+    }
+    px = left + static_cast<int>(fx);
+    py = bottom + static_cast<int>(fy);
+    return Point_Kind::Inside;
+  }
+};
+
+// The value of point p in column c under the buffer's selection, as Get_Value gives it, for
+// two columns with one selection test.
+inline void Get_Pair(const TC_Data_Buffer& buffer, std::int32_t p, int cx, int cy,
+                     long double& vx, long double& vy) {
+  if (buffer.Is_Selected(p)) {
+    vx = buffer.Raw_Value(p, cx);
+    vy = buffer.Raw_Value(p, cy);
+  } else {
+    vx = vy = Missing;
+  }
+}
+
+// Marks pixels of the plot area that already hold this pass's marker: drawing the same marker
+// in the same colour at the same pixel again changes nothing, so it is skipped.
+class Marker_Seen {
+ public:
+  Marker_Seen(int left, int top, int right, int bottom)
+      : left_(left), top_(top), width_(right - left + 1), height_(bottom - top + 1) {
+    if (width_ > 0 && height_ > 0) {
+      seen_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), false);
+    }
+  }
+  // True the first time (x, y) is offered; always true outside the plot area.
+  bool First(int x, int y) {
+    const int ix = x - left_, iy = y - top_;
+    if (ix < 0 || iy < 0 || ix >= width_ || iy >= height_) return true;
+    const std::size_t k = static_cast<std::size_t>(iy) * width_ + ix;
+    if (seen_[k]) return false;
+    seen_[k] = true;
+    return true;
+  }
+
+ private:
+  int left_, top_, width_, height_;
+  std::vector<bool> seen_;
+};
+
+}  // namespace
+
+std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
+  return std::make_unique<TC_Scat_Layer>();
+}
+
+// Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
+// positive values only); equal limits are spread to a whole unit, different ones rounded
+// under `round`. Limits with no value at all keep their old values before the spreading.
+void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
+                                     long double& hi) {
+  const bool logarithmic = x_axis ? LogX : LogY;
+  bool first = true;
+  for (int i = 1; i <= Layer_Count(); ++i) {
+    TC_Scat_Layer& layer = Scat_Layer(i);
+    const int column = x_axis ? layer.X_Col : layer.Y_Col;
+    buffer.Set_Selection(layer.Sel);
+    std::int32_t n = 0;
+    long double minimum = 0, maximum = 0;
+    if (!logarithmic) {
+      const TC_Data_Buffer::Range r = buffer.Column_Range(column);
+      n = r.n;
+      minimum = r.minimum;
+      maximum = r.maximum;
+    } else {
+      const std::int32_t count = buffer.Point_Count();
+      for (std::int32_t p = 1; p <= count; ++p) {
+        const long double v = buffer.Get_Value(p, column);
+        if (!std::isfinite(v) || !(v > 0)) continue;
+        const long double d = std::log10(v);
+        if (n == 0 || d < minimum) minimum = d;
+        if (n == 0 || d > maximum) maximum = d;
+        ++n;
+      }
+    }
+    if (n == 0) continue;
+    if (first || minimum < lo) lo = minimum;
+    if (first || maximum > hi) hi = maximum;
+    first = false;
+  }
+  if (lo == hi) {
+    lo = std::trunc(lo);
+    hi = lo + 1;
+  } else if (x_axis ? RoundX : RoundY) {
+    Round_Limits(lo, hi);
+  }
+}
+
+void TC_Scat_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
+  if (XLo >= XHi) Find_Axis_Limits(buffer, true, XLo, XHi);
+}
+
+void TC_Scat_Graph::Find_Y_Limits(TC_Data_Buffer& buffer) {
+  if (YLo >= YHi) Find_Axis_Limits(buffer, false, YLo, YHi);
+}
+
+void TC_Scat_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
+  if (Caption.empty()) {
+    if (Layer_Count() > 0) {
+      X_Title = buffer.Get_Title(Scat_Layer(1).X_Col);
+      Y_Title = buffer.Get_Title(Scat_Layer(1).Y_Col);
+    }
+  } else {
+    X_Title = Caption;
+    Y_Title.clear();
+  }
+  TC_Graph::Draw_Frame(buffer);
+}
+
+void TC_Scat_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
+  TC_Scat_Layer& layer = Scat_Layer(layer_number);
+  buffer.Set_Selection(layer.Sel);
+  Plot_Points(buffer, layer.X_Col, layer.Y_Col, layer.Color, layer.Marker_Kind);
+}
+
+void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Color color,
+                                int marker) {
+  // A cell too small for a plot area gets its background only.
+  if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top) return;
+  Set_Color(color);
+  const Nearest_Rounding rounding;
+  const Point_Mapper map(*this);
+  const bool line = marker == Marker_Line;
+  Marker_Seen seen(line ? 0 : Plot_Left, Plot_Top, line ? -1 : Plot_Right, Plot_Bottom);
+  bool failed = false;
+  bool pen_up = true;
+  const std::int32_t count = buffer.Point_Count();
+  for (std::int32_t p = 1; p <= count; ++p) {
+    long double vx, vy;
+    Get_Pair(buffer, p, x_col, y_col, vx, vy);
+    int px = 0, py = 0;
+    switch (map.Map(vx, vy, px, py)) {
+      case Point_Kind::Missing_Value:
+        pen_up = true;
+        continue;
+      case Point_Kind::Outside:  // the line runs on to the next point inside
+        continue;
+      case Point_Kind::Failed:
+        failed = true;
+        pen_up = true;
+        continue;
+      case Point_Kind::Inside:
+        break;
+    }
+    if (line) {
+      if (pen_up) {
+        Move_To(px, py);
+      } else {
+        Line_To(px, py);
+      }
+    } else if (seen.First(px, py)) {
+      Draw_Marker(px, py, marker);
+    }
+    pen_up = false;
+  }
+  if (failed) throw Error("Errors occurred while draving points");
+}
+
+std::int32_t TC_Scat_Graph::Find_Point(int x, int y, TC_Data_Buffer& buffer, int x_col,
+                                       int y_col) {
+  if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top) return 0;
+  const Nearest_Rounding rounding;
+  const Point_Mapper map(*this);
+  const std::int32_t count = buffer.Point_Count();
+  for (std::int32_t p = 1; p <= count; ++p) {
+    long double vx, vy;
+    Get_Pair(buffer, p, x_col, y_col, vx, vy);
+    int px = 0, py = 0;
+    if (map.Map(vx, vy, px, py) != Point_Kind::Inside) continue;
+    if (std::abs(px - x) <= PixOff && std::abs(py - y) <= PixOff) return p;
+  }
+  return 0;
+}
+
+void TC_Scat_Graph::Point_Info(int x, int y, std::string& text, TC_Data_Buffer& buffer) {
+  text.clear();
+  for (int i = 1; i <= Layer_Count(); ++i) {
+    TC_Scat_Layer& layer = Scat_Layer(i);
+    buffer.Set_Selection(layer.Sel);
+    const std::int32_t p = Find_Point(x, y, buffer, layer.X_Col, layer.Y_Col);
+    if (p == 0) continue;
+    for (int selector : layer.Hint_Sel) {
+      if (selector != 0) {
+        text += "  ";
+        text += buffer.Get_Text(p, selector);
+      }
+    }
+    return;
+  }
+}
+
+}  // namespace pw
