@@ -1,0 +1,292 @@
+#include "draw/d_font.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <unordered_map>
+
+namespace pw {
+
+namespace {
+
+// Heights beyond this are drawn at this size: enough for any page, small enough that one
+// glyph cannot eat the memory.
+constexpr int kMaxHeight = 1000;
+
+struct Glyph_Image {
+  int left = 0;     // from the pen to the first column
+  int top = 0;      // from the baseline up to the first row
+  int width = 0;
+  int rows = 0;
+  int advance = 0;  // whole pixels
+  std::vector<std::uint8_t> alpha;
+};
+
+// One typeface at one pixel size.
+struct Face_Instance {
+  FT_Face face = nullptr;
+  bool embolden = false;  // bold asked for, but only a regular face was found
+  FT_Pos embolden_strength = 0;
+  int ascent = 0;
+  int descent = 0;
+  std::unordered_map<char32_t, Glyph_Image> glyphs;
+
+  ~Face_Instance() {
+    if (face != nullptr) FT_Done_Face(face);
+  }
+  const Glyph_Image& Glyph(char32_t code);
+};
+
+// Typefaces that are fixed-pitch on other systems: when they are missing, a monospace face
+// replaces them rather than the default sans.
+bool Is_Monospace_Name(const std::string& name) {
+  static const char* const kNames[] = {"lucida console", "courier new", "courier", "consolas",
+                                       "lucida sans typewriter", "fixedsys", "terminal"};
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return std::find(std::begin(kNames), std::end(kNames), lower) != std::end(kNames);
+}
+
+class Font_Cache {
+ public:
+  ~Font_Cache() {
+    instances_.clear();  // faces go before their library
+    if (library_ != nullptr) FT_Done_FreeType(library_);
+  }
+
+  // The instance for a spec, or nullptr when no font can be had.
+  Face_Instance* Find(const Font_Spec& spec) {
+    const int height = std::clamp(spec.Height, 1, kMaxHeight);
+    if (last_ != nullptr && last_name_ == spec.Name && last_height_ == height &&
+        last_bold_ == spec.Bold)
+      return last_instance_;
+    auto key = std::make_tuple(spec.Name, height, spec.Bold);
+    auto it = instances_.find(key);
+    if (it == instances_.end()) it = instances_.emplace(key, Open(spec.Name, height, spec.Bold)).first;
+    last_ = &it->second;
+    last_name_ = spec.Name;
+    last_height_ = height;
+    last_bold_ = spec.Bold;
+    last_instance_ = it->second.get();
+    return last_instance_;
+  }
+
+  std::string File_Of(const Font_Spec& spec) {
+    Face_Instance* instance = Find(spec);
+    auto it = files_.find(instance);
+    return it == files_.end() ? std::string() : it->second;
+  }
+
+  void Set_No_Font(bool on) {
+    no_font_ = on;
+    last_ = nullptr;
+    instances_.clear();
+    files_.clear();
+  }
+
+ private:
+  std::unique_ptr<Face_Instance> Open(const std::string& name, int height, bool bold);
+  bool Match(const std::string& name, int height, bool bold, std::string& file, int& index,
+             int& weight);
+
+  FT_Library library_ = nullptr;
+  bool library_failed_ = false;
+  bool no_font_ = false;
+  std::map<std::tuple<std::string, int, bool>, std::unique_ptr<Face_Instance>> instances_;
+  std::map<const Face_Instance*, std::string> files_;
+  // The spec of the latest lookup: labels come in long runs with one font.
+  const std::unique_ptr<Face_Instance>* last_ = nullptr;
+  std::string last_name_;
+  int last_height_ = 0;
+  bool last_bold_ = false;
+  Face_Instance* last_instance_ = nullptr;
+};
+
+Font_Cache& Cache() {
+  static Font_Cache cache;
+  return cache;
+}
+
+bool Font_Cache::Match(const std::string& name, int height, bool bold, std::string& file,
+                       int& index, int& weight) {
+  if (!FcInit()) return false;
+  FcPattern* pattern = FcPatternCreate();
+  if (pattern == nullptr) return false;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+  if (Is_Monospace_Name(name))
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  if (match == nullptr) return false;
+  FcChar8* path = nullptr;
+  bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr;
+  if (found) {
+    file = reinterpret_cast<const char*>(path);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) != FcResultMatch)
+      weight = FC_WEIGHT_REGULAR;
+  }
+  FcPatternDestroy(match);
+  return found;
+}
+
+std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int height, bool bold) {
+  if (no_font_ || library_failed_) return nullptr;
+  if (library_ == nullptr && FT_Init_FreeType(&library_) != 0) {
+    library_ = nullptr;
+    library_failed_ = true;
+    return nullptr;
+  }
+  std::string file;
+  int index = 0, weight = FC_WEIGHT_REGULAR;
+  if (!Match(name, height, bold, file, index, weight)) return nullptr;
+  auto instance = std::make_unique<Face_Instance>();
+  if (FT_New_Face(library_, file.c_str(), index, &instance->face) != 0) {
+    instance->face = nullptr;
+    return nullptr;
+  }
+  // The height asked for is the em size: the characters without internal leading.
+  if (FT_Set_Pixel_Sizes(instance->face, 0, height) != 0) return nullptr;
+  const FT_Size_Metrics& metrics = instance->face->size->metrics;
+  instance->ascent = static_cast<int>((metrics.ascender + 32) >> 6);
+  instance->descent = static_cast<int>((-metrics.descender + 32) >> 6);
+  instance->embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+  // The stroke FreeType's own synthetic bold uses: 1/24 of the em.
+  instance->embolden_strength = FT_MulFix(instance->face->units_per_EM, metrics.y_scale) / 24;
+  files_[instance.get()] = file;
+  return instance;
+}
+
+const Glyph_Image& Face_Instance::Glyph(char32_t code) {
+  auto it = glyphs.find(code);
+  if (it != glyphs.end()) return it->second;
+  Glyph_Image& glyph = glyphs[code];
+  const FT_UInt index = FT_Get_Char_Index(face, code);  // 0: the font's missing-glyph box
+  if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return glyph;
+  FT_GlyphSlot slot = face->glyph;
+  FT_Pos advance = slot->advance.x;
+  if (embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Embolden(&slot->outline, embolden_strength);
+    advance += embolden_strength;
+  }
+  glyph.advance = static_cast<int>((advance + 32) >> 6);
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO)
+    return glyph;
+  glyph.left = slot->bitmap_left;
+  glyph.top = slot->bitmap_top;
+  glyph.width = static_cast<int>(bitmap.width);
+  glyph.rows = static_cast<int>(bitmap.rows);
+  glyph.alpha.resize(static_cast<std::size_t>(glyph.width) * glyph.rows);
+  for (int y = 0; y < glyph.rows; ++y) {
+    const unsigned char* src = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    std::uint8_t* dst = glyph.alpha.data() + static_cast<std::size_t>(y) * glyph.width;
+    for (int x = 0; x < glyph.width; ++x) {
+      dst[x] = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY
+                   ? src[x]
+                   : (((src[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0);
+    }
+  }
+  return glyph;
+}
+
+// Length of the UTF-8 sequence a lead byte starts, and the smallest value it may carry.
+int Sequence_Length(unsigned char lead, char32_t& value, char32_t& minimum) {
+  if (lead < 0x80) { value = lead; minimum = 0; return 1; }
+  if (lead >= 0xC2 && lead <= 0xDF) { value = lead & 0x1F; minimum = 0x80; return 2; }
+  if (lead >= 0xE0 && lead <= 0xEF) { value = lead & 0x0F; minimum = 0x800; return 3; }
+  if (lead >= 0xF0 && lead <= 0xF4) { value = lead & 0x07; minimum = 0x10000; return 4; }
+  return 0;
+}
+
+}  // namespace
+
+std::u32string Decode_Utf8(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char32_t value = 0, minimum = 0;
+    const int length = Sequence_Length(static_cast<unsigned char>(text[i]), value, minimum);
+    bool valid = length > 0 && i + length <= text.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const auto byte = static_cast<unsigned char>(text[i + k]);
+      if ((byte & 0xC0) != 0x80) valid = false;
+      value = (value << 6) | (byte & 0x3F);
+    }
+    if (valid && (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)))
+      valid = false;
+    if (valid) {
+      out += value;
+      i += length;
+    } else {
+      out += U'\uFFFD';
+      ++i;
+    }
+  }
+  return out;
+}
+
+int Font_Text_Width(const Font_Spec& font, std::string_view text) {
+  if (text.empty()) return 0;
+  Face_Instance* instance = Cache().Find(font);
+  if (instance == nullptr) return 0;
+  int width = 0;
+  for (char32_t code : Decode_Utf8(text)) width += instance->Glyph(code).advance;
+  return width;
+}
+
+int Font_Cell_Height(const Font_Spec& font) {
+  Face_Instance* instance = Cache().Find(font);
+  if (instance == nullptr) return std::clamp(font.Height, 0, kMaxHeight);
+  return instance->ascent + instance->descent;
+}
+
+bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask) {
+  mask = Text_Mask{};
+  if (text.empty()) return false;
+  Face_Instance* instance = Cache().Find(font);
+  if (instance == nullptr) return false;
+  const std::u32string codes = Decode_Utf8(text);
+  int width = 0;
+  for (char32_t code : codes) width += instance->Glyph(code).advance;
+  const int height = instance->ascent + instance->descent;
+  if (width <= 0 || height <= 0) return false;
+  mask.width = width;
+  mask.height = height;
+  mask.alpha.assign(static_cast<std::size_t>(width) * height, 0);
+  int pen = 0;
+  for (char32_t code : codes) {
+    const Glyph_Image& glyph = instance->Glyph(code);
+    const int x0 = pen + glyph.left, y0 = instance->ascent - glyph.top;
+    for (int y = std::max(0, -y0); y < glyph.rows && y0 + y < height; ++y) {
+      const std::uint8_t* src = glyph.alpha.data() + static_cast<std::size_t>(y) * glyph.width;
+      std::uint8_t* dst = mask.alpha.data() + static_cast<std::size_t>(y0 + y) * width;
+      for (int x = std::max(0, -x0); x < glyph.width && x0 + x < width; ++x)
+        dst[x0 + x] = std::max(dst[x0 + x], src[x]);
+    }
+    pen += glyph.advance;
+  }
+  return true;
+}
+
+std::string Font_File(const Font_Spec& font) { return Cache().File_Of(font); }
+
+void Font_Force_No_Font(bool on) { Cache().Set_No_Font(on); }
+
+}  // namespace pw

@@ -1,0 +1,151 @@
+#include "draw/image_file.h"
+
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "base/D_Error.h"
+
+namespace pw {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
+  throw Error("Cannot write file " + path + ": " + reason);
+}
+
+// Creates a temporary file beside `path`, hands it to `write` (which returns false with errno
+// set, or an empty/filled `reason`, on failure), then renames it over `path`. On any failure
+// the temporary file is removed and an Error raised.
+void Write_Atomically(const std::string& path,
+                      const std::function<bool(std::FILE*, std::string&)>& write) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) Fail(path, std::strerror(errno));
+  // mkstemp makes the file private; a picture is as readable as any file the user makes.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    close(fd);
+    unlink(temp.c_str());
+    Fail(path, std::strerror(error));
+  }
+  std::string reason;
+  errno = 0;
+  bool ok = write(file, reason);
+  if (ok && std::fflush(file) != 0) ok = false;
+  if (ok && std::ferror(file)) ok = false;
+  int error = errno;
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    if (reason.empty()) reason = std::strerror(error != 0 ? error : EIO);
+    Fail(path, reason);
+  }
+}
+
+void Put_U16(std::vector<unsigned char>& out, unsigned value) {
+  out.push_back(static_cast<unsigned char>(value & 0xFF));
+  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
+}
+
+void Put_U32(std::vector<unsigned char>& out, std::uint32_t value) {
+  Put_U16(out, value & 0xFFFF);
+  Put_U16(out, value >> 16);
+}
+
+void Check_Not_Empty(const TC_Bitmap& bitmap, const std::string& path) {
+  if (bitmap.Empty()) Fail(path, "the picture is empty");
+}
+
+}  // namespace
+
+void Write_BMP(const TC_Bitmap& bitmap, const std::string& path) {
+  Check_Not_Empty(bitmap, path);
+  const std::uint32_t width = bitmap.Width(), height = bitmap.Height();
+  const std::uint32_t row_bytes = (width * 3 + 3) & ~3u;
+  const std::uint64_t image_bytes = static_cast<std::uint64_t>(row_bytes) * height;
+  if (image_bytes > 0xFFFFFFFFull - 54) Fail(path, "the picture is too large for a BMP file");
+  std::vector<unsigned char> header;
+  header.reserve(54);
+  header.push_back('B');
+  header.push_back('M');
+  Put_U32(header, static_cast<std::uint32_t>(54 + image_bytes));  // file size
+  Put_U32(header, 0);                                              // reserved
+  Put_U32(header, 54);                                             // offset of the pixels
+  Put_U32(header, 40);                                             // BITMAPINFOHEADER
+  Put_U32(header, width);
+  Put_U32(header, height);  // positive: rows bottom-up
+  Put_U16(header, 1);       // planes
+  Put_U16(header, 24);      // bits per pixel
+  Put_U32(header, 0);       // no compression
+  Put_U32(header, static_cast<std::uint32_t>(image_bytes));
+  Put_U32(header, 3780);  // 96 dots per inch, in dots per metre
+  Put_U32(header, 3780);
+  Put_U32(header, 0);  // colours used
+  Put_U32(header, 0);  // important colours
+  Write_Atomically(path, [&](std::FILE* file, std::string&) {
+    if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return false;
+    std::vector<unsigned char> row(row_bytes, 0);
+    for (int y = bitmap.Height() - 1; y >= 0; --y) {
+      const std::uint32_t* src = bitmap.Row(y);
+      for (std::uint32_t x = 0; x < width; ++x) {
+        row[x * 3] = static_cast<unsigned char>(src[x] & 0xFF);             // blue
+        row[x * 3 + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);   // green
+        row[x * 3 + 2] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);  // red
+      }
+      if (std::fwrite(row.data(), 1, row.size(), file) != row.size()) return false;
+    }
+    return true;
+  });
+}
+
+void Write_PNG(const TC_Bitmap& bitmap, const std::string& path) {
+  Check_Not_Empty(bitmap, path);
+  // libpng's simplified interface wants packed RGB rows.
+  const std::size_t width = bitmap.Width(), height = bitmap.Height();
+  std::vector<unsigned char> rgb(width * height * 3);
+  for (std::size_t y = 0; y < height; ++y) {
+    const std::uint32_t* src = bitmap.Row(static_cast<int>(y));
+    unsigned char* dst = rgb.data() + y * width * 3;
+    for (std::size_t x = 0; x < width; ++x) {
+      dst[x * 3] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);
+      dst[x * 3 + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);
+      dst[x * 3 + 2] = static_cast<unsigned char>(src[x] & 0xFF);
+    }
+  }
+  Write_Atomically(path, [&](std::FILE* file, std::string& reason) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    errno = 0;
+    if (png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) == 0) {
+      if (errno == 0) reason = image.message;
+      png_image_free(&image);
+      return false;
+    }
+    return true;
+  });
+}
+
+}  // namespace pw

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include "draw/d_draw.h"
+#include "draw/d_font.h"
+
+namespace pw {
+namespace {
+
+using namespace std::literals;
+
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
+
+struct Box {
+  int left, top, right, bottom;  // inclusive
+};
+
+class Text_Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    canvas_.Image.Set_Size(400, 300);
+    Cur_Image = &canvas_;
+    Bg_Color = Parse_Color("White", -1);
+    Clear_Image();
+    Set_Color(0);
+    Set_Font_Name("Verdana");
+    Set_Font_Height(14);
+    Set_Font_Bold(false);
+    Set_Text_Angle(0);
+  }
+  void TearDown() override {
+    Font_Force_No_Font(false);
+    Cur_Image = nullptr;
+  }
+
+  // The smallest box holding every non-white pixel; empty when none (left > right).
+  Box Ink_Box() const {
+    Box box{1 << 30, 1 << 30, -1, -1};
+    for (int y = 0; y < canvas_.Image.Height(); ++y)
+      for (int x = 0; x < canvas_.Image.Width(); ++x)
+        if (canvas_.Image.Pixel(x, y) != kWhite) {
+          box.left = std::min(box.left, x), box.right = std::max(box.right, x);
+          box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+        }
+    return box;
+  }
+
+  TC_Canvas canvas_;
+};
+
+TEST_F(Text_Test, PlainTextInkStaysInItsBox) {
+  const std::string text = "Sample gyph 123";
+  const int width = Text_Width(text), height = Text_Height(text);
+  ASSERT_GT(width, 30);
+  EXPECT_GE(height, 14);
+  EXPECT_LT(height, 30);
+  Text_Out(100, 50, text);
+  const Box ink = Ink_Box();
+  ASSERT_LE(ink.left, ink.right) << "no ink";
+  EXPECT_GE(ink.left, 100);
+  EXPECT_LE(ink.right, 100 + width - 1);
+  EXPECT_GE(ink.top, 50);
+  EXPECT_LE(ink.bottom, 50 + height - 1);
+  // Reaches across most of the box.
+  EXPECT_LT(ink.left, 100 + 5);
+  EXPECT_GT(ink.right, 100 + width - 8);
+  EXPECT_EQ(canvas_.Pen_X, 100 + width);
+  EXPECT_EQ(canvas_.Pen_Y, 50);
+}
+
+TEST_F(Text_Test, TurnedTextReadsUpwardsInItsBox) {
+  const std::string text = "Axis title";
+  const int width = Text_Width(text), height = Text_Height(text);
+  Set_Text_Angle(90);
+  EXPECT_EQ(Text_Width(text), width);
+  Text_Out(40, 250, text);
+  const Box ink = Ink_Box();
+  ASSERT_LE(ink.left, ink.right) << "no ink";
+  EXPECT_GE(ink.left, 40);
+  EXPECT_LE(ink.right, 40 + height);
+  EXPECT_GE(ink.top, 250 - width);
+  EXPECT_LE(ink.bottom, 250);
+  // Taller than wide: the text runs up the page.
+  EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));
+  // The first letter (a capital A) is at the bottom end.
+  Box first{1 << 30, 1 << 30, -1, -1};
+  for (int y = 250 - Text_Width("A"); y <= 250; ++y)
+    for (int x = 40; x <= 40 + height; ++x)
+      if (canvas_.Image.Pixel(x, y) != kWhite) first.bottom = std::max(first.bottom, y);
+  EXPECT_GT(first.bottom, 250 - 4);
+}
+
+TEST_F(Text_Test, OtherAnglesDoNotCrash) {
+  for (int angle : {45, 180, 270, -90, 725}) {
+    Set_Text_Angle(angle);
+    Text_Out(200, 150, "turned");
+  }
+  Set_Text_Angle(33);
+  Text_Out(-1000000, 2000000000, "far");
+  EXPECT_LE(Ink_Box().left, Ink_Box().right);
+}
+
+TEST_F(Text_Test, TextFarOutsideIsClipped) {
+  Text_Out(-5000, -5000, "outside");
+  Text_Out(2147483000, 10, "outside");
+  Set_Text_Angle(90);
+  Text_Out(10, -20, "outside");
+  EXPECT_GT(Ink_Box().left, Ink_Box().right);
+}
+
+TEST_F(Text_Test, TextIsDrawnInTheTextColour) {
+  Set_Color(255);
+  Text_Out(10, 10, "MMMM");
+  bool red = false;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 80; ++x) red |= canvas_.Image.Pixel(x, y) == 0xFFFF0000u;
+  EXPECT_TRUE(red);
+}
+
+TEST_F(Text_Test, BoldIsNoNarrowerAndHeightIsTheEmSize) {
+  const int regular = Text_Width("Bold text");
+  Set_Font_Bold(true);
+  EXPECT_GE(Text_Width("Bold text"), regular);
+  Set_Font_Height(28);
+  EXPECT_GT(Text_Height("x"), 28 - 1);
+  EXPECT_LT(Text_Height("x"), 28 * 3 / 2);
+}
+
+TEST_F(Text_Test, ConsoleFontIsMonospaced) {
+  Set_Font_Name("Lucida Console");
+  EXPECT_EQ(Text_Width("iiii"), Text_Width("MMMM"));
+  EXPECT_GT(Text_Width("iiii"), 0);
+}
+
+TEST_F(Text_Test, InvalidUtf8BecomesReplacementGlyphs) {
+  EXPECT_EQ(Decode_Utf8("a\xC3\xA9z"), U"a\u00E9z");
+  EXPECT_EQ(Decode_Utf8("\xE2\x82\xAC"), U"\u20AC");
+  EXPECT_EQ(Decode_Utf8("\xF0\x9F\x98\x80"), U"\U0001F600");
+  EXPECT_EQ(Decode_Utf8("\xFF"), U"\uFFFD");
+  EXPECT_EQ(Decode_Utf8("a\xC3"), U"a\uFFFD");             // cut short
+  EXPECT_EQ(Decode_Utf8("\xC0\xAF"), U"\uFFFD\uFFFD");     // overlong
+  EXPECT_EQ(Decode_Utf8("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");  // surrogate
+  EXPECT_EQ(Decode_Utf8("\xF4\x90\x80\x80"), U"\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
+  EXPECT_EQ(Decode_Utf8(std::string_view("a\0b", 3)), U"a\0b"sv);
+  EXPECT_EQ(Text_Width("\xFF"), Text_Width("\xEF\xBF\xBD"));
+  EXPECT_GT(Text_Width("\xFF\xFE"), 0);
+  Text_Out(10, 10, "\xFF\xC3\x28\xE2\x82");
+}
+
+TEST_F(Text_Test, NoFontAtAllDrawsNothingAndMeasuresZero) {
+  Font_Force_No_Font(true);
+  EXPECT_EQ(Text_Width("hello"), 0);
+  EXPECT_EQ(Font_File(canvas_.Font), "");
+  Text_Out(10, 10, "hello");
+  EXPECT_GT(Ink_Box().left, Ink_Box().right);
+  EXPECT_EQ(canvas_.Pen_X, 10);
+  // Everything else still draws.
+  Put_Pixel(5, 5);
+  EXPECT_EQ(canvas_.Image.Pixel(5, 5), 0xFF000000u);
+  Font_Force_No_Font(false);
+  EXPECT_GT(Text_Width("hello"), 0);
+  EXPECT_NE(Font_File(canvas_.Font), "");
+}
+
+TEST_F(Text_Test, EmptyTextAndOddHeights) {
+  EXPECT_EQ(Text_Width(""), 0);
+  Text_Out(5, 5, "");
+  EXPECT_EQ(canvas_.Pen_X, 5);
+  for (int h : {0, -5, 1, 5000}) {
+    Set_Font_Height(h);
+    Text_Out(0, 0, "h");
+    EXPECT_GE(Text_Width("h"), 0);
+  }
+}
+
+}  // namespace
+}  // namespace pw
