@@ -37,9 +37,13 @@ long double Make_Extended(std::uint16_t sign_exponent, std::uint64_t mantissa) {
 
 }  // namespace
 
-long double Make_Missing() { return Make_Extended(0x7FFF, ~std::uint64_t{0}); }
+long double Make_Missing() {
+  return Make_Extended(0x7FFF, ~std::uint64_t{0});
+}
 
-bool Is_Missing(long double x) { return (Sign_Exponent(x) & 0x7FFF) == 0x7FFF; }
+bool Is_Missing(long double x) {
+  return (Sign_Exponent(x) & 0x7FFF) == 0x7FFF;
+}
 
 void Split_Decimal(long double x, long double& mantissa, long double& scale) {
   // A non-finite x would never leave the loops below; hand it back unscaled.

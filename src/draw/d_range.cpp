@@ -12,9 +12,13 @@ namespace {
 constexpr long double Nice_Mantissas[13] = {12, 10, 8, 6, 5, 4, 3, 2.5L, 2, 1.5L, 1.2L, 1, 0.8L};
 
 // Restricted mode keeps 10, 5, 2, 1 and 0.8 (zero-based indexes).
-bool In_Nice_Subset(int i) { return i == 1 || i == 4 || i == 8 || i == 11 || i == 12; }
+bool In_Nice_Subset(int i) {
+  return i == 1 || i == 4 || i == 8 || i == 11 || i == 12;
+}
 
-bool Finite(long double x) { return !Is_Missing(x); }
+bool Finite(long double x) {
+  return !Is_Missing(x);
+}
 
 }  // namespace
 

@@ -24,7 +24,9 @@ std::string_view Trim_Blanks(std::string_view text) {
   return text;
 }
 
-bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
+bool Is_Digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int Hex_Value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -79,7 +81,9 @@ std::int64_t Days_From_Civil(std::int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-bool Is_Leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool Is_Leap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int Days_In_Month(int y, int m) {
   static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -172,14 +176,14 @@ double Str_To_Date(std::string_view text) {
   int y = 0;
   int m = 0;
   int d = 0;
-  const bool ok = slash2 != std::string_view::npos &&
-                  Parse_Date_Part(t.substr(0, slash1), 4, y) &&
+  const bool ok = slash2 != std::string_view::npos && Parse_Date_Part(t.substr(0, slash1), 4, y) &&
                   Parse_Date_Part(t.substr(slash1 + 1, slash2 - slash1 - 1), 2, m) &&
                   Parse_Date_Part(t.substr(slash2 + 1), 2, d) && y >= 1 && m >= 1 && m <= 12 &&
                   d >= 1 && d <= Days_In_Month(y, m);
   if (!ok) throw Error(Quoted(text, "is not a valid date"));
-  return static_cast<double>(Days_From_Civil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
-                             Days_From_Civil(1899, 12, 30));
+  return static_cast<double>(
+      Days_From_Civil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
+      Days_From_Civil(1899, 12, 30));
 }
 
 bool Parse_Time(std::string_view text, long double& value) {
@@ -189,11 +193,20 @@ bool Parse_Time(std::string_view text, long double& value) {
   if (text.find(':') == std::string_view::npos) return false;
   long double offset = 0;
   switch (text.front()) {
-    case '#': offset = 48; break;
-    case '+': offset = 24; break;
-    case '-': offset = -24; break;
-    case '=': offset = -48; break;
-    default: break;
+    case '#':
+      offset = 48;
+      break;
+    case '+':
+      offset = 24;
+      break;
+    case '-':
+      offset = -24;
+      break;
+    case '=':
+      offset = -48;
+      break;
+    default:
+      break;
   }
   if (offset != 0) text.remove_prefix(1);
   std::string rest(text);

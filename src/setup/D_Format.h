@@ -17,24 +17,33 @@ namespace pw {
 // only has to make sure library formatting that might be used elsewhere is in the "C" form.
 void Set_Notation();
 
-// Integer: optional sign and decimal digits, or "$" and hexadecimal digits; 32-bit signed.
+// Surrounding spaces and tabs are trimmed by every conversion (data fields never carry them);
+// anything else outside the grammar, and an empty text, fails.
+//
+// Integer: optional sign and decimal digits in the 32-bit signed range, or "$" and up to
+// 32 bits of hexadecimal digits taken as a two's complement pattern ($FFFFFFFF is -1); no
+// sign before "$". Try_ leaves `value` unchanged on failure.
 std::int32_t Str_To_Int(std::string_view text);
 bool Try_Str_To_Int(std::string_view text, std::int32_t& value);
 
 // Number: optional sign, digits with an optional "." part, optional exponent "E"/"e" with
-// optional sign. Correctly rounded to long double. Infinite results fail.
+// optional sign and at least one digit (".5" and "5." are numbers; "inf", "nan", hex and a
+// comma are not). Correctly rounded to long double. Overflow to infinity fails; underflow to
+// zero or a denormal is accepted. Try_ leaves `value` unchanged on failure.
 long double Str_To_Float(std::string_view text);
 bool Try_Str_To_Float(std::string_view text, long double& value);
 
-// Date written year/month/day; returns the day number (days since 1899-12-30).
+// Date written year/month/day (1-4, 1-2 and 1-2 digits, year 1..9999 taken literally, a real
+// calendar date: 2024/02/30 fails); returns the day number (days since 1899-12-30).
 double Str_To_Date(std::string_view text);
 
 // Time of day "h:m:s" with an optional day prefix "#" +48 h, "+" +24 h, "-" -24 h, "=" -48 h.
 // Returns false and value 0 when the text has no ":"; raises the conversion error of the
-// failing part otherwise (hours and minutes integers, seconds a number).
+// failing part otherwise (hours and minutes integers, seconds a number; "12:30" fails on the
+// empty seconds). Fields are split like Split_Fields with ":", at most three.
 bool Parse_Time(std::string_view text, long double& value);
 
-// The leading digit of x stands for 10^n; -1 for zero.
+// The leading digit of x stands for 10^n; -1 for zero, 0 for a non-finite x.
 int Decimal_Exponent(long double x);
 
 // Fits x into `width` characters (statistics line). Missing gives "?".
@@ -47,7 +56,9 @@ std::string Format_Short(int precision, long double x);
 // The platform's three float text forms (precision limited to 2..18):
 // fixed with `decimals` decimals (exponent form when x has more integer digits than the
 // precision), exponent with at least `exponent_digits` exponent digits and a signed exponent,
-// and general (shortest text of at most `precision` significant digits).
+// and general (shortest text of at most `precision` significant digits). The fixed form keeps
+// at most `precision` significant digits (zeros after them) and drops the "-" of a value
+// that rounds to zero; its exponent fallback has 2 exponent digits. Missing gives "?".
 std::string Fixed_Form(long double x, int precision, int decimals);
 std::string Exponent_Form(long double x, int precision, int exponent_digits);
 std::string General_Form(long double x, int precision);

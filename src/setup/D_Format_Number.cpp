@@ -17,7 +17,9 @@ namespace {
 
 constexpr int Max_Precision = 18;
 
-int Limit_Precision(int p) { return p < 2 ? 2 : (p > Max_Precision ? Max_Precision : p); }
+int Limit_Precision(int p) {
+  return p < 2 ? 2 : (p > Max_Precision ? Max_Precision : p);
+}
 
 // printf under the "C" locale for this thread only, so the decimal point is always ".".
 template <typename... Args>
