@@ -1,7 +1,7 @@
 // The graph base: settings, layers, plot area, ticks, labels and titles of one graph cell.
 //
 // Pixel coordinates are those of the page canvas. On a logarithmic axis limits and tick values
-// are base-10 logarithms (decades). The value-to-pixel mapping is Map_X / Map_Y, used by every
+// are base-10 logarithms (decades). The value-to-pixel mapping is Pixel_X / Pixel_Y, used by every
 // graph kind.
 #pragma once
 
@@ -27,6 +27,8 @@ struct Tick_Info {
   long double Value = 0;
   std::string Label;
   bool Shown = false;
+  int Label_Left = 0;  // where the label was (or would have been) drawn
+  int Label_Top = 0;
 };
 
 class TC_Graph : public TC_Graph_Range {
@@ -38,8 +40,12 @@ class TC_Graph : public TC_Graph_Range {
   // creates and reads the layers. A layer's error stops the reading; layers made so far stay.
   virtual void Read_Setup(const TC_Ini_File& ini, const Section_List& sections,
                           const TC_File_Def& def);
-  // Find_X_Limits, Find_Y_Limits, Draw_Frame, then Draw of every layer in order.
+  // Find_X_Limits, Find_Y_Limits, Draw_Frame, then Draw of every layer in order. When the cell
+  // is too small for a plot area the layers are not drawn (there are no scales to map with).
   virtual void Draw_All(TC_Data_Buffer& buffer);
+  // Cell background, frame, tick marks, grid, tick labels and titles; sets the plot area and the
+  // scales. A cell too small for a plot area of positive width and height only gets its
+  // background (see Plot_Too_Small).
   virtual void Draw_Frame(TC_Data_Buffer& buffer);
   virtual void Draw(int layer, TC_Data_Buffer& buffer);  // base: "Base Draw() called"
   virtual void Find_X_Limits(TC_Data_Buffer& buffer);
@@ -53,7 +59,11 @@ class TC_Graph : public TC_Graph_Range {
 
   void Set_Cell(int left, int right, int top, int bottom);
   // Plot_Left <= x <= Plot_Right and Plot_Top <= y <= Plot_Bottom (frame included).
+  // Always false after a drawing that found the cell too small for a plot area.
   bool Contains_Point(int x, int y) const;
+  // True when the latest Draw_Frame found no room for a plot area (nothing but the cell
+  // background was drawn, the scales are 0).
+  bool Plot_Too_Small() const { return too_small_; }
 
   int Layer_Count() const { return static_cast<int>(layers_.size()); }
   TC_Graph_Layer& Layer(int i) { return *layers_[i - 1]; }  // 1-based
@@ -67,7 +77,9 @@ class TC_Graph : public TC_Graph_Range {
   // Label of a tick value (10^v on a logarithmic axis), at most 20 characters.
   static std::string Format_Tick(bool logarithmic, long double v);
 
-  // Value to pixel column / row with the scales of the latest Draw_Frame (round half to even).
+  // Value to pixel column / row with the scales of the latest Draw_Frame (round half to even):
+  // Plot_Left + Round((v - XLo) / X_Scale), Plot_Bottom + Round((YLo - v) / Y_Scale). Returned
+  // unclamped so callers can detect non-finite or huge results before drawing.
   long double Pixel_X(long double v) const;
   long double Pixel_Y(long double v) const;
 
@@ -94,6 +106,14 @@ class TC_Graph : public TC_Graph_Range {
  protected:
   std::vector<std::unique_ptr<TC_Graph_Layer>> layers_;
   std::string section_;
+
+ private:
+  void Draw_Y_Ticks(const std::vector<long double>& values, const std::vector<std::string>& labels,
+                    int th, int tw);
+  void Draw_X_Ticks(const std::vector<long double>& values, int tw);
+  void Draw_Titles(int th);
+
+  bool too_small_ = false;
 };
 
 }  // namespace pw
