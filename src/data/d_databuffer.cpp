@@ -81,15 +81,18 @@ std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
 }
 
 TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
-  // Welford's running mean and sum of squared deviations: the textbook sum of squares
-  // cancels catastrophically when the mean is large against the spread.
+  // The deviation comes from Welford's running sum of squared deviations: the textbook
+  // sum of squares cancels catastrophically when the mean is large against the spread.
+  // The mean itself is the plain sum / n, which does not drift with n.
   Stats stats;
+  double sum = 0;
   double mean = 0;
   double squares = 0;
   for (std::int32_t p = 1; p <= point_count_; ++p) {
     const auto v = static_cast<double>(Get_Value(p, c));
     if (!std::isfinite(v)) continue;
     ++stats.n;
+    sum += v;
     const double delta = v - mean;
     mean += delta / stats.n;
     squares += delta * (v - mean);
@@ -98,7 +101,7 @@ TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
     stats.mean = stats.deviation = Missing;
     return stats;
   }
-  stats.mean = mean;
+  stats.mean = sum / stats.n;
   stats.deviation = stats.n == 1 ? 0.0 : std::sqrt(std::fabs(squares) / (stats.n - 1));
   return stats;
 }

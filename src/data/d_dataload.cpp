@@ -191,7 +191,7 @@ void TC_Data_Buffer::Loader::Read_Point(std::string_view line, std::int32_t p) {
     char* slot = buffer_.texts_[j] + i * Slot_Size;
     const std::size_t length = std::min<std::size_t>(text.size(), Max_Text_Length);
     std::memset(slot, 0, Slot_Size);
-    std::memcpy(slot, text.data(), length);
+    if (length > 0) std::memcpy(slot, text.data(), length);
     slot[Slot_Size - 1] = static_cast<char>(length);
   }
   for (std::size_t c = 0; c < columns_.size(); ++c) {
