@@ -1,0 +1,96 @@
+#include "app/app_logic.h"
+
+#include <algorithm>
+
+namespace pw {
+
+std::string Error_Box_Text(const std::string& text) {
+  if (text.find("Access violation") != std::string::npos) return System_Error_Text;
+  std::string shown = text;
+  if (shown.size() > static_cast<std::size_t>(Line_Break_Width)) {
+    // Position Line_Break_Width + 1 counted from 1 is index Line_Break_Width.
+    const std::size_t blank = shown.rfind(' ', Line_Break_Width);
+    if (blank != std::string::npos && blank > 0) shown[blank] = '\n';
+  }
+  return shown;
+}
+
+Form_Rect Keep_On_Screen(Form_Rect form, int screen_width, int screen_height) {
+  if (form.Left < Screen_Margin) {
+    form.Left = Screen_Margin;
+  } else if (form.Left > screen_width - form.Width - Screen_Margin) {
+    form.Left = screen_width - form.Width - Screen_Margin;
+  }
+  if (form.Top < Screen_Margin) {
+    form.Top = Screen_Margin;
+  } else if (form.Top > screen_height - form.Height - Screen_Margin) {
+    form.Top = screen_height - form.Height - Screen_Margin;
+  }
+  return form;
+}
+
+Form_Rect Centre_Form(Form_Rect form, const Form_Rect* active, int screen_width,
+                      int screen_height) {
+  int cx = screen_width / 2;
+  int cy = screen_height / 2;
+  if (active != nullptr) {
+    cx = active->Left + active->Width / 2;
+    cy = active->Top + active->Height / 2;
+  }
+  form.Left = cx - form.Width / 2;
+  form.Top = cy - form.Height / 2;
+  return Keep_On_Screen(form, screen_width, screen_height);
+}
+
+std::string Resolve_Program_File(const std::string& program_dir, const std::string& name) {
+  if (!name.empty() && name[0] == '/') return name;
+  return program_dir + name;
+}
+
+Command_Line Parse_Command_Line(const std::string& program_dir,
+                                const std::vector<std::string>& args, bool ignore_limits) {
+  Command_Line line;
+  line.Setup_File = args.size() >= 1 ? args[0] : "plotwright.pwr.ini";
+  line.Data_File = args.size() >= 2 ? args[1] : "plotwright.dat";
+  line.Setup_File = Resolve_Program_File(program_dir, line.Setup_File);
+  line.Data_File = Resolve_Program_File(program_dir, line.Data_File);
+  line.Ignore_Limits = ignore_limits;
+  if (args.size() >= 3) line.Ignore_Limits = args[2] == "/i" || args[2] == "/I";
+  return line;
+}
+
+std::string Screen_Shot_Folder(const std::string& program_dir) { return program_dir + "scrn/"; }
+
+std::string Screen_Shot_Name(const std::string& program_dir, const std::string& data_file,
+                             int page) {
+  std::string base = data_file;
+  const std::size_t slash = base.find_last_of("/\\");
+  if (slash != std::string::npos) base.erase(0, slash + 1);
+  const std::size_t dot = base.rfind('.');
+  base = dot == std::string::npos ? std::string() : base.substr(0, dot + 1);
+  std::string number = std::to_string(page);
+  if (page < 10) number = "0" + number;
+  return Screen_Shot_Folder(program_dir) + base + number + ".bmp";
+}
+
+Tab_Side Tab_Side_From(const std::string& tabs) {
+  if (tabs.empty()) return Tab_Side::Bottom;
+  switch (tabs[0]) {
+    case 'L': case 'l': return Tab_Side::Left;
+    case 'R': case 'r': return Tab_Side::Right;
+    case 'T': case 't': return Tab_Side::Top;
+    default: return Tab_Side::Bottom;
+  }
+}
+
+int Tabs_Per_Row(int setting, int page_count) {
+  if (setting > 0) return setting;
+  return std::min(6, std::max(4, page_count));
+}
+
+int Tab_Rows(int visible, int per_row) {
+  per_row = std::max(1, per_row);
+  return std::max(1, (visible + per_row - 1) / per_row);
+}
+
+}  // namespace pw

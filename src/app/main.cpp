@@ -1,0 +1,63 @@
+// plotwright [setup file] [data file] [/i]: the viewer's start-up.
+//
+// PW_EXIT_AFTER_DRAW=1 in the environment makes it print the time from start to the end of
+// the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
+#include <QDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_logic.h"
+#include "app/d_errbox.h"
+#include "app/pw_app.h"
+#include "app/pw_main.h"
+#include "base/settings.h"
+#include "draw/D_Math.h"
+#include "setup/D_Format.h"
+
+int main(int argc, char** argv) {
+  const auto started = std::chrono::steady_clock::now();
+  pw::TApplication app(argc, argv);
+
+  // Program-wide initialisation: notation, precision, the working directory, the error box.
+  pw::Set_Notation();
+  pw::Check_Precision();
+  pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+  std::error_code ec;
+  std::filesystem::current_path(pw::Work_Dir, ec);
+  auto err_box = std::make_unique<pw::TErrBox>();
+  pw::Version_Text = "2.34";
+  err_box->Set_Font("Lucida Console", 0);
+  // Dates are read as yyyy/mm/dd with "/" whatever the locale: fixed in the date parser.
+
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  auto window = std::make_unique<pw::TMain>(*err_box, pw::Work_Dir, args);
+  app.On_Exception = [&window](const std::exception& e) { window->AppEventsException(e); };
+
+  int status = 0;
+  if (const char* flag = std::getenv("PW_EXIT_AFTER_DRAW"); flag != nullptr && *flag != '\0' &&
+                                                            std::string(flag) != "0") {
+    window->Report_Error = [&status](const std::exception& e) {
+      std::fprintf(stderr, "plotwright: %s\n", e.what());
+      status = 1;
+      QTimer::singleShot(0, [] { QCoreApplication::exit(1); });
+    };
+    window->After_Load = [started] {
+      const auto ms = std::chrono::duration<double, std::milli>(
+                          std::chrono::steady_clock::now() - started).count();
+      std::printf("first draw: %.1f ms\n", ms);
+      std::fflush(stdout);
+      QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    };
+  }
+  window->showMaximized();
+  const int code = app.exec();
+  window.reset();
+  return status != 0 ? status : code;
+}

@@ -1,0 +1,57 @@
+#include "app/notebook.h"
+
+#include <QBoxLayout>
+#include <QStackedWidget>
+
+#include "app/qt_child.h"
+
+namespace pw {
+
+namespace {
+constexpr int Tab_Count = 16;
+}
+
+TNotebook::TNotebook(QWidget* parent) : QWidget(parent) {
+  layout_ = Child<QBoxLayout>(this, QBoxLayout::TopToBottom);
+  layout_->setContentsMargins(0, 0, 0, 0);
+  layout_->setSpacing(0);
+  stack_ = Child<QStackedWidget>(this);
+  tabs_ = Child<TTab_Bar>(this, Tab_Count);
+  tabs_->setObjectName("xTabs");
+  tabs_->Current_Changed = [this](int index) { Show_Current(index); };
+  Set_Side(Tab_Side::Bottom);
+}
+
+void TNotebook::Add_Page(std::unique_ptr<QWidget> page) {
+  stack_->addWidget(page.release());  // the stack is now its Qt parent and owner
+}
+
+void TNotebook::Relayout() {
+  tabs_->updateGeometry();
+  layout_->invalidate();
+  layout_->activate();
+}
+
+void TNotebook::Set_Side(Tab_Side side) {
+  tabs_->Set_Side(side);
+  layout_->removeWidget(tabs_);
+  layout_->removeWidget(stack_);
+  switch (side) {
+    case Tab_Side::Top: layout_->setDirection(QBoxLayout::TopToBottom); break;
+    case Tab_Side::Bottom: layout_->setDirection(QBoxLayout::BottomToTop); break;
+    case Tab_Side::Left: layout_->setDirection(QBoxLayout::LeftToRight); break;
+    case Tab_Side::Right: layout_->setDirection(QBoxLayout::RightToLeft); break;
+  }
+  layout_->addWidget(tabs_);
+  layout_->addWidget(stack_, 1);
+}
+
+int TNotebook::Current() const { return tabs_->Current(); }
+
+QWidget* TNotebook::Current_Page() const { return stack_->currentWidget(); }
+
+void TNotebook::Show_Current(int index) {
+  if (index >= 0 && index < stack_->count()) stack_->setCurrentIndex(index);
+}
+
+}  // namespace pw

@@ -1,0 +1,37 @@
+// The notebook: the multi-row tab bar and one page per tab, the bar on any side.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/tab_bar.h"
+
+class QBoxLayout;
+class QStackedWidget;
+
+namespace pw {
+
+class TNotebook : public QWidget {
+ public:
+  explicit TNotebook(QWidget* parent = nullptr);
+
+  // Adds the page of the next tab; the notebook takes it over.
+  void Add_Page(std::unique_ptr<QWidget> page);
+  // Lays the bar and the pages out now, so the current page has its final size.
+  void Relayout();
+  TTab_Bar& Tabs() { return *tabs_; }
+  const TTab_Bar& Tabs() const { return *tabs_; }
+  // Puts the tab bar on `side` of the pages.
+  void Set_Side(Tab_Side side);
+  int Current() const;
+  QWidget* Current_Page() const;
+
+ private:
+  void Show_Current(int index);
+
+  TTab_Bar* tabs_;
+  QStackedWidget* stack_;
+  QBoxLayout* layout_;
+};
+
+}  // namespace pw

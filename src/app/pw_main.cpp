@@ -1,0 +1,351 @@
+#include "app/pw_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QProcess>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/app_logic.h"
+#include "app/canvas_view.h"
+#include "app/d_errbox.h"
+#include "app/notebook.h"
+#include "app/pw_about.h"
+#include "app/qt_child.h"
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "draw/d_draw.h"
+#include "draw/image_file.h"
+#include "setup/d_inifile.h"
+
+namespace pw {
+
+namespace {
+
+constexpr const char* Main_Section = "Plotwright";
+
+bool File_Exists(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(name, ec);
+}
+
+// Canvases 1 to 4 and 6 to 8 stretch their picture to the control; the others show it
+// unscaled.
+bool Stretches(int number) { return (number >= 1 && number <= 4) || (number >= 6 && number <= 8); }
+
+}  // namespace
+
+std::string TMain::Default_Help_File_Name() { return Default_Help_File; }
+
+TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string> args,
+             QWidget* parent)
+    : QMainWindow(parent),
+      err_box_(err_box),
+      program_dir_(std::move(program_dir)),
+      args_(std::move(args)) {
+  setWindowTitle(QString::fromStdString(title_text_));
+  resize(800, 600);
+  QFont f("Verdana");
+  f.setPixelSize(12);
+  setFont(f);
+  setFocusPolicy(Qt::StrongFocus);
+
+  // FormCreate: the notebook with one canvas per tab, xCanv01 .. xCanv16 in tab order.
+  xPages_ = Child<TNotebook>(this);
+  xPages_->setObjectName("xPages");
+  setCentralWidget(xPages_);
+  for (int i = 1; i <= Max_Pages; ++i) {
+    auto view = std::make_unique<TCanvas_View>(canvases_[i - 1], Stretches(i));
+    view->setObjectName(QString("xCanv%1").arg(i, 2, 10, QChar('0')));
+    view->Mouse_Down = [this](Qt::MouseButton b, int x, int y) { xCanvMouseDown(b, x, y); };
+    view->Mouse_Up = [this](Qt::MouseButton b, int x, int y) { xCanvMouseUp(b, x, y); };
+    views_.push_back(view.get());
+    xPages_->Add_Page(std::move(view));
+  }
+  Build_Menu();
+
+  Start_Program = [](const QString& program, const QStringList& program_args) {
+    return QProcess::startDetached(program, program_args);
+  };
+  Open_Url = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+  // The about box comes right after the main window.
+  about_box_ = Child<TAboutBox>(this);
+  about_box_->setObjectName("AboutBox");
+}
+
+TMain::~TMain() = default;
+
+void TMain::Build_Menu() {
+  xPopUp_ = Child<QMenu>(this);
+  xPopUp_->setObjectName("xPopUp");
+  auto add = [this](QMenu* menu, const char* name, const char* caption) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(name);
+    return a;
+  };
+  QAction* redraw = add(xPopUp_, "mRedraw", "&Redraw All");
+  QAction* redraw_ignore = add(xPopUp_, "mRedrawIgnore", "Redraw All (&Ignore Limits)");
+  for (QAction* a : {redraw, redraw_ignore}) {
+    connect(a, &QAction::triggered, this, [this, a] { Guarded([&] { mRedrawClick(a); }); });
+  }
+  QMenu* shot = xPopUp_->addMenu("&Screen Shot");
+  shot->menuAction()->setObjectName("mShot");
+  connect(add(shot, "mShotThis", "&This Page"), &QAction::triggered, this,
+          [this] { Guarded([&] { Save_Screen_Shots(false); }); });
+  connect(add(shot, "mShotAll", "&All Pages"), &QAction::triggered, this,
+          [this] { Guarded([&] { Save_Screen_Shots(true); }); });
+  xPopUp_->addSeparator();
+  QMenu* edit = xPopUp_->addMenu("&Edit File");
+  edit->menuAction()->setObjectName("File1");
+  connect(add(edit, "mEditSetup", "&Setup"), &QAction::triggered, this,
+          [this] { Guarded([&] { mEditSetupClick(); }); });
+  connect(add(edit, "mEditData", "&Data"), &QAction::triggered, this,
+          [this] { Guarded([&] { mEditDataClick(); }); });
+  xPopUp_->addSeparator();
+  connect(add(xPopUp_, "mHelp", "&Help"), &QAction::triggered, this,
+          [this] { Guarded([&] { mHelpClick(); }); });
+  connect(add(xPopUp_, "mWeb", "Plotwright &Web Page"), &QAction::triggered, this,
+          [this] { Guarded([&] { mWebClick(); }); });
+  connect(add(xPopUp_, "mAbout", "&About Plotwright..."), &QAction::triggered, this,
+          [this] { Guarded([&] { mAboutClick(); }); });
+  xPopUp_->addSeparator();
+  connect(add(xPopUp_, "mExit", "&E&xit"), &QAction::triggered, this, [this] { close(); });
+}
+
+QAction* TMain::Item(const QString& name) const {
+  return xPopUp_->findChild<QAction*>(name, Qt::FindChildrenRecursively);
+}
+
+void TMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (first_show_queued_) return;
+  first_show_queued_ = true;
+  // Runs once the window has its shown size, so the canvases are sized to it.
+  QMetaObject::invokeMethod(this, [this] { Guarded([this] { FormShow(); }); },
+                            Qt::QueuedConnection);
+}
+
+void TMain::FormShow() {
+  if (first_show_done_) return;
+  first_show_done_ = true;
+  Set_Fill_Patterns(Default_Fill_Patterns());
+  const Command_Line line = Parse_Command_Line(program_dir_, args_, Ignore_Limits);
+  setup_file_ = line.Setup_File;
+  data_file_ = line.Data_File;
+  Ignore_Limits = line.Ignore_Limits;
+  title_text_ = "PlotWright";
+  Set_Caption(title_text_ + ": " + data_file_);
+  if (!File_Exists(program_dir_ + help_file_)) help_file_.erase(0, 1);
+  Item("mHelp")->setVisible(File_Exists(program_dir_ + help_file_));
+  Load_And_Draw();
+}
+
+void TMain::Load_And_Draw() {
+  if (drawing_) {
+    // The page set is in use: run once more after the drawing ends.
+    pending_load_ = true;
+    pending_ignore_ = Ignore_Limits;
+    return;
+  }
+  Run_Load();
+}
+
+void TMain::Request_Load(bool ignore_limits) {
+  if (closing_) return;
+  if (drawing_) {
+    pending_load_ = true;
+    pending_ignore_ = ignore_limits;
+    return;
+  }
+  Ignore_Limits = ignore_limits;
+  Run_Load();
+}
+
+void TMain::Run_Load() {
+  if (!File_Exists(setup_file_)) throw Error("File not found: " + setup_file_);
+  drawing_ = true;
+  struct Finish {
+    TMain* window;
+    ~Finish() { window->Finish_Load(); }
+  } finish{this};
+
+  page_set_.reset();
+  const TC_Ini_File ini(setup_file_);
+  const std::string tabs = ini.Get_String(Main_Section, "Tabs", "Bottom");
+  const int per_row = static_cast<std::uint16_t>(ini.Get_Integer(Main_Section, "TabsPerRow", 0));
+  PixOff = static_cast<std::uint16_t>(ini.Get_Integer(Main_Section, "PixOff", PixOff));
+  Editor_Command = ini.Get_String(Main_Section, "Editor", Editor_Command);
+  xPages_->Set_Side(Tab_Side_From(tabs));
+  std::array<std::string, Max_Pages> items;
+  const int n = ini.Read_List({"Pages"}, "Pages", items, Max_Pages);
+  TTab_Bar& bar = xPages_->Tabs();
+  // Show the new tabs before hiding the old ones, so the current tab moves to a listed one.
+  for (int i = 0; i < Max_Pages; ++i) {
+    if (i < n) bar.Set_Tab_Visible(i, true);
+  }
+  for (int i = 0; i < Max_Pages; ++i) {
+    if (i >= n) bar.Set_Tab_Visible(i, false);
+  }
+  bar.Set_Tabs_Per_Row(Tabs_Per_Row(per_row, n));
+  Size_Canvases();
+
+  page_set_ = std::make_unique<TC_Graph_Page_Set>(canvases_);
+  page_set_->Pump_Events = [this] { Pump(); };
+  page_set_->Read_Setup(ini, "Pages");
+  page_set_->Load_Data(data_file_);
+  for (int i = 1; i <= n; ++i) {
+    const std::string name = page_set_->Page_Name(i);
+    if (!name.empty()) bar.Set_Caption(i - 1, QString::fromStdString(name));
+  }
+  page_set_->Draw_Pages();
+}
+
+void TMain::Finish_Load() {
+  drawing_ = false;
+  ++loads_finished_;
+  for (TCanvas_View* view : views_) view->update();
+  if (pending_close_) {
+    pending_close_ = false;
+    pending_load_ = false;
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+  } else if (pending_load_) {
+    pending_load_ = false;
+    const bool ignore = pending_ignore_;
+    QMetaObject::invokeMethod(
+        this, [this, ignore] { Guarded([&] { Request_Load(ignore); }); }, Qt::QueuedConnection);
+  }
+  if (After_Load) {
+    try {
+      After_Load();
+    } catch (...) {
+      // A watcher's failure must not hide the load's own outcome.
+    }
+  }
+}
+
+void TMain::Pump() {
+  for (TCanvas_View* view : views_) view->update();
+  QCoreApplication::processEvents();
+}
+
+void TMain::Size_Canvases() {
+  xPages_->Relayout();
+  const QWidget* page = xPages_->Current_Page();
+  const int w = page ? static_cast<std::uint16_t>(page->width()) : 0;
+  const int h = page ? static_cast<std::uint16_t>(page->height()) : 0;
+  for (TC_Canvas& canvas : canvases_) {
+    // An unchanged size keeps the picture of the earlier load.
+    if (canvas.Image.Width() != w || canvas.Image.Height() != h) canvas.Image.Set_Size(w, h);
+  }
+}
+
+void TMain::Save_Screen_Shots(bool all) {
+  std::error_code ec;
+  std::filesystem::create_directories(Screen_Shot_Folder(program_dir_), ec);  // failure shows
+  std::vector<int> pages;                                                    // at the write
+  if (!all) {
+    pages.push_back(xPages_->Current() + 1);
+  } else if (page_set_) {
+    for (int i = 1; i <= page_set_->Page_Count(); ++i) pages.push_back(i);
+  }
+  for (int i : pages) {
+    Write_BMP(canvases_[i - 1].Image, Screen_Shot_Name(program_dir_, data_file_, i));
+  }
+}
+
+void TMain::Guarded(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const std::exception& e) {
+    AppEventsException(e);
+  } catch (...) {
+    AppEventsException(std::runtime_error("Unknown error"));
+  }
+}
+
+void TMain::AppEventsException(const std::exception& e) {
+  if (err_box_.Showing()) return;
+  if (Report_Error) {
+    Report_Error(e);
+  } else {
+    err_box_.Display(e);
+  }
+  if (Fatal_Error) close();
+}
+
+void TMain::mRedrawClick(QAction* sender) {
+  Request_Load(sender != nullptr && sender->objectName() == "mRedrawIgnore");
+}
+
+void TMain::Open_In_Editor(const std::string& file) {
+  const QString name = QString::fromStdString(file);
+  // The file goes to the editor as one argument, blanks and all; no shell is involved.
+  if (!Start_Program(QString::fromStdString(Editor_Command), {name})) {
+    Open_Url(QUrl::fromLocalFile(name));
+  }
+}
+
+void TMain::mEditSetupClick() { Open_In_Editor(setup_file_); }
+
+void TMain::mEditDataClick() { Open_In_Editor(data_file_); }
+
+void TMain::mHelpClick() {
+  // The help page lies in the program's folder, which is also the working directory.
+  Open_Url(QUrl::fromLocalFile(QString::fromStdString(program_dir_ + help_file_)));
+}
+
+void TMain::mWebClick() { Open_Url(QUrl(QString::fromUtf8(Home_Page))); }
+
+void TMain::mAboutClick() { about_box_->Show(); }
+
+void TMain::Set_Caption(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+
+void TMain::xCanvMouseDown(Qt::MouseButton button, int x, int y) {
+  if (button != Qt::LeftButton || !page_set_) return;
+  Guarded([&] {
+    const std::string text = page_set_->Point_Info(xPages_->Current() + 1, x, y);
+    if (!text.empty()) Set_Caption(title_text_ + ": " + text);
+  });
+}
+
+void TMain::xCanvMouseUp(Qt::MouseButton button, int, int) {
+  if (button != Qt::LeftButton) return;
+  Set_Caption(title_text_ + ":" + data_file_);
+}
+
+void TMain::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  if (text == "S" || text == "s") {
+    event->accept();
+    Guarded([&] { Save_Screen_Shots(text == "S"); });
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void TMain::contextMenuEvent(QContextMenuEvent* event) {
+  xPopUp_->exec(event->globalPos());
+  event->accept();
+}
+
+void TMain::closeEvent(QCloseEvent* event) {
+  if (drawing_) {
+    // The page set is being drawn: close once the drawing ends.
+    pending_close_ = true;
+    event->ignore();
+    return;
+  }
+  // FormClose: the page set goes; the pictures stay on the canvases.
+  closing_ = true;
+  page_set_.reset();
+  event->accept();
+}
+
+}  // namespace pw

@@ -1,0 +1,129 @@
+// The main window: the notebook of 16 page canvases, the pop-up menu, mouse and keys, and the
+// load-and-draw cycle that rebuilds the page set from the setup and data files.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pages/d_graphpageset.h"
+
+class QAction;
+class QMenu;
+
+namespace pw {
+
+class TAboutBox;
+class TCanvas_View;
+class TErrBox;
+class TNotebook;
+
+class TMain : public QMainWindow {
+ public:
+  // `err_box` shows the errors and must outlive the window. `program_dir` ends with "/";
+  // `args` are the command-line arguments without the program name.
+  TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string> args,
+        QWidget* parent = nullptr);
+  ~TMain() override;
+
+  // The first-show sequence: fill patterns, file names, caption, help item, first load. Runs
+  // once (later calls do nothing); the first show of the window queues it.
+  void FormShow();
+  // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
+  // caller. Asked for while the pages are being drawn, it runs once after the drawing ends.
+  void Load_And_Draw();
+  // All 16 canvas bitmaps take the size of the canvas on the current tab.
+  void Size_Canvases();
+  // BMP files of the current page (all = false) or of every page of the page set (true).
+  void Save_Screen_Shots(bool all);
+  // Shows the error in the error box, then closes the window when a fatal error was raised.
+  // Errors arriving while the box is shown are dropped.
+  void AppEventsException(const std::exception& e);
+  // Runs `fn`, routing whatever it raises to AppEventsException.
+  void Guarded(const std::function<void()>& fn);
+
+  // Menu commands; both redraw items share mRedrawClick.
+  void mRedrawClick(QAction* sender);
+  void mEditSetupClick();
+  void mEditDataClick();
+  void mHelpClick();
+  void mWebClick();
+  void mAboutClick();
+
+  const std::string& Setup_File() const { return setup_file_; }
+  const std::string& Data_File() const { return data_file_; }
+  const std::string& Program_Dir() const { return program_dir_; }
+  const std::string& Title_Text() const { return title_text_; }
+  const std::string& Help_File() const { return help_file_; }
+  bool First_Show_Done() const { return first_show_done_; }
+  bool Drawing() const { return drawing_; }
+  int Loads_Finished() const { return loads_finished_; }
+  TNotebook& Pages() { return *xPages_; }
+  TCanvas_View& Canvas_View(int i) { return *views_[i - 1]; }  // 1-based
+  TC_Canvas& Canvas(int i) { return canvases_[i - 1]; }        // 1-based
+  TC_Graph_Page_Set* Page_Set() { return page_set_.get(); }
+  QMenu& Popup() { return *xPopUp_; }
+  // The menu item whose object name is `name` ("mRedraw", "mHelp", ...); null if none.
+  QAction* Item(const QString& name) const;
+  TAboutBox& About_Box() { return *about_box_; }
+
+  // How external programs and documents are started (replaceable for tests): start a program
+  // without waiting, true when it started; open a file or web address with the desktop.
+  std::function<bool(const QString& program, const QStringList& args)> Start_Program;
+  std::function<bool(const QUrl& url)> Open_Url;
+  // When set, errors go here instead of the error box (unattended runs).
+  std::function<void(const std::exception&)> Report_Error;
+  // Called after every Load_And_Draw, finished or stopped by an error.
+  std::function<void()> After_Load;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void Build_Menu();
+  void Run_Load();
+  void Request_Load(bool ignore_limits);
+  void Finish_Load();
+  void Pump();
+  void xCanvMouseDown(Qt::MouseButton button, int x, int y);
+  void xCanvMouseUp(Qt::MouseButton button, int x, int y);
+  void Set_Caption(const std::string& text);
+  void Open_In_Editor(const std::string& file);
+
+  TErrBox& err_box_;
+  std::string program_dir_;
+  std::vector<std::string> args_;
+  std::string setup_file_ = "plotwright.pwr.ini";
+  std::string data_file_ = "plotwright.dat";
+  std::string title_text_ = "PlotWright";
+  std::string help_file_ = Default_Help_File_Name();
+  static std::string Default_Help_File_Name();
+
+  // The canvases outlive the page set that draws on them (declared first, released last).
+  Canvas_Array canvases_;
+  std::unique_ptr<TC_Graph_Page_Set> page_set_;
+  TNotebook* xPages_ = nullptr;
+  std::vector<TCanvas_View*> views_;
+  QMenu* xPopUp_ = nullptr;
+  TAboutBox* about_box_ = nullptr;
+
+  bool first_show_queued_ = false;
+  bool first_show_done_ = false;
+  bool drawing_ = false;
+  bool pending_load_ = false;
+  bool pending_ignore_ = false;
+  bool pending_close_ = false;
+  bool closing_ = false;
+  int loads_finished_ = 0;
+};
+
+}  // namespace pw

@@ -1,0 +1,17 @@
+// Creating a widget that its Qt parent owns.
+#pragma once
+
+#include <memory>
+#include <utility>
+
+namespace pw {
+
+// A new T whose ownership passes at once to its Qt parent (the first constructor argument):
+// the parent deletes it with itself, so the returned pointer is an observer.
+template <class T, class Parent, class... Args>
+T* Child(Parent* parent, Args&&... args) {
+  auto owned = std::make_unique<T>(std::forward<Args>(args)..., parent);
+  return owned.release();  // the parent, set by the constructor, now owns it
+}
+
+}  // namespace pw

@@ -1,0 +1,149 @@
+#include "app/tab_bar.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace pw {
+
+TTab_Bar::TTab_Bar(int count, QWidget* parent) : QWidget(parent) {
+  for (int i = 0; i < count; ++i) tabs_.push_back({QString::number(i + 1), true});
+  QFont f("Verdana");
+  f.setPixelSize(12);
+  setFont(f);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void TTab_Bar::Set_Tab_Visible(int index, bool visible) {
+  if (index < 0 || index >= Count() || tabs_[index].Visible == visible) return;
+  tabs_[index].Visible = visible;
+  if (!visible && index == current_) {
+    // A hidden current tab gives way to the nearest visible one, looking forward first.
+    for (int step = 1; step < Count(); ++step) {
+      const int next = (index + step) % Count();
+      if (tabs_[next].Visible) {
+        Set_Current(next);
+        break;
+      }
+    }
+  }
+  Layout_Changed();
+}
+
+bool TTab_Bar::Tab_Visible(int index) const {
+  return index >= 0 && index < Count() && tabs_[index].Visible;
+}
+
+void TTab_Bar::Set_Caption(int index, const QString& caption) {
+  if (index < 0 || index >= Count()) return;
+  tabs_[index].Caption = caption;
+  Layout_Changed();
+}
+
+QString TTab_Bar::Caption(int index) const {
+  return index >= 0 && index < Count() ? tabs_[index].Caption : QString();
+}
+
+void TTab_Bar::Set_Side(Tab_Side side) {
+  side_ = side;
+  setSizePolicy(Horizontal() ? QSizePolicy::Preferred : QSizePolicy::Fixed,
+                Horizontal() ? QSizePolicy::Fixed : QSizePolicy::Preferred);
+  Layout_Changed();
+}
+
+void TTab_Bar::Set_Tabs_Per_Row(int per_row) {
+  per_row_ = std::max(1, per_row);
+  Layout_Changed();
+}
+
+int TTab_Bar::Rows() const {
+  return Tab_Rows(static_cast<int>(Visible_Tabs().size()), per_row_);
+}
+
+void TTab_Bar::Set_Current(int index) {
+  if (!Tab_Visible(index) || index == current_) return;
+  current_ = index;
+  update();
+  if (Current_Changed) Current_Changed(current_);
+}
+
+std::vector<int> TTab_Bar::Visible_Tabs() const {
+  std::vector<int> shown;
+  for (int i = 0; i < Count(); ++i) {
+    if (tabs_[i].Visible) shown.push_back(i);
+  }
+  return shown;
+}
+
+int TTab_Bar::Column_Width() const {
+  const QFontMetrics fm(font());
+  int widest = 0;
+  for (const Tab& t : tabs_) {
+    if (t.Visible) widest = std::max(widest, fm.horizontalAdvance(t.Caption));
+  }
+  return std::max(32, widest + 16);
+}
+
+QRect TTab_Bar::Tab_Rect(int index) const {
+  const std::vector<int> shown = Visible_Tabs();
+  const auto it = std::find(shown.begin(), shown.end(), index);
+  if (it == shown.end()) return {};
+  const int pos = static_cast<int>(it - shown.begin());
+  const int row = pos / per_row_;
+  const int slot = pos % per_row_;
+  if (Horizontal()) {
+    // Tabs of a row share the bar's width equally; the first row lies next to the page.
+    const int rows = Rows();
+    const int line = side_ == Tab_Side::Top ? rows - 1 - row : row;
+    const int x0 = width() * slot / per_row_;
+    const int x1 = width() * (slot + 1) / per_row_;
+    return QRect(x0, line * Tab_Height, x1 - x0, Tab_Height);
+  }
+  const int rows = Rows();
+  const int col = side_ == Tab_Side::Left ? rows - 1 - row : row;
+  return QRect(col * Column_Width(), slot * Tab_Height, Column_Width(), Tab_Height);
+}
+
+QSize TTab_Bar::sizeHint() const {
+  if (Horizontal()) return QSize(per_row_ * 32, Rows() * Tab_Height);
+  return QSize(Rows() * Column_Width(), per_row_ * Tab_Height);
+}
+
+void TTab_Bar::Layout_Changed() {
+  updateGeometry();
+  update();
+}
+
+void TTab_Bar::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QPalette& pal = palette();
+  for (int i : Visible_Tabs()) {
+    const QRect r = Tab_Rect(i).adjusted(0, 0, -1, -1);
+    const bool current = i == current_;
+    p.fillRect(r, current ? pal.color(QPalette::Base) : pal.color(QPalette::Button));
+    p.setPen(pal.color(QPalette::Mid));
+    p.drawRect(r);
+    QFont f = font();
+    f.setBold(current);
+    p.setFont(f);
+    p.setPen(pal.color(QPalette::ButtonText));
+    p.drawText(r, Qt::AlignCenter, tabs_[i].Caption);
+  }
+}
+
+void TTab_Bar::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();  // the right button opens the window's menu
+    return;
+  }
+  for (int i : Visible_Tabs()) {
+    if (Tab_Rect(i).contains(event->position().toPoint())) {
+      Set_Current(i);
+      break;
+    }
+  }
+  event->accept();
+}
+
+}  // namespace pw
