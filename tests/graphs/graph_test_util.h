@@ -17,9 +17,9 @@ class Temp_Setup {
  public:
   explicit Temp_Setup(const std::string& text) {
     static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("pw_graph_test_" + std::to_string(::getpid()) + "_" +
-             std::to_string(counter++) + ".ini");
+    path_ =
+        std::filesystem::temp_directory_path() /
+        ("pw_graph_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".ini");
     std::ofstream(path_) << text;
   }
   ~Temp_Setup() {

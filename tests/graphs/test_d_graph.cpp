@@ -90,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Tick_Case{"Linear0To1", false, 0, 1, 1, {"0", ".2", ".4", ".6", ".8", "1"}},
         Tick_Case{"LinearSymmetric", false, -0.5L, 0.5L, 1, {"-.4", "-.2", "0", ".2", ".4"}},
-        Tick_Case{"Linear0To4", false, 0, 4, 1,
-                  {"0", ".5", "1", "1.5", "2", "2.5", "3", "3.5", "4"}},
+        Tick_Case{
+            "Linear0To4", false, 0, 4, 1, {"0", ".5", "1", "1.5", "2", "2.5", "3", "3.5", "4"}},
         Tick_Case{"Linear0To4Sparser", false, 0, 4, 1.5L, {"0", "1", "2", "3", "4"}},
         Tick_Case{"Linear0To1Factor15", false, 0, 1, 1.5L, {"0", ".2", ".4", ".6", ".8", "1"}},
         Tick_Case{"LinearLarge", false, 10000, 30000, 1, {"1E4", "1.5E4", "2E4", "2.5E4", "3E4"}},
@@ -100,15 +100,21 @@ INSTANTIATE_TEST_SUITE_P(
         Tick_Case{"LinearReversed", false, 3, 1, 1, {}},
         Tick_Case{"Log0To3", true, 0, 3, 1, {"1", "10", "100", "1000"}},
         Tick_Case{"Log0To2", true, 0, 2, 1, {"1", "2", "5", "10", "20", "50", "100"}},
-        Tick_Case{"Log0To1", true, 0, 1, 1,
-                  {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+        Tick_Case{"Log0To1", true, 0, 1, 1, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
         Tick_Case{"LogHalfDecade", true, 0, 0.5L, 1, {"1", "1.2", "1.5", "2", "2.5", "3"}},
-        Tick_Case{"LogWideEvenStep", true, 0, 25, 1,
+        Tick_Case{"LogWideEvenStep",
+                  true,
+                  0,
+                  25,
+                  1,
                   {"1", "1000", "1E6", "1E9", "1E12", "1E15", "1E18", "1E21", "1E24"}},
-        Tick_Case{"LogOddStepMadeEven", true, 0, 40, 1,
+        Tick_Case{"LogOddStepMadeEven",
+                  true,
+                  0,
+                  40,
+                  1,
                   {"1", "1E6", "1E12", "1E18", "1E24", "1E30", "1E36"}},
-        Tick_Case{"LogNegative", true, -2, 0, 1,
-                  {".01", ".02", ".05", ".1", ".2", ".5", "1"}}),
+        Tick_Case{"LogNegative", true, -2, 0, 1, {".01", ".02", ".05", ".1", ".2", ".5", "1"}}),
     [](const testing::TestParamInfo<Tick_Case>& info) { return std::string(info.param.name); });
 
 TEST(GraphBase, TickNearZeroIsExactlyZero) {
@@ -136,8 +142,7 @@ TEST(GraphBase, FormatTick) {
 // ---------------------------------------------------------------------------------------------
 // Setup
 
-constexpr const char* Data_Def =
-    "[DataFile]\nHeight=1 1.0\nWeight=2 1.0\n@Sex=3\n";
+constexpr const char* Data_Def = "[DataFile]\nHeight=1 1.0\nWeight=2 1.0\n@Sex=3\n";
 
 struct Setup_Fixture : testing::Test {
   void TearDown() override { Ignore_Limits = false; }
@@ -383,15 +388,16 @@ TEST_P(Title_Shift_Test, ShiftsThePlotArea) {
   EXPECT_EQ(canvas_.Canvas().Font.Angle, 0);  // the Y title turns the font back
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GraphBase, Title_Shift_Test,
-    testing::Values(Title_Case{"None", false, false, false, 0, 0},
-                    Title_Case{"XTitle", true, false, false, 0, 1},
-                    Title_Case{"StatLine", false, true, false, 0, 1},
-                    Title_Case{"XTitleAndStatLine", true, true, false, 0, 2},
-                    Title_Case{"YTitle", false, false, true, 1, 0},
-                    Title_Case{"All", true, true, true, 1, 2}),
-    [](const testing::TestParamInfo<Title_Case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(GraphBase, Title_Shift_Test,
+                         testing::Values(Title_Case{"None", false, false, false, 0, 0},
+                                         Title_Case{"XTitle", true, false, false, 0, 1},
+                                         Title_Case{"StatLine", false, true, false, 0, 1},
+                                         Title_Case{"XTitleAndStatLine", true, true, false, 0, 2},
+                                         Title_Case{"YTitle", false, false, true, 1, 0},
+                                         Title_Case{"All", true, true, true, 1, 2}),
+                         [](const testing::TestParamInfo<Title_Case>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(GraphFrame, OddWidthAndHeightAreNarrowed) {
   Fixed_Graph g;
@@ -477,8 +483,7 @@ TEST_F(GraphFrame, TicksAndLabelsAreRecorded) {
   EXPECT_EQ(top.Label_Left, g.Plot_Left - Text_Width("1") - tw_ / 2);
   EXPECT_EQ(top.Label_Top, g.Plot_Top - th_ / 2);
   // The lowest Y label is lifted to stay inside the cell.
-  EXPECT_EQ(g.Y_Ticks[0].Label_Top,
-            std::min(g.Plot_Bottom, g.Plot_Bottom - th_ / 2 + 3) - th_ / 2);
+  EXPECT_EQ(g.Y_Ticks[0].Label_Top, std::min(g.Plot_Bottom, g.Plot_Bottom - th_ / 2 + 3) - th_ / 2);
   // X labels sit 3 pixels under the frame, centred on their tick column.
   const Tick_Info& ten = g.X_Ticks[3];
   EXPECT_EQ(ten.Label_Top, g.Plot_Bottom + 3);
@@ -551,9 +556,14 @@ TEST_F(GraphFrame, ContainsPointOnTheBorder) {
     bool inside;
   };
   const int l = g.Plot_Left, r = g.Plot_Right, t = g.Plot_Top, b = g.Plot_Bottom;
-  const Probe probes[] = {{l, t, true},      {r, b, true},      {l, b, true},
-                          {r, t, true},      {(l + r) / 2, (t + b) / 2, true},
-                          {l - 1, t, false}, {r + 1, b, false}, {l, t - 1, false},
+  const Probe probes[] = {{l, t, true},
+                          {r, b, true},
+                          {l, b, true},
+                          {r, t, true},
+                          {(l + r) / 2, (t + b) / 2, true},
+                          {l - 1, t, false},
+                          {r + 1, b, false},
+                          {l, t - 1, false},
                           {r, b + 1, false}};
   for (const Probe& p : probes) {
     EXPECT_EQ(g.Contains_Point(p.x, p.y), p.inside) << p.x << "," << p.y;
@@ -612,15 +622,14 @@ TEST_P(Small_Cell_Test, PaintsOnlyTheBackground) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GraphBase, Small_Cell_Test,
-    testing::Values(Small_Cell_Case{"Tiny", 10, 14, 10, 14},
-                    Small_Cell_Case{"Narrow", 10, 20, 10, 290},
-                    Small_Cell_Case{"Flat", 10, 390, 10, 22},
-                    Small_Cell_Case{"Empty", 0, 0, 0, 0}),
-    [](const testing::TestParamInfo<Small_Cell_Case>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(GraphBase, Small_Cell_Test,
+                         testing::Values(Small_Cell_Case{"Tiny", 10, 14, 10, 14},
+                                         Small_Cell_Case{"Narrow", 10, 20, 10, 290},
+                                         Small_Cell_Case{"Flat", 10, 390, 10, 22},
+                                         Small_Cell_Case{"Empty", 0, 0, 0, 0}),
+                         [](const testing::TestParamInfo<Small_Cell_Case>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(GraphFrame, SmallCellThenLargeCellDrawsAgain) {
   Fixed_Graph g;

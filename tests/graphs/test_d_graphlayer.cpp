@@ -60,8 +60,7 @@ constexpr const char* XY = "x=Height\ny=Weight\n";
 INSTANTIATE_TEST_SUITE_P(
     GraphLayer, Layer_Message_Test,
     testing::Values(
-        Message_Case{"EmptyColor", Kind::Hist, XY, "Color=\n",
-                     "Wrong Color definition in [G/L]: "},
+        Message_Case{"EmptyColor", Kind::Hist, XY, "Color=\n", "Wrong Color definition in [G/L]: "},
         Message_Case{"BadColor", Kind::Scat, XY, "Color=clRed\n",
                      "Wrong Color definition in [G/L]: clRed"},
         Message_Case{"BadColorInGraphSection", Kind::Hist, "x=Height\nColor=pink\n", "",
@@ -76,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         Message_Case{"Key3Unknown", Kind::Scat, XY, "Key3=@Age 12\n",
                      "Wrong Key definition in [G/L]: @Age"},
         Message_Case{"HintUnknown", Kind::Scat, XY, "Hint=@Sex @Nope\n", "No such key: @Nope"},
-        Message_Case{"HistXAbsent", Kind::Hist, "", "", "Missing or wrong X definition in [G/L]: ?"},
+        Message_Case{"HistXAbsent", Kind::Hist, "", "",
+                     "Missing or wrong X definition in [G/L]: ?"},
         Message_Case{"HistXWrong", Kind::Hist, "", "x=Depth\n",
                      "Missing or wrong X definition in [G/L]: Depth"},
         Message_Case{"ScatXAbsent", Kind::Scat, "y=Weight\n", "",
@@ -132,8 +132,11 @@ struct Color_Case {
 };
 
 TEST(GraphLayer, Colours) {
-  const Color_Case cases[] = {{"purple", 0x800080}, {"8000FF", 0xFF0080}, {"LIME", 0x00FF00},
-                              {"ff0000", 0x0000FF}, {"Default", 0x20000000}};
+  const Color_Case cases[] = {{"purple", 0x800080},
+                              {"8000FF", 0xFF0080},
+                              {"LIME", 0x00FF00},
+                              {"ff0000", 0x0000FF},
+                              {"Default", 0x20000000}};
   for (const Color_Case& c : cases) {
     TC_Scat_Layer layer;
     EXPECT_EQ(Read_Layer(layer, XY, std::string("Color=") + c.text + "\n"), "") << c.text;
@@ -143,9 +146,9 @@ TEST(GraphLayer, Colours) {
 
 TEST(GraphLayer, LayerSectionOverridesTheGraphSection) {
   TC_Scat_Layer layer;
-  EXPECT_EQ(Read_Layer(layer, "x=Height\ny=Height\nColor=Red\nMarker=box1\n",
-                       "y=Weight\nColor=Blue\n"),
-            "");
+  EXPECT_EQ(
+      Read_Layer(layer, "x=Height\ny=Height\nColor=Red\nMarker=box1\n", "y=Weight\nColor=Blue\n"),
+      "");
   EXPECT_EQ(layer.Color, 0xFF0000);
   EXPECT_EQ(layer.Y_Col, 2);
   EXPECT_EQ(layer.Marker_Kind, 3);
