@@ -16,39 +16,66 @@ struct Named_Color {
 };
 
 constexpr Color Rgb(std::uint32_t rrggbb) {
-  return static_cast<Color>(((rrggbb >> 16) & 0xFF) | (rrggbb & 0xFF00) |
-                            ((rrggbb & 0xFF) << 16));
+  return static_cast<Color>(((rrggbb >> 16) & 0xFF) | (rrggbb & 0xFF00) | ((rrggbb & 0xFF) << 16));
 }
-constexpr Color Sys(int index) { return static_cast<Color>(0x80000000u + index); }
+constexpr Color Sys(int index) {
+  return static_cast<Color>(0x80000000u + index);
+}
 
 // The 52 colour identifiers, in the order of the program's colour table.
 constexpr Named_Color kNamedColors[] = {
-    {"Black", Rgb(0x000000)},    {"Maroon", Rgb(0x800000)},
-    {"Green", Rgb(0x008000)},    {"Olive", Rgb(0x808000)},
-    {"Navy", Rgb(0x000080)},     {"Purple", Rgb(0x800080)},
-    {"Teal", Rgb(0x008080)},     {"Gray", Rgb(0x808080)},
-    {"Silver", Rgb(0xC0C0C0)},   {"Red", Rgb(0xFF0000)},
-    {"Lime", Rgb(0x00FF00)},     {"Yellow", Rgb(0xFFFF00)},
-    {"Blue", Rgb(0x0000FF)},     {"Fuchsia", Rgb(0xFF00FF)},
-    {"Aqua", Rgb(0x00FFFF)},     {"White", Rgb(0xFFFFFF)},
-    {"MoneyGreen", Rgb(0xC0DCC0)}, {"SkyBlue", Rgb(0xA6CAF0)},
-    {"Cream", Rgb(0xFFFBF0)},    {"MedGray", Rgb(0xA0A0A4)},
-    {"ActiveBorder", Sys(10)},   {"ActiveCaption", Sys(2)},
-    {"AppWorkSpace", Sys(12)},   {"Background", Sys(1)},
-    {"BtnFace", Sys(15)},        {"BtnHighlight", Sys(20)},
-    {"BtnShadow", Sys(16)},      {"BtnText", Sys(18)},
-    {"CaptionText", Sys(9)},     {"Default", Color_Default},
-    {"GradientActiveCaption", Sys(27)}, {"GradientInactiveCaption", Sys(28)},
-    {"GrayText", Sys(17)},       {"Highlight", Sys(13)},
-    {"HighlightText", Sys(14)},  {"HotLight", Sys(26)},
-    {"InactiveBorder", Sys(11)}, {"InactiveCaption", Sys(3)},
-    {"InactiveCaptionText", Sys(19)}, {"InfoBk", Sys(24)},
-    {"InfoText", Sys(23)},       {"Menu", Sys(4)},
-    {"MenuBar", Sys(30)},        {"MenuHighlight", Sys(29)},
-    {"MenuText", Sys(7)},        {"None", Color_None},
-    {"ScrollBar", Sys(0)},       {"3DDkShadow", Sys(21)},
-    {"3DLight", Sys(22)},        {"Window", Sys(5)},
-    {"WindowFrame", Sys(6)},     {"WindowText", Sys(8)},
+    {"Black", Rgb(0x000000)},
+    {"Maroon", Rgb(0x800000)},
+    {"Green", Rgb(0x008000)},
+    {"Olive", Rgb(0x808000)},
+    {"Navy", Rgb(0x000080)},
+    {"Purple", Rgb(0x800080)},
+    {"Teal", Rgb(0x008080)},
+    {"Gray", Rgb(0x808080)},
+    {"Silver", Rgb(0xC0C0C0)},
+    {"Red", Rgb(0xFF0000)},
+    {"Lime", Rgb(0x00FF00)},
+    {"Yellow", Rgb(0xFFFF00)},
+    {"Blue", Rgb(0x0000FF)},
+    {"Fuchsia", Rgb(0xFF00FF)},
+    {"Aqua", Rgb(0x00FFFF)},
+    {"White", Rgb(0xFFFFFF)},
+    {"MoneyGreen", Rgb(0xC0DCC0)},
+    {"SkyBlue", Rgb(0xA6CAF0)},
+    {"Cream", Rgb(0xFFFBF0)},
+    {"MedGray", Rgb(0xA0A0A4)},
+    {"ActiveBorder", Sys(10)},
+    {"ActiveCaption", Sys(2)},
+    {"AppWorkSpace", Sys(12)},
+    {"Background", Sys(1)},
+    {"BtnFace", Sys(15)},
+    {"BtnHighlight", Sys(20)},
+    {"BtnShadow", Sys(16)},
+    {"BtnText", Sys(18)},
+    {"CaptionText", Sys(9)},
+    {"Default", Color_Default},
+    {"GradientActiveCaption", Sys(27)},
+    {"GradientInactiveCaption", Sys(28)},
+    {"GrayText", Sys(17)},
+    {"Highlight", Sys(13)},
+    {"HighlightText", Sys(14)},
+    {"HotLight", Sys(26)},
+    {"InactiveBorder", Sys(11)},
+    {"InactiveCaption", Sys(3)},
+    {"InactiveCaptionText", Sys(19)},
+    {"InfoBk", Sys(24)},
+    {"InfoText", Sys(23)},
+    {"Menu", Sys(4)},
+    {"MenuBar", Sys(30)},
+    {"MenuHighlight", Sys(29)},
+    {"MenuText", Sys(7)},
+    {"None", Color_None},
+    {"ScrollBar", Sys(0)},
+    {"3DDkShadow", Sys(21)},
+    {"3DLight", Sys(22)},
+    {"Window", Sys(5)},
+    {"WindowFrame", Sys(6)},
+    {"WindowText", Sys(8)},
 };
 static_assert(std::size(kNamedColors) == 52);
 
@@ -162,6 +189,8 @@ const std::array<Fill_Pattern, 6>& Default_Fill_Patterns() {
   return patterns;
 }
 
-void Set_Fill_Patterns(const std::array<Fill_Pattern, 6>& patterns) { Fill_Patterns = patterns; }
+void Set_Fill_Patterns(const std::array<Fill_Pattern, 6>& patterns) {
+  Fill_Patterns = patterns;
+}
 
 }  // namespace pw

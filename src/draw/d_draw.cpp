@@ -20,7 +20,9 @@ struct Pixel_Cache {
 Pixel_Cache cur_pixel;
 
 // No_Color (-1) means "no colour": drawing with it leaves the picture alone.
-inline bool Visible(Color c) { return c != No_Color; }
+inline bool Visible(Color c) {
+  return c != No_Color;
+}
 
 inline std::uint32_t Cur_Pixel() {
   if (cur_pixel.color != Cur_Color) {
@@ -42,8 +44,7 @@ void Fill_Tiled(TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int6
                 std::int64_t bottom, const std::uint32_t* tile) {
   const int x1 = Clamp_To(left, image.Width()), x2 = Clamp_To(right, image.Width());
   const int y1 = Clamp_To(top, image.Height()), y2 = Clamp_To(bottom, image.Height());
-  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 ||
-      bottom < 0)
+  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 || bottom < 0)
     return;
   for (int y = y1; y <= y2; ++y) {
     std::uint32_t* row = image.Row(y);
@@ -56,8 +57,7 @@ void Fill_Solid(TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int6
                 std::int64_t bottom, std::uint32_t pixel) {
   const int x1 = Clamp_To(left, image.Width()), x2 = Clamp_To(right, image.Width());
   const int y1 = Clamp_To(top, image.Height()), y2 = Clamp_To(bottom, image.Height());
-  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 ||
-      bottom < 0)
+  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 || bottom < 0)
     return;
   if (x1 > x2) return;
   for (int y = y1; y <= y2; ++y) std::fill(image.Row(y) + x1, image.Row(y) + x2 + 1, pixel);
@@ -74,8 +74,8 @@ constexpr Offset kBox2[] = {{-2, -2}, {-1, -2}, {0, -2}, {1, -2}, {2, -2}, {-2, 
                             {2, -1},  {-2, 0},  {2, 0},  {-2, 1}, {2, 1},  {-2, 2},
                             {-1, 2},  {0, 2},   {1, 2},  {2, 2}};
 constexpr Offset kEx1[] = {{0, 0}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
-constexpr Offset kEx2[] = {{0, 0},  {-1, -2}, {-1, 2}, {1, -2}, {1, 2},
-                           {-2, -2}, {-2, 2}, {2, -2}, {2, 2}};
+constexpr Offset kEx2[] = {{0, 0},   {-1, -2}, {-1, 2}, {1, -2}, {1, 2},
+                           {-2, -2}, {-2, 2},  {2, -2}, {2, 2}};
 constexpr Offset kPlus1[] = {{0, 0}, {-1, 0}, {1, 0}, {0, 1}, {0, -1}};
 constexpr Offset kPlus2[] = {{0, 0}, {-1, 0}, {-2, 0}, {1, 0}, {2, 0},
                              {0, 1}, {0, 2},  {0, -1}, {0, -2}};
@@ -88,9 +88,9 @@ template <std::size_t N>
 constexpr Marker_Shape Shape(const Offset (&o)[N]) {
   return {o, static_cast<int>(N)};
 }
-constexpr Marker_Shape kMarkers[9] = {
-    {nullptr, 0}, Shape(kPoint), {nullptr, 0},   Shape(kBox1), Shape(kBox2),
-    Shape(kEx1),  Shape(kEx2),   Shape(kPlus1), Shape(kPlus2)};
+constexpr Marker_Shape kMarkers[9] = {{nullptr, 0}, Shape(kPoint), {nullptr, 0},
+                                      Shape(kBox1), Shape(kBox2),  Shape(kEx1),
+                                      Shape(kEx2),  Shape(kPlus1), Shape(kPlus2)};
 
 constexpr const char* kMarkerNames[9] = {"",    "POINT", "LINE",  "BOX1", "BOX2",
                                          "EX1", "EX2",   "PLUS1", "PLUS2"};

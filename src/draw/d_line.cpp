@@ -9,7 +9,9 @@ namespace {
 using Wide = __int128;
 
 // Smallest integer >= a / b, for b > 0.
-Wide Ceil_Div(Wide a, Wide b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
+Wide Ceil_Div(Wide a, Wide b) {
+  return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
 
 // The steps i of [lo, hi] whose position start + dir * i lies in [0, size - 1].
 void Restrict_Major(std::int64_t start, int dir, int size, Wide& lo, Wide& hi) {

@@ -61,16 +61,18 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
     min_y = std::min(min_y, dy), max_y = std::max(max_y, dy);
   }
   const long long x0 = std::max<long long>(0, static_cast<long long>(std::floor(x + min_x)));
-  const long long x1 = std::min<long long>(image.Width(), static_cast<long long>(std::ceil(x + max_x)));
+  const long long x1 =
+      std::min<long long>(image.Width(), static_cast<long long>(std::ceil(x + max_x)));
   const long long y0 = std::max<long long>(0, static_cast<long long>(std::floor(y + min_y)));
-  const long long y1 = std::min<long long>(image.Height(), static_cast<long long>(std::ceil(y + max_y)));
+  const long long y1 =
+      std::min<long long>(image.Height(), static_cast<long long>(std::ceil(y + max_y)));
   for (long long py = y0; py < y1; ++py) {
     for (long long px = x0; px < x1; ++px) {
       const double dx = px + 0.5 - x, dy = py + 0.5 - y;
       const double u = dx * c - dy * s, v = dx * s + dy * c;
       if (u < 0 || v < 0 || u >= mask.width || v >= mask.height) continue;
-      const std::uint8_t a = mask.alpha[static_cast<std::size_t>(v) * mask.width +
-                                        static_cast<std::size_t>(u)];
+      const std::uint8_t a =
+          mask.alpha[static_cast<std::size_t>(v) * mask.width + static_cast<std::size_t>(u)];
       Blend_At(image, px, py, color, a);
     }
   }

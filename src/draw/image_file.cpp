@@ -88,9 +88,9 @@ void Write_BMP(const TC_Bitmap& bitmap, const std::string& path) {
   header.push_back('B');
   header.push_back('M');
   Put_U32(header, static_cast<std::uint32_t>(54 + image_bytes));  // file size
-  Put_U32(header, 0);                                              // reserved
-  Put_U32(header, 54);                                             // offset of the pixels
-  Put_U32(header, 40);                                             // BITMAPINFOHEADER
+  Put_U32(header, 0);                                             // reserved
+  Put_U32(header, 54);                                            // offset of the pixels
+  Put_U32(header, 40);                                            // BITMAPINFOHEADER
   Put_U32(header, width);
   Put_U32(header, height);  // positive: rows bottom-up
   Put_U16(header, 1);       // planes
@@ -107,7 +107,7 @@ void Write_BMP(const TC_Bitmap& bitmap, const std::string& path) {
     for (int y = bitmap.Height() - 1; y >= 0; --y) {
       const std::uint32_t* src = bitmap.Row(y);
       for (std::uint32_t x = 0; x < width; ++x) {
-        row[x * 3] = static_cast<unsigned char>(src[x] & 0xFF);             // blue
+        row[x * 3] = static_cast<unsigned char>(src[x] & 0xFF);              // blue
         row[x * 3 + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);   // green
         row[x * 3 + 2] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);  // red
       }

@@ -47,11 +47,17 @@ Pixels Reference_Line(int w, int h, long long x0, long long y0, long long x1, lo
   long long x = x0, y = y0, err = dmaj;  // err / (2 dmaj) is the fraction, starting at 1/2
   for (long long i = 0; i < dmaj; ++i) {
     if (x >= 0 && y >= 0 && x < w && y < h) out.insert({static_cast<int>(x), static_cast<int>(y)});
-    if (x_major) x += sx; else y += sy;
+    if (x_major)
+      x += sx;
+    else
+      y += sy;
     err += 2 * dmin;
     if (err >= 2 * dmaj) {
       err -= 2 * dmaj;
-      if (x_major) y += sy; else x += sx;
+      if (x_major)
+        y += sy;
+      else
+        x += sx;
     }
   }
   return out;
@@ -68,9 +74,9 @@ TEST_F(Draw_Test, LineLeavesOutItsEndPixel) {
 
 TEST_F(Draw_Test, LineInEveryDirectionDrawsStartNotEnd) {
   Set_Color(255);
-  const int ends[][2] = {{20, 0},  {20, 7},  {20, 20}, {7, 20},  {0, 20},  {-7, 20},
-                         {-20, 20}, {-20, 7}, {-20, 0}, {-20, -7}, {-20, -20}, {-7, -20},
-                         {0, -20}, {7, -20}, {20, -20}, {20, -7}};
+  const int ends[][2] = {{20, 0},   {20, 7},  {20, 20},  {7, 20},   {0, 20},    {-7, 20},
+                         {-20, 20}, {-20, 7}, {-20, 0},  {-20, -7}, {-20, -20}, {-7, -20},
+                         {0, -20},  {7, -20}, {20, -20}, {20, -7}};
   for (const auto& end : ends) {
     canvas_.Image.Set_Size(200, 150);
     Move_To(100, 70);
@@ -131,8 +137,16 @@ TEST_F(Draw_Test, LineFromFarOutsideIsClipped) {
 TEST_F(Draw_Test, DrawBoxDrawsAllFourCornersAndReturnsToTheFirst) {
   Set_Color(255);
   Draw_Box(20, 10, 23, 12);
-  EXPECT_EQ(Ink(), (Pixels{{20, 10}, {21, 10}, {22, 10}, {23, 10}, {20, 11}, {23, 11},
-                           {20, 12}, {21, 12}, {22, 12}, {23, 12}}));
+  EXPECT_EQ(Ink(), (Pixels{{20, 10},
+                           {21, 10},
+                           {22, 10},
+                           {23, 10},
+                           {20, 11},
+                           {23, 11},
+                           {20, 12},
+                           {21, 12},
+                           {22, 12},
+                           {23, 12}}));
   EXPECT_EQ(canvas_.Pen_X, 20);
   EXPECT_EQ(canvas_.Pen_Y, 10);
 }
@@ -248,8 +262,23 @@ TEST_F(Draw_Test, EachMarkerDrawsItsPixels) {
       {1, {{0, 0}}},
       {2, {}},
       {3, {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}},
-      {4, {{-2, -2}, {-1, -2}, {0, -2}, {1, -2}, {2, -2}, {-2, -1}, {2, -1}, {-2, 0},
-           {2, 0}, {-2, 1}, {2, 1}, {-2, 2}, {-1, 2}, {0, 2}, {1, 2}, {2, 2}}},
+      {4,
+       {{-2, -2},
+        {-1, -2},
+        {0, -2},
+        {1, -2},
+        {2, -2},
+        {-2, -1},
+        {2, -1},
+        {-2, 0},
+        {2, 0},
+        {-2, 1},
+        {2, 1},
+        {-2, 2},
+        {-1, 2},
+        {0, 2},
+        {1, 2},
+        {2, 2}}},
       {5, {{0, 0}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}}},
       {6, {{0, 0}, {-1, -2}, {-1, 2}, {1, -2}, {1, 2}, {-2, -2}, {-2, 2}, {2, -2}, {2, 2}}},
       {7, {{0, 0}, {-1, 0}, {1, 0}, {0, 1}, {0, -1}}},
@@ -334,9 +363,9 @@ TEST(Marker_By_Name_Test, CapitalisesAndFinds) {
     int want;
     const char* after;
   };
-  const Row table[] = {{"plus1", 7, "PLUS1"}, {"Point", 1, "POINT"}, {"line", 2, "LINE"},
-                       {"box1", 3, "BOX1"},   {"BOX2", 4, "BOX2"},   {"ex1", 5, "EX1"},
-                       {"Ex2", 6, "EX2"},     {"plus2", 8, "PLUS2"}, {"", 0, ""},
+  const Row table[] = {{"plus1", 7, "PLUS1"}, {"Point", 1, "POINT"},  {"line", 2, "LINE"},
+                       {"box1", 3, "BOX1"},   {"BOX2", 4, "BOX2"},    {"ex1", 5, "EX1"},
+                       {"Ex2", 6, "EX2"},     {"plus2", 8, "PLUS2"},  {"", 0, ""},
                        {"star", 0, "STAR"},   {"plus 1", 0, "PLUS 1"}};
   for (const Row& row : table) {
     std::string name = row.in;

@@ -136,9 +136,9 @@ TEST_F(Text_Test, InvalidUtf8BecomesReplacementGlyphs) {
   EXPECT_EQ(Decode_Utf8("\xE2\x82\xAC"), U"\u20AC");
   EXPECT_EQ(Decode_Utf8("\xF0\x9F\x98\x80"), U"\U0001F600");
   EXPECT_EQ(Decode_Utf8("\xFF"), U"\uFFFD");
-  EXPECT_EQ(Decode_Utf8("a\xC3"), U"a\uFFFD");             // cut short
-  EXPECT_EQ(Decode_Utf8("\xC0\xAF"), U"\uFFFD\uFFFD");     // overlong
-  EXPECT_EQ(Decode_Utf8("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");  // surrogate
+  EXPECT_EQ(Decode_Utf8("a\xC3"), U"a\uFFFD");                              // cut short
+  EXPECT_EQ(Decode_Utf8("\xC0\xAF"), U"\uFFFD\uFFFD");                      // overlong
+  EXPECT_EQ(Decode_Utf8("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");            // surrogate
   EXPECT_EQ(Decode_Utf8("\xF4\x90\x80\x80"), U"\uFFFD\uFFFD\uFFFD\uFFFD");  // beyond U+10FFFF
   EXPECT_EQ(Decode_Utf8(std::string_view("a\0b", 3)), U"a\0b"sv);
   EXPECT_EQ(Text_Width("\xFF"), Text_Width("\xEF\xBF\xBD"));
