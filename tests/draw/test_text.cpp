@@ -149,6 +149,7 @@ TEST_F(Text_Test, InvalidUtf8BecomesReplacementGlyphs) {
 TEST_F(Text_Test, NoFontAtAllDrawsNothingAndMeasuresZero) {
   Font_Force_No_Font(true);
   EXPECT_EQ(Text_Width("hello"), 0);
+  EXPECT_EQ(Text_Height("hello"), 14);  // layouts still reserve a line
   EXPECT_EQ(Font_File(canvas_.Font), "");
   Text_Out(10, 10, "hello");
   EXPECT_GT(Ink_Box().left, Ink_Box().right);
