@@ -1,0 +1,115 @@
+#include "render/render_options.h"
+
+#include <gtest/gtest.h>
+
+#include "render/render_names.h"
+
+namespace pw::render {
+namespace {
+
+TEST(Render_Options, Defaults) {
+  const Parse_Result r = Parse_Command_Line({"s.ini", "d.dat"});
+  ASSERT_EQ(r.Problem, "");
+  EXPECT_EQ(r.Options.Setup_File, "s.ini");
+  EXPECT_EQ(r.Options.Data_File, "d.dat");
+  EXPECT_EQ(r.Options.Out_Dir, ".");
+  EXPECT_EQ(r.Options.Width, 1024);
+  EXPECT_EQ(r.Options.Height, 768);
+  EXPECT_EQ(r.Options.Format, Image_Format::Png);
+  EXPECT_FALSE(r.Options.Ignore_Limits);
+  EXPECT_EQ(r.Options.Report_File, "");
+}
+
+TEST(Render_Options, EveryOptionInEveryForm) {
+  const std::vector<std::vector<std::string>> forms = {
+      {"-o", "out", "-s", "800x600", "-f", "bmp", "-i", "-r", "-", "s", "d"},
+      {"--out", "out", "--size", "800x600", "--format", "bmp", "--ignore-limits", "--report",
+       "-", "s", "d"},
+      {"--out=out", "--size=800X600", "--format=bmp", "-i", "--report=-", "s", "d"},
+      {"-oout", "-s800x600", "-fbmp", "s", "-i", "-r-", "d"},
+  };
+  for (const auto& args : forms) {
+    const Parse_Result r = Parse_Command_Line(args);
+    ASSERT_EQ(r.Problem, "");
+    EXPECT_EQ(r.Options.Out_Dir, "out");
+    EXPECT_EQ(r.Options.Width, 800);
+    EXPECT_EQ(r.Options.Height, 600);
+    EXPECT_EQ(r.Options.Format, Image_Format::Bmp);
+    EXPECT_TRUE(r.Options.Ignore_Limits);
+    EXPECT_EQ(r.Options.Report_File, "-");
+    EXPECT_EQ(r.Options.Setup_File, "s");
+    EXPECT_EQ(r.Options.Data_File, "d");
+  }
+}
+
+TEST(Render_Options, DoubleDashEndsOptions) {
+  const Parse_Result r = Parse_Command_Line({"--", "-s.ini", "-d.dat"});
+  ASSERT_EQ(r.Problem, "");
+  EXPECT_EQ(r.Options.Setup_File, "-s.ini");
+  EXPECT_EQ(r.Options.Data_File, "-d.dat");
+}
+
+TEST(Render_Options, Problems) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {{}, "a setup file and a data file are needed"},
+      {{"a"}, "a setup file and a data file are needed"},
+      {{"a", "b", "c"}, "too many files: 'c'"},
+      {{"-x", "a", "b"}, "unknown option '-x'"},
+      {{"--ignore-limits=1", "a", "b"}, "unknown option '--ignore-limits=1'"},
+      {{"a", "b", "-o"}, "option -o needs a value"},
+      {{"-s", "10", "a", "b"}, "bad size '10' (expected WxH, each 1 to 8192)"},
+      {{"-s", "0x10", "a", "b"}, "bad size '0x10' (expected WxH, each 1 to 8192)"},
+      {{"-s", "8193x10", "a", "b"}, "bad size '8193x10' (expected WxH, each 1 to 8192)"},
+      {{"-s", "-5x10", "a", "b"}, "bad size '-5x10' (expected WxH, each 1 to 8192)"},
+      {{"-f", "PNG", "a", "b"}, "bad format 'PNG' (expected png or bmp)"},
+      {{"--out=", "a", "b"}, "empty folder name for --out"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Parse_Command_Line(c.args).Problem, c.problem);
+  }
+}
+
+TEST(Render_Options, HelpWinsOverEverythingElse) {
+  const Parse_Result r = Parse_Command_Line({"-x", "-h"});
+  EXPECT_TRUE(r.Options.Help);
+  EXPECT_EQ(r.Problem, "");
+}
+
+TEST(Render_Options, SizeLimits) {
+  int w = 0, h = 0;
+  EXPECT_TRUE(Parse_Size("1x1", w, h));
+  EXPECT_TRUE(Parse_Size("8192x8192", w, h));
+  EXPECT_EQ(w, 8192);
+  EXPECT_FALSE(Parse_Size("x", w, h));
+  EXPECT_FALSE(Parse_Size("10x", w, h));
+  EXPECT_FALSE(Parse_Size("10x10x", w, h));
+  EXPECT_FALSE(Parse_Size("+10x10", w, h));
+}
+
+TEST(Render_Names, ShotBase) {
+  EXPECT_EQ(Shot_Base("C:\\work\\run7.dat"), "run7.");
+  EXPECT_EQ(Shot_Base("/tmp/run7.dat"), "run7.");
+  EXPECT_EQ(Shot_Base("data"), "");
+  EXPECT_EQ(Shot_Base("a.b.c"), "a.b.");
+  EXPECT_EQ(Shot_Base("dir.x/data"), "");
+  EXPECT_EQ(Shot_Base(".hidden"), ".");
+}
+
+TEST(Render_Names, PageFileName) {
+  EXPECT_EQ(Page_File_Name("out", "run7.", 3, "png"), "out/run7.03.png");
+  EXPECT_EQ(Page_File_Name("out/", "run7.", 12, "bmp"), "out/run7.12.bmp");
+  EXPECT_EQ(Page_File_Name(".", "", 1, "png"), "./01.png");
+}
+
+TEST(Render_Names, ShownMessage) {
+  EXPECT_EQ(Shown_Message("Wrong filter limits"), "Wrong filter limits");
+  EXPECT_EQ(Shown_Message("Access violation at 0x0"),
+            "System error: please send in a problem report.");
+}
+
+}  // namespace
+}  // namespace pw::render
