@@ -9,13 +9,86 @@
 // and the error message.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace pw {
 
+namespace fastnum_detail {
+
+// 10^k for k = 0..27: 5^27 < 2^63, so each is exact in the 64-bit mantissa.
+inline constexpr long double kPow10[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                    1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                    1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L,
+                                    1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+inline constexpr int kMaxPow = 27;
+inline constexpr int kMaxDigits = 19;  // 10^19 - 1 < 2^64: the mantissa fits an uint64
+
+inline bool Is_Digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+}  // namespace fastnum_detail
+
 // Converts the plain forms [+-]digits[.digits][(e|E)[+-]digits] when the exact fast path
-// applies; returns false (value untouched) for every other text, valid or not.
-bool Fast_Str_To_Float(std::string_view text, long double& value);
+// applies; returns false (value untouched) for every other text, valid or not. Inline: the
+// loader calls it for every numeric field.
+inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
+  using namespace fastnum_detail;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (negative || *p == '+') ++p;
+  // Integer part; leading zeros are not significant. An unsigned overflow past 19 digits is
+  // harmless: such texts are refused below.
+  const char* const integer = p;
+  while (p != end && *p == '0') ++p;
+  const char* significant = p;
+  std::uint64_t mantissa = 0;
+  while (p != end && Is_Digit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+  if (p == integer) return false;  // no integer digit: left to the general converter
+  long digits = p - significant;
+  int exponent10 = 0;
+  if (p != end && *p == '.') {
+    const char* const fraction = ++p;
+    if (mantissa == 0) {
+      while (p != end && *p == '0') ++p;
+    }
+    significant = p;
+    while (p != end && Is_Digit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    if (p == fraction) return false;  // "5." and similar: the general converter decides
+    digits += p - significant;
+    exponent10 = static_cast<int>(fraction - p);
+  }
+  if (digits > kMaxDigits) return false;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    const bool negative_exponent = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    const char* const exponent_start = p;
+    int exponent = 0;
+    while (p != end && Is_Digit(*p) && p - exponent_start < 4) exponent = exponent * 10 + (*p++ - '0');
+    if (p == exponent_start) return false;
+    exponent10 += negative_exponent ? -exponent : exponent;
+  }
+  if (p != end) return false;  // other characters, or an exponent too long for this path
+  // Below 2^63 the mantissa converts with one signed integer load.
+  const long double m = mantissa < (std::uint64_t{1} << 63)
+                            ? static_cast<long double>(static_cast<std::int64_t>(mantissa))
+                            : static_cast<long double>(mantissa);
+  long double result;
+  if (exponent10 >= 0 && exponent10 <= kMaxPow) {
+    result = m * kPow10[exponent10];
+  } else if (exponent10 < 0 && exponent10 >= -kMaxPow) {
+    result = m / kPow10[-exponent10];
+  } else if (mantissa == 0) {
+    result = 0;
+  } else {
+    return false;
+  }
+  value = negative ? -result : result;
+  return true;
+}
+
 
 // The field as a number: the fast path, else Str_To_Float (which raises the conversion error
 // "'%s' is not a valid floating point value" on bad text, the empty text included).

@@ -21,7 +21,7 @@ TC_Line_Reader::TC_Line_Reader(const std::string& file_name) : file_name_(file_n
     Fail("Cannot read data file ");
   }
   file_size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
-  buffer_.resize(Block_Size);
+  buffer_.resize(Block_Size + Tail_Padding);
 }
 
 TC_Line_Reader::~TC_Line_Reader() {
@@ -41,10 +41,10 @@ bool TC_Line_Reader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) return false;  // full: the caller handles the overlong line
+  if (end_ == Block_Size) return false;  // full: the caller handles the overlong line
   ssize_t count;
   do {
-    count = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    count = ::read(fd_, buffer_.data() + end_, Block_Size - end_);
   } while (count < 0 && errno == EINTR);
   if (count < 0) Fail("Cannot read data file ");
   if (count == 0) {

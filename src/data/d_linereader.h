@@ -32,6 +32,9 @@ class TC_Line_Reader {
 
   // Block buffer size; also the longest line handled whole.
   static constexpr std::size_t Block_Size = std::size_t{2} << 20;
+  // Bytes after the end of every returned line that may be read (their content is
+  // unspecified): lets the field splitter look at whole words.
+  static constexpr std::size_t Tail_Padding = 16;
 
  private:
   bool Fill();                   // reads more; false at the end of the data
