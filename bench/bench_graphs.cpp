@@ -19,6 +19,7 @@
 #include "data/d_filedef.h"
 #include "draw/d_draw.h"
 #include "graphs/d_histgraph.h"
+#include "graphs/d_histog.h"
 #include "graphs/d_scatgraph.h"
 #include "setup/d_inifile.h"
 
@@ -101,11 +102,41 @@ void Draw_Graph(benchmark::State& state) {
   pw::Cur_Image = nullptr;
 }
 
+// One pass of the accumulator and, for scale, one pass of the buffer's own range scan, both
+// under the Key condition.
+void BM_Histog_Accumulate(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  Bench_Data& d = Data(points);
+  pw::T_Selection sel;
+  sel.Key_Sel[0] = 1;
+  sel.Key_Text[0] = "A";
+  d.buffer->Set_Selection(sel);
+  pw::TC_Histog histog(100, 0, 100, false);
+  for (auto _ : state) {
+    histog.Accumulate(*d.buffer, 1);
+    benchmark::DoNotOptimize(histog.Max_Count());
+  }
+  state.SetItemsProcessed(state.iterations() * points);
+}
+
+void BM_Buffer_Column_Range(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  Bench_Data& d = Data(points);
+  pw::T_Selection sel;
+  sel.Key_Sel[0] = 1;
+  sel.Key_Text[0] = "A";
+  d.buffer->Set_Selection(sel);
+  for (auto _ : state) benchmark::DoNotOptimize(d.buffer->Column_Range(1).n);
+  state.SetItemsProcessed(state.iterations() * points);
+}
+
 void BM_Scatter_Key(benchmark::State& state) { Draw_Graph<pw::TC_Scat_Graph>(state); }
 void BM_Histogram(benchmark::State& state) { Draw_Graph<pw::TC_Hist_Graph>(state); }
 
 BENCHMARK(BM_Scatter_Key)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Histogram)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Histog_Accumulate)->Arg(10000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Buffer_Column_Range)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
