@@ -2,7 +2,8 @@
 //
 // PW_EXIT_AFTER_DRAW=1 in the environment makes it print the time from start to the end of
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
-#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       QTimer::singleShot(0, [] { QCoreApplication::quit(); });
     };
+  }
+  // Without a window manager "maximized" is only a wish: take the screen's free area first.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window->setGeometry(screen->availableGeometry());
   }
   window->showMaximized();
   const int code = app.exec();

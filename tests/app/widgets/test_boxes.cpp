@@ -1,0 +1,182 @@
+// The error box, the about box and the tab bar on their own.
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <stdexcept>
+
+#include "app/app_logic.h"
+#include "app/d_errbox.h"
+#include "app/pw_about.h"
+#include "app/tab_bar.h"
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "widgets/app_fixture.h"
+#include "widgets/widget_tests.h"
+
+namespace pw::test {
+
+namespace {
+
+class Test_Boxes : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void errbox_short_text_sizes_the_box() {
+    TErrBox box;
+    box.Set_Font("Lucida Console", 0);
+    int width = 0;
+    QString label;
+    Box_Closer closer([&](QWidget& w) {
+      width = w.width();
+      label = w.findChild<QLabel*>("Txt")->text();
+      QCOMPARE(w.height(), TErrBox::Box_Height);
+      const QLabel* txt = w.findChild<QLabel*>("Txt");
+      QCOMPARE(txt->x(), TErrBox::Text_Left);
+      QCOMPARE(txt->y(), (TErrBox::Box_Height - txt->height()) / 2);
+      QCOMPARE(width, TErrBox::Text_Left + txt->width() + 18);
+    });
+    box.Show_Text("File not found: /x/plotwright.pwr.ini");
+    QCOMPARE(closer.Closed(), 1);
+    QCOMPARE(label, QString("File not found: /x/plotwright.pwr.ini"));
+    QCOMPARE(box.Last_Text(), std::string("File not found: /x/plotwright.pwr.ini"));
+    QVERIFY(!box.isVisible());
+  }
+
+  void errbox_long_text_breaks_once_and_widens() {
+    TErrBox box;
+    std::string text;
+    while (text.size() < 200) text += "word ";
+    text.resize(200);
+    int lines = 0, width = 0;
+    Box_Closer closer([&](QWidget& w) {
+      lines = w.findChild<QLabel*>("Txt")->text().count('\n') + 1;
+      width = w.width();
+    });
+    box.Show_Text(text);
+    QCOMPARE(lines, 2);
+    QVERIFY(width > TErrBox::Box_Width);  // the 145-character line widens the box
+    QCOMPARE(box.Last_Text(), Error_Box_Text(text));
+  }
+
+  void errbox_access_violation_is_replaced() {
+    TErrBox box;
+    Box_Closer closer;
+    box.Display(std::runtime_error("Access violation at address 00000000. Read of address 0"));
+    QCOMPARE(box.Last_Text(), std::string("System error: please send in a problem report."));
+  }
+
+  void errbox_closes_on_mouse_press_and_keeps_on_screen() {
+    TErrBox box;
+    QPoint at;
+    bool closed_by_mouse = false;
+    Box_Closer closer([&](QWidget& w) {
+      at = w.pos();
+      QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(5, 5));
+      closed_by_mouse = !w.isVisible();
+    });
+    box.Show_Text("x");
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(at.x() >= 4 && at.y() >= 4);
+    QVERIFY(at.x() + box.width() <= screen.width() - 4);
+    QVERIFY(closed_by_mouse);
+  }
+
+  void errbox_is_frameless_on_top_and_black() {
+    TErrBox box;
+    QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(box.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(box.isModal());
+    QCOMPARE(box.palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(box.font().pixelSize(), 16);
+    QVERIFY(box.findChild<QWidget*>("xIcon") != nullptr);
+    QCOMPARE(box.findChild<QWidget*>("xIcon")->pos(), QPoint(16, 12));
+  }
+
+  void about_box_layout_and_version() {
+    Version_Text = "2.34";
+    TAboutBox about;
+    QCOMPARE(about.size(), QSize(244, 88));
+    QCOMPARE(about.Version_Caption(), QString("Version 2.34"));
+    QVERIFY(about.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    QWidget* img = about.findChild<QWidget*>("xImg");
+    QVERIFY(img != nullptr);
+    QCOMPARE(img->size(), QSize(240, 84));
+    const QLabel* version = about.findChild<QLabel*>("xVersion");
+    QCOMPARE(version->mapTo(&about, QPoint(0, 0)), QPoint(36, 44));
+    QCOMPARE(version->size(), QSize(168, 13));
+    QCOMPARE(version->font().pixelSize(), 11);
+    QVERIFY(version->font().bold());
+    QCOMPARE(version->palette().color(QPalette::WindowText), QColor(Qt::red));
+  }
+
+  void about_box_closes_on_letter_enter_escape_and_click() {
+    TAboutBox about;
+    const std::vector<std::function<void(QWidget&)>> ways = {
+        [](QWidget& w) { QTest::keyClick(&w, Qt::Key_X); },
+        [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Return); },
+        [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); },
+        [](QWidget& w) {
+          QTest::mouseClick(w.findChild<QWidget*>("xImg"), Qt::LeftButton, {}, QPoint(120, 48));
+        },
+    };
+    for (const auto& way : ways) {
+      bool closed_by_way = false;
+      Box_Closer closer([&](QWidget& w) {
+        way(w);
+        closed_by_way = !w.isVisible();
+      });
+      about.Show();
+      QVERIFY(closed_by_way);
+    }
+  }
+
+  void tab_bar_rows_sides_and_hidden_current() {
+    TTab_Bar bar(16);
+    bar.resize(600, 100);
+    QCOMPARE(bar.Caption(0), QString("1"));
+    QCOMPARE(bar.Caption(15), QString("16"));
+    bar.Set_Tabs_Per_Row(4);
+    for (int i = 3; i < 16; ++i) bar.Set_Tab_Visible(i, false);
+    QCOMPARE(bar.Rows(), 1);
+    QCOMPARE(bar.Tab_Rect(0), QRect(0, 0, 150, TTab_Bar::Tab_Height));
+    QCOMPARE(bar.Tab_Rect(2), QRect(300, 0, 150, TTab_Bar::Tab_Height));
+    QVERIFY(bar.Tab_Rect(3).isEmpty());
+    for (int i = 0; i < 9; ++i) bar.Set_Tab_Visible(i, true);
+    bar.Set_Tabs_Per_Row(6);
+    QCOMPARE(bar.Rows(), 2);
+    QCOMPARE(bar.sizeHint().height(), 2 * TTab_Bar::Tab_Height);
+    // At the bottom the first row lies next to the page (on top); at the top it lies below.
+    QCOMPARE(bar.Tab_Rect(6).top(), TTab_Bar::Tab_Height);
+    bar.Set_Side(Tab_Side::Top);
+    QCOMPARE(bar.Tab_Rect(0).top(), TTab_Bar::Tab_Height);
+    QCOMPARE(bar.Tab_Rect(6).top(), 0);
+    bar.Set_Side(Tab_Side::Left);
+    QCOMPARE(bar.sizeHint().height(), 6 * TTab_Bar::Tab_Height);
+    QVERIFY(bar.Tab_Rect(0).left() > bar.Tab_Rect(6).left());
+    // Hiding the current tab moves the current one to a visible tab.
+    int reported = -1;
+    bar.Current_Changed = [&](int i) { reported = i; };
+    bar.Set_Current(4);
+    QCOMPARE(reported, 4);
+    bar.Set_Tab_Visible(4, false);
+    QCOMPARE(bar.Current(), 5);
+    bar.Set_Current(4);  // hidden: refused
+    QCOMPARE(bar.Current(), 5);
+    // A click on a tab makes it current.
+    bar.Set_Side(Tab_Side::Bottom);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.Tab_Rect(1).center());
+    QCOMPARE(bar.Current(), 1);
+    bar.Set_Caption(1, "Speed");
+    QCOMPARE(bar.Caption(1), QString("Speed"));
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> Make_Boxes_Test() { return std::make_unique<Test_Boxes>(); }
+
+}  // namespace pw::test
+
+#include "test_boxes.moc"

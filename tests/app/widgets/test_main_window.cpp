@@ -1,0 +1,400 @@
+// The real main window on the offscreen platform: loads, tabs, keys, mouse, menu, errors.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "app/canvas_view.h"
+#include "app/d_errbox.h"
+#include "app/notebook.h"
+#include "app/pw_app.h"
+#include "app/pw_main.h"
+#include "base/D_Error.h"
+#include "base/settings.h"
+#include "widgets/app_fixture.h"
+#include "widgets/widget_tests.h"
+
+namespace pw::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A program folder, the error box and the window started on it.
+struct Session {
+  Temp_Dir dir;
+  TErrBox box;
+  std::unique_ptr<TMain> w;
+
+  std::string Path(const std::string& name) const { return dir.Path() + name; }
+  void Setup(const std::string& text) { Write_File(Path("plotwright.pwr.ini"), text); }
+  void Data(int points, const std::string& name = "plotwright.dat") {
+    Write_File(Path(name), Data_Text(points));
+  }
+  // Shows the window and waits for its first load (or the box it raised) to end.
+  void Start(std::vector<std::string> args = {}) {
+    w = std::make_unique<TMain>(box, dir.Path(), std::move(args));
+    w->resize(800, 600);
+    w->show();
+    QVERIFY(Wait_Until([&] {
+      return w->First_Show_Done() && (w->Loads_Finished() > 0 || box.Shown_Count() > 0);
+    }));
+  }
+  // Runs a menu item and waits until one more load has ended (or a box was shown).
+  void Menu(const char* item) {
+    const int loads = w->Loads_Finished(), boxes = box.Shown_Count();
+    w->Item(item)->trigger();
+    QVERIFY(Wait_Until([&] {
+      return w->Loads_Finished() > loads || box.Shown_Count() > boxes;
+    }));
+  }
+  TTab_Bar& Tabs() { return w->Pages().Tabs(); }
+};
+
+class Test_Main_Window : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    Fatal_Error = false;
+    Ignore_Limits = false;
+    PixOff = 2;
+    Editor_Command = "notepad.exe";
+  }
+
+  void missing_setup_file_reports_full_path_and_keeps_16_tabs() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(s.box.Last_Text(), "File not found: " + s.Path("plotwright.pwr.ini"));
+    QVERIFY(s.w->isVisible());
+    QCOMPARE(s.w->windowTitle().toStdString(), "PlotWright: " + s.Path("plotwright.dat"));
+    for (int i = 0; i < 16; ++i) {
+      QVERIFY(s.Tabs().Tab_Visible(i));
+      QCOMPARE(s.Tabs().Caption(i), QString::number(i + 1));
+    }
+    QVERIFY(s.w->Page_Set() == nullptr);
+    s.Menu("mRedraw");  // tries the same file again
+    QCOMPARE(closer.Closed(), 2);
+    QCOMPARE(s.box.Last_Text(), "File not found: " + s.Path("plotwright.pwr.ini"));
+  }
+
+  void page_names_become_tab_captions_and_stay() {
+    Session s;
+    s.Setup(Setup_Text(3, false, "", "[P1]\nName=Speed\n[P3]\nName=Depth\n"));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(closer.Closed(), 0);
+    QCOMPARE(s.Tabs().Caption(0), QString("Speed"));
+    QCOMPARE(s.Tabs().Caption(1), QString("2"));
+    QCOMPARE(s.Tabs().Caption(2), QString("Depth"));
+    for (int i = 0; i < 16; ++i) QCOMPARE(s.Tabs().Tab_Visible(i), i < 3);
+    // A page without "Name" keeps the caption an earlier load gave its tab.
+    s.Setup(Setup_Text(3, false, "", "[P2]\nName=Width\n"));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Caption(0), QString("Speed"));
+    QCOMPARE(s.Tabs().Caption(1), QString("Width"));
+  }
+
+  void tabs_per_row_follow_the_page_count_or_the_key() {
+    Session s;
+    s.Setup(Setup_Text(3, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(s.Tabs().Tabs_Per_Row(), 4);
+    QCOMPARE(s.Tabs().Rows(), 1);
+    s.Setup(Setup_Text(9, true));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Tabs_Per_Row(), 6);
+    QCOMPARE(s.Tabs().Rows(), 2);
+    QCOMPARE(s.Tabs().height(), 2 * TTab_Bar::Tab_Height);
+    s.Setup(Setup_Text(9, true, "TabsPerRow=2"));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Tabs_Per_Row(), 2);
+    QCOMPARE(s.Tabs().Rows(), 5);
+    // The canvases take the size of the current one, below the taller tab bar.
+    QCOMPARE(s.w->Canvas(1).Image.Height(), s.w->Canvas_View(1).height());
+    QCOMPARE(s.w->Canvas(16).Image.Width(), s.w->Canvas_View(1).width());
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  void tabs_key_moves_the_tab_bar() {
+    Session s;
+    s.Setup(Setup_Text(2, true, "Tabs=left"));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(s.Tabs().Side(), Tab_Side::Left);
+    const QPoint canvas = s.w->Canvas_View(1).mapTo(&s.w->Pages(), QPoint(0, 0));
+    QVERIFY(s.Tabs().geometry().right() < canvas.x());
+    s.Setup(Setup_Text(2, true, "Tabs=Top"));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Side(), Tab_Side::Top);
+    QVERIFY(s.Tabs().geometry().bottom() <
+            s.w->Canvas_View(1).mapTo(&s.w->Pages(), QPoint(0, 0)).y());
+    s.Setup(Setup_Text(2, true, "Tabs="));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Side(), Tab_Side::Bottom);
+    QVERIFY(s.Tabs().geometry().top() >
+            s.w->Canvas_View(1).mapTo(&s.w->Pages(), QPoint(0, 0)).y());
+  }
+
+  void keys_s_and_S_write_the_screen_shots() {
+    Session s;
+    s.Setup(Setup_Text(3, true));
+    s.Data(10, "run7.dat");
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "run7.dat"});
+    QCOMPARE(closer.Closed(), 0);
+    const std::string shots = s.Path("scrn/");
+    QTest::keyClick(s.w.get(), 's');
+    QVERIFY(fs::exists(shots + "run7.01.bmp"));
+    const std::vector<unsigned char> bmp = Read_File(shots + "run7.01.bmp");
+    QVERIFY(bmp.size() > 54);
+    QCOMPARE(bmp[0], 'B');
+    QCOMPARE(bmp[1], 'M');
+    const int width = bmp[18] | bmp[19] << 8, height = bmp[22] | bmp[23] << 8;
+    QCOMPARE(width, s.w->Canvas(1).Image.Width());
+    QCOMPARE(height, s.w->Canvas(1).Image.Height());
+    s.Tabs().Set_Current(2);
+    QTest::keyClick(s.w.get(), 's');
+    QVERIFY(fs::exists(shots + "run7.03.bmp"));
+    QVERIFY(!fs::exists(shots + "run7.02.bmp"));
+    fs::remove_all(shots);
+    QTest::keyClick(s.w.get(), 'S');
+    for (int i = 1; i <= 3; ++i) QVERIFY(fs::exists(shots + "run7.0" + std::to_string(i) + ".bmp"));
+    QVERIFY(!fs::exists(shots + "run7.04.bmp"));
+    fs::remove_all(shots);
+    QTest::keyClick(s.w.get(), 'x');
+    QVERIFY(!fs::exists(shots));
+    // The menu items do the same.
+    s.w->Item("mShotAll")->trigger();
+    QVERIFY(fs::exists(shots + "run7.02.bmp"));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  void left_press_on_a_point_shows_its_hint_until_release() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(closer.Closed(), 0);
+    TC_Graph& graph = s.w->Page_Set()->Page(1).Graph(1);
+    const QPoint point(static_cast<int>(graph.Pixel_X(5)), static_cast<int>(graph.Pixel_Y(11)));
+    TCanvas_View& view = s.w->Canvas_View(1);
+    const QString before = s.w->windowTitle();
+    QTest::mousePress(&view, Qt::LeftButton, {}, point);
+    QCOMPARE(s.w->windowTitle(), QString("PlotWright:   pt5"));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, point);
+    QCOMPARE(s.w->windowTitle().toStdString(), "PlotWright:" + s.Path("plotwright.dat"));
+    // Outside every scatter graph the press leaves the caption; the release sets it again.
+    s.w->setWindowTitle(before);
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(s.w->windowTitle(), before);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(s.w->windowTitle().toStdString(), "PlotWright:" + s.Path("plotwright.dat"));
+    // The right button does not ask for hints.
+    QTest::mousePress(&view, Qt::RightButton, {}, point);
+    QCOMPARE(s.w->windowTitle().toStdString(), "PlotWright:" + s.Path("plotwright.dat"));
+  }
+
+  void fatal_error_closes_the_window_after_the_box() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    bool visible_while_shown = false;
+    Box_Closer closer([&](QWidget&) { visible_while_shown = s.w->isVisible(); });
+    s.Start();
+    QCOMPARE(s.box.Last_Text(), "Missing file: " + s.Path("plotwright.dat"));
+    QVERIFY(visible_while_shown);
+    QVERIFY(Wait_Until([&] { return !s.w->isVisible(); }));
+    QVERIFY(s.w->Page_Set() == nullptr);
+    Fatal_Error = false;
+  }
+
+  void ignore_limits_lasts_until_the_next_plain_redraw() {
+    Session s;
+    s.Setup(Setup_Text(1, true, "", "[P1]\nxlo=-100\nxhi=100\n"));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/i"});
+    QCOMPARE(closer.Closed(), 0);
+    auto xlo = [&] { return static_cast<double>(s.w->Page_Set()->Page(1).Graph(1).XLo); };
+    QVERIFY(Ignore_Limits);
+    QVERIFY(xlo() > -50);
+    s.Menu("mRedraw");
+    QVERIFY(!Ignore_Limits);
+    QCOMPARE(xlo(), -100.0);
+    s.Menu("mRedrawIgnore");
+    QVERIFY(Ignore_Limits);
+    QVERIFY(xlo() > -50);
+    s.Menu("mRedraw");
+    QVERIFY(!Ignore_Limits);
+    QCOMPARE(xlo(), -100.0);
+  }
+
+  void third_argument_other_than_slash_i_keeps_limits() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "-i"});
+    QVERIFY(!Ignore_Limits);
+  }
+
+  void commands_while_drawing_run_once_afterwards() {
+    Session s;
+    s.Setup(Setup_Text(4, true));
+    s.Data(50);
+    Box_Closer closer;
+    s.Start();
+    const int loads = s.w->Loads_Finished();
+    bool was_drawing = false;
+    TC_Graph_Page_Set* drawn = nullptr;
+    QTimer::singleShot(0, [&] {
+      was_drawing = s.w->Drawing();
+      drawn = s.w->Page_Set();
+      s.w->Item("mRedrawIgnore")->trigger();
+      s.w->Item("mRedraw")->trigger();
+      s.w->Item("mRedrawIgnore")->trigger();
+      QVERIFY(s.w->Page_Set() == drawn);  // not released under the drawing
+    });
+    s.w->Load_And_Draw();
+    QVERIFY(was_drawing);
+    QCOMPARE(s.w->Loads_Finished(), loads + 1);
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == loads + 2; }));
+    QTest::qWait(100);
+    QCOMPARE(s.w->Loads_Finished(), loads + 2);
+    QVERIFY(Ignore_Limits);  // the last request asked while drawing wins
+    // Exit while drawing: the window closes once the drawing has ended.
+    QTimer::singleShot(0, [&] { s.w->Item("mExit")->trigger(); });
+    s.w->Load_And_Draw();
+    QVERIFY(s.w->isVisible());
+    QVERIFY(Wait_Until([&] { return !s.w->isVisible(); }));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  void popup_menu_items_in_order() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    QStringList seen;
+    for (QAction* a : s.w->Popup().actions()) {
+      seen << (a->isSeparator() ? QString("-") : a->objectName() + "=" + a->text());
+      if (a->menu() != nullptr) {
+        for (QAction* sub : a->menu()->actions()) seen << "  " + sub->objectName() + "=" + sub->text();
+      }
+    }
+    const QStringList expected = {
+        "mRedraw=&Redraw All",     "mRedrawIgnore=Redraw All (&Ignore Limits)",
+        "mShot=&Screen Shot",      "  mShotThis=&This Page",
+        "  mShotAll=&All Pages",   "-",
+        "File1=&Edit File",        "  mEditSetup=&Setup",
+        "  mEditData=&Data",       "-",
+        "mHelp=&Help",             "mWeb=Plotwright &Web Page",
+        "mAbout=&About Plotwright...", "-",
+        "mExit=&E&xit"};
+    QCOMPARE(seen, expected);
+    QVERIFY(!s.w->Item("mHelp")->isVisible());  // no help page next to the program
+  }
+
+  void help_item_visible_with_either_help_page() {
+    for (const std::string page : {"_doc/plotwright-manual.html", "doc/plotwright-manual.html"}) {
+      Session s;
+      Write_File(s.Path(page), "<html></html>");
+      Box_Closer closer;
+      s.Start();
+      QVERIFY(s.w->Item("mHelp")->isVisible());
+      QCOMPARE(s.w->Help_File(), page);
+      QUrl opened;
+      s.w->Open_Url = [&](const QUrl& url) { opened = url; return true; };
+      s.w->Item("mHelp")->trigger();
+      QCOMPARE(opened, QUrl::fromLocalFile(QString::fromStdString(s.Path(page))));
+    }
+  }
+
+  void editor_gets_the_file_as_one_argument_and_falls_back() {
+    Session s;
+    s.Setup(Setup_Text(1, true, "Editor=myedit"));
+    s.Data(10, "my data.dat");
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "my data.dat"});
+    QString program;
+    QStringList args;
+    bool started = true;
+    QList<QUrl> opened;
+    s.w->Start_Program = [&](const QString& p, const QStringList& a) {
+      program = p;
+      args = a;
+      return started;
+    };
+    s.w->Open_Url = [&](const QUrl& url) { opened << url; return true; };
+    s.w->Item("mEditData")->trigger();
+    QCOMPARE(program, QString("myedit"));
+    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("my data.dat"))});
+    QVERIFY(opened.isEmpty());
+    started = false;  // the editor cannot be started: the desktop opens the file
+    s.w->Item("mEditSetup")->trigger();
+    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("plotwright.pwr.ini"))});
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(s.Path("plotwright.pwr.ini"))));
+    // Without the key the editor named before stays.
+    s.Setup(Setup_Text(1, true));
+    s.Menu("mRedraw");
+    QCOMPARE(Editor_Command, std::string("myedit"));
+    s.w->Item("mWeb")->trigger();
+    QCOMPARE(opened.back(), QUrl("https://plotwright.org/"));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  void about_box_opens_centred_on_the_window() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    s.Data(10);
+    {
+      Box_Closer none;
+      s.Start();
+      QCOMPARE(none.Closed(), 0);
+    }
+    QPoint centre;
+    QString version;
+    Box_Closer closer([&](QWidget& box) {
+      centre = box.frameGeometry().center();
+      version = box.findChild<QLabel*>("xVersion")->text();
+    });
+    s.w->Item("mAbout")->trigger();
+    QCOMPARE(version, QString("Version 2.34"));
+    const QPoint main = s.w->frameGeometry().center();
+    QVERIFY((centre - main).manhattanLength() <= 2);
+  }
+
+  void exception_leaving_an_event_handler_reaches_the_box() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    const int before = closer.Closed();
+    auto* app = static_cast<TApplication*>(QCoreApplication::instance());
+    app->On_Exception = [&](const std::exception& e) { s.w->AppEventsException(e); };
+    struct Thrower : QObject {
+      bool event(QEvent*) override { throw Error("Wrong filter limits"); }
+    } thrower;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&thrower, &event);
+    app->On_Exception = nullptr;
+    QCOMPARE(closer.Closed(), before + 1);
+    QCOMPARE(s.box.Last_Text(), std::string("Wrong filter limits"));
+    QVERIFY(s.w->isVisible());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> Make_Main_Window_Test() { return std::make_unique<Test_Main_Window>(); }
+
+}  // namespace pw::test
+
+#include "test_main_window.moc"
