@@ -130,8 +130,12 @@ void BM_Buffer_Column_Range(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * points);
 }
 
-void BM_Scatter_Key(benchmark::State& state) { Draw_Graph<pw::TC_Scat_Graph>(state); }
-void BM_Histogram(benchmark::State& state) { Draw_Graph<pw::TC_Hist_Graph>(state); }
+void BM_Scatter_Key(benchmark::State& state) {
+  Draw_Graph<pw::TC_Scat_Graph>(state);
+}
+void BM_Histogram(benchmark::State& state) {
+  Draw_Graph<pw::TC_Hist_Graph>(state);
+}
 
 BENCHMARK(BM_Scatter_Key)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Histogram)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);

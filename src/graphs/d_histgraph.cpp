@@ -23,7 +23,9 @@ constexpr long double Y_Headroom = 1.02L;
 constexpr long double Min_Bin_Pixels = 6;
 
 // Fill kinds of the drawing primitives; any other value is drawn as an outline only.
-int Bar_Fill(int fill_kind) { return fill_kind >= 0 && fill_kind <= 7 ? fill_kind : 0; }
+int Bar_Fill(int fill_kind) {
+  return fill_kind >= 0 && fill_kind <= 7 ? fill_kind : 0;
+}
 
 }  // namespace
 
@@ -76,8 +78,8 @@ void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
 
   // Automatic bins: about the square root of the point count, at least 6 pixels each.
   if (Bins == 0) {
-    long double s = Nice_Number(true, true, std::sqrt(static_cast<long double>(
-                                                  buffer.Point_Count())));
+    long double s =
+        Nice_Number(true, true, std::sqrt(static_cast<long double>(buffer.Point_Count())));
     const long double width = std::abs(Cell_Right - Cell_Left);
     // Below one bin the count is clamped to 2 anyway, so halving further changes nothing.
     while (s >= 1 && width / s < Min_Bin_Pixels) s /= 2;
@@ -134,8 +136,8 @@ void TC_Hist_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
   buffer.Set_Selection(layer.Sel);
   TC_Histog histog(Bins, XLo, XHi, LeftIn);
   histog.Accumulate(buffer, layer.X_Col);
-  if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top ||
-      !(X_Scale > 0) || !(Y_Scale > 0)) {
+  if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top || !(X_Scale > 0) ||
+      !(Y_Scale > 0)) {
     return;
   }
 

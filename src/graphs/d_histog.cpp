@@ -17,9 +17,9 @@ namespace {
 // Shift of LeftIn, in bin widths.
 constexpr long double Left_Shift = 0.000000001L;
 
-// trunc(t) for 0 <= t < 256. Truncating an extended number directly switches the x87 rounding
-// mode twice per value, which dominated the counting loop; the double conversion rounds to
-// nearest and can only land on the next whole number above t, which the comparison undoes.
+// trunc(t) for 0 <= t < 256, without the two x87 rounding-mode switches a direct truncation of
+// an extended number costs: the double conversion rounds to nearest and can only land on the
+// next whole number above t, which the comparison undoes.
 inline int Floor_Index(long double t) {
   int i = static_cast<int>(static_cast<double>(t));
   if (i > t) --i;

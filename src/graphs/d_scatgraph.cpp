@@ -59,8 +59,15 @@ struct Point_Mapper {
   bool log_x, log_y;
 
   explicit Point_Mapper(const TC_Scat_Graph& g)
-      : x_lo(g.XLo), x_hi(g.XHi), y_lo(g.YLo), y_hi(g.YHi), x_scale(g.X_Scale),
-        y_scale(g.Y_Scale), left(g.Plot_Left), bottom(g.Plot_Bottom), log_x(g.LogX),
+      : x_lo(g.XLo),
+        x_hi(g.XHi),
+        y_lo(g.YLo),
+        y_hi(g.YHi),
+        x_scale(g.X_Scale),
+        y_scale(g.Y_Scale),
+        left(g.Plot_Left),
+        bottom(g.Plot_Bottom),
+        log_x(g.LogX),
         log_y(g.LogY) {}
 
   // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel.
@@ -90,8 +97,8 @@ struct Point_Mapper {
 
 // The value of point p in column c under the buffer's selection, as Get_Value gives it, for
 // two columns with one selection test.
-inline void Get_Pair(const TC_Data_Buffer& buffer, std::int32_t p, int cx, int cy,
-                     long double& vx, long double& vy) {
+inline void Get_Pair(const TC_Data_Buffer& buffer, std::int32_t p, int cx, int cy, long double& vx,
+                     long double& vy) {
   if (buffer.Is_Selected(p)) {
     vx = buffer.Raw_Value(p, cx);
     vy = buffer.Raw_Value(p, cy);
@@ -243,8 +250,7 @@ void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Co
   if (failed) throw Error("Errors occurred while draving points");
 }
 
-std::int32_t TC_Scat_Graph::Find_Point(int x, int y, TC_Data_Buffer& buffer, int x_col,
-                                       int y_col) {
+std::int32_t TC_Scat_Graph::Find_Point(int x, int y, TC_Data_Buffer& buffer, int x_col, int y_col) {
   if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top) return 0;
   const Nearest_Rounding rounding;
   const Point_Mapper map(*this);

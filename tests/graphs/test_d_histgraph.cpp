@@ -29,11 +29,11 @@ const char* const Data_File_Def = "[DataFile]\nV=1 2.2 value\nW=2 1.1 other\n@S=
 // Setup and data in temporary files, read and loaded; a canvas current while it lives.
 class Hist_Fixture {
  public:
-  Hist_Fixture(const std::string& graph_keys, const std::string& data_lines,
-               int width = 200, int height = 150) {
+  Hist_Fixture(const std::string& graph_keys, const std::string& data_lines, int width = 200,
+               int height = 150) {
     const auto dir = std::filesystem::temp_directory_path();
-    const std::string stem = "pw_test_histgraph_" + std::to_string(::getpid()) + "_" +
-                             std::to_string(counter_++);
+    const std::string stem =
+        "pw_test_histgraph_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++);
     setup_ = dir / (stem + ".ini");
     data_ = dir / (stem + ".dat");
     std::ofstream(setup_) << Data_File_Def << "[G]\n" << graph_keys;
@@ -96,10 +96,9 @@ struct Bins_Case {
 
 TEST(HistGraph, ReadsBinsDxAndLeftIn) {
   const Bins_Case cases[] = {
-      {"Bins=12\ndx=3\n", 12, 0},     // dx is read only while Bins is 0
-      {"Bins=300\ndx=3\n", 256, 0},   // clamped to the accumulator's capacity
-      {"Bins=0\ndx=0.5\n", 0, 0.5L},
-      {"Bins=-4\ndx=2\n", 0, 2},      // below 1: automatic, dx read
+      {"Bins=12\ndx=3\n", 12, 0},    // dx is read only while Bins is 0
+      {"Bins=300\ndx=3\n", 256, 0},  // clamped to the accumulator's capacity
+      {"Bins=0\ndx=0.5\n", 0, 0.5L}, {"Bins=-4\ndx=2\n", 0, 2},  // below 1: automatic, dx read
       {"dx=2.5\n", 0, 2.5L},
   };
   for (const Bins_Case& c : cases) {
@@ -165,12 +164,12 @@ TEST(HistGraph, AutomaticXLimits) {
     const char* data;
     long double lo, hi;
   } cases[] = {
-      {"", "7.6 1 A\n7.6 1 A\n", 7, 8},       // one distinct value: spread to a unit
-      {"", "-2.5 1 A\n", -2, -1},             // truncated towards zero
-      {"", "0.3 1 A\n7.2 1 A\n", 0, 8},       // rounded outwards
+      {"", "7.6 1 A\n7.6 1 A\n", 7, 8},  // one distinct value: spread to a unit
+      {"", "-2.5 1 A\n", -2, -1},        // truncated towards zero
+      {"", "0.3 1 A\n7.2 1 A\n", 0, 8},  // rounded outwards
       // The range of a column is taken at double precision.
       {"RoundX=0\n", "0.3 1 A\n7.2 1 A\n", 0.3, 7.2},
-      {"", "? 1 A\n", 0, 1},                  // no value at all
+      {"", "? 1 A\n", 0, 1},                           // no value at all
       {"xlo=2\nxhi=4\n", "0.3 1 A\n7.2 1 A\n", 2, 4},  // given limits stay
   };
   for (const Case& c : cases) {
@@ -204,11 +203,11 @@ TEST(HistGraph, YLimitFromTallestBarWithHeadroom) {
     std::string data;
     long double ylo, yhi;
   } cases[] = {
-      {"", Lines(49, "1 1 A") + "5 1 A\n", 0, 50},   // 49 * 1.02 = 49.98 -> 50
-      {"", Lines(3, "1 1 A"), 0, 4},                  // 3.06 -> 4
-      {"", "? 1 A\n", 0, 1},                          // nothing counted
-      {"ylo=-1\nyhi=100\n", "1 1 A\n", 0, 1.2L},      // negative ylo ignored: 1.02 -> 1.2
-      {"ylo=0\nyhi=20\n", "1 1 A\n", 0, 20},          // given limits stay
+      {"", Lines(49, "1 1 A") + "5 1 A\n", 0, 50},  // 49 * 1.02 = 49.98 -> 50
+      {"", Lines(3, "1 1 A"), 0, 4},                // 3.06 -> 4
+      {"", "? 1 A\n", 0, 1},                        // nothing counted
+      {"ylo=-1\nyhi=100\n", "1 1 A\n", 0, 1.2L},    // negative ylo ignored: 1.02 -> 1.2
+      {"ylo=0\nyhi=20\n", "1 1 A\n", 0, 20},        // given limits stay
       {"ylo=5\nyhi=5\n", "1 1 A\n", 0, 1.2L},
   };
   for (const Case& c : cases) {
@@ -222,9 +221,10 @@ TEST(HistGraph, YLimitFromTallestBarWithHeadroom) {
 }
 
 TEST(HistGraph, YLimitOverAllLayers) {
-  Hist_Fixture f("x=V\nxlo=0\nxhi=10\nBins=5\nLayers=a b\n[G/a]\nKey1=@S A\n"
-                 "[G/b]\nKey1=@S B\n",
-                 Lines(2, "1 1 A") + Lines(7, "3 1 B"));
+  Hist_Fixture f(
+      "x=V\nxlo=0\nxhi=10\nBins=5\nLayers=a b\n[G/a]\nKey1=@S A\n"
+      "[G/b]\nKey1=@S B\n",
+      Lines(2, "1 1 A") + Lines(7, "3 1 B"));
   f.Graph().Find_X_Limits(f.Buffer());
   f.Graph().Find_Y_Limits(f.Buffer());
   EXPECT_EQ(f.Graph().YHi, 8);  // the second layer's 7: 7.14 -> 8
@@ -304,8 +304,8 @@ TEST(HistGraph, BarsWhereTheArithmeticPutsThem) {
     int top = g.Plot_Bottom - static_cast<int>(Round_Even_Int(counts[j - 1] / g.Y_Scale));
     if (top < g.Plot_Top) top = g.Plot_Top - 1;
     const int mid = (left + right) / 2;
-    EXPECT_EQ(f.Pixel(mid, g.Plot_Bottom), red);  // the bottom edge over the frame
-    EXPECT_EQ(f.Pixel(mid, top), red);            // the top edge
+    EXPECT_EQ(f.Pixel(mid, g.Plot_Bottom), red);                // the bottom edge over the frame
+    EXPECT_EQ(f.Pixel(mid, top), red);                          // the top edge
     EXPECT_EQ(f.Pixel(right, (top + g.Plot_Bottom) / 2), red);  // the right edge
     if (top < g.Plot_Bottom - 1) {
       EXPECT_EQ(f.Pixel(mid, top + 1), red);  // solid inside

@@ -24,8 +24,8 @@ class Histog_Data {
  public:
   explicit Histog_Data(const std::string& data_lines) {
     const auto dir = std::filesystem::temp_directory_path();
-    const std::string stem = "pw_test_histog_" + std::to_string(::getpid()) + "_" +
-                             std::to_string(counter_++);
+    const std::string stem =
+        "pw_test_histog_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++);
     setup_ = dir / (stem + ".ini");
     data_ = dir / (stem + ".dat");
     std::ofstream(setup_) << "[DataFile]\nV=1 2.3 value\n@S=2\n";

@@ -31,8 +31,8 @@ class Scat_Fixture {
   Scat_Fixture(const std::string& graph_keys, const std::string& data_lines, int width = 220,
                int height = 170) {
     const auto dir = std::filesystem::temp_directory_path();
-    const std::string stem = "pw_test_scatgraph_" + std::to_string(::getpid()) + "_" +
-                             std::to_string(counter_++);
+    const std::string stem =
+        "pw_test_scatgraph_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++);
     setup_ = dir / (stem + ".ini");
     data_ = dir / (stem + ".dat");
     std::ofstream(setup_) << Data_File_Def << "[G]\n" << graph_keys;
@@ -61,9 +61,7 @@ class Scat_Fixture {
     return Red_Pixel(static_cast<int>(graph_.Pixel_X(vx)) + dx,
                      static_cast<int>(graph_.Pixel_Y(vy)) + dy);
   }
-  bool Red_Pixel(int x, int y) const {
-    return canvas_.Image.Pixel(x, y) == Color_To_Pixel(Red);
-  }
+  bool Red_Pixel(int x, int y) const { return canvas_.Image.Pixel(x, y) == Color_To_Pixel(Red); }
   int Red_Count() const {
     int n = 0;
     for (int y = 0; y < canvas_.Image.Height(); ++y) {
@@ -110,12 +108,12 @@ TEST(ScatGraph, AutomaticLimits) {
       // Two layers, 0..5 and 3..10: the union, unrounded.
       {"RoundX=0\nRoundY=0\nLayers=a b\n[G/a]\nKey1=@A p\n[G/b]\nKey1=@A q\n",
        "0 1 p\n5 2 p\n3 1 q\n10 2 q\n", 0, 10, 1, 2},
-      {"", "3 1 p\n3 1 p\n", 3, 4, 1, 2},             // one value: spread to a unit
-      {"", "-2.5 -2.5 p\n", -2, -1, -2, -1},          // truncated towards zero
+      {"", "3 1 p\n3 1 p\n", 3, 4, 1, 2},              // one value: spread to a unit
+      {"", "-2.5 -2.5 p\n", -2, -1, -2, -1},           // truncated towards zero
       {"", "0.3 101 p\n7.2 103 p\n", 0, 8, 100, 104},  // rounded outwards
       {"RoundY=no\n", "0.3 101 p\n7.2 103 p\n", 0, 8, 101, 103},
       {"xlo=-1\nxhi=1\n", "0.3 101 p\n7.2 103 p\n", -1, 1, 100, 104},  // given limits stay
-      {"", "? 5 p\n", 0, 1, 5, 6},                    // no X value at all
+      {"", "? 5 p\n", 0, 1, 5, 6},                                     // no X value at all
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
@@ -207,27 +205,28 @@ TEST(ScatGraph, LineRuns) {
   const Line_Case cases[] = {
       {"unselected", "5 5 q\n", false},  // a new run starts at point 4
       {"missing", "? 5 p\n", false},
-      {"outside", "5 20 p\n", true},     // the line runs straight from 2 to 4
-      {"inside", "5 5 p\n", false},      // 2 -> 3 -> 4, not along the row
+      {"outside", "5 20 p\n", true},  // the line runs straight from 2 to 4
+      {"inside", "5 5 p\n", false},   // 2 -> 3 -> 4, not along the row
   };
   for (const Line_Case& c : cases) {
     SCOPED_TRACE(c.name);
     Scat_Fixture f(std::string("x=X\ny=Y\nMarker=LINE\nKey1=@A p\n") + Fixed_Limits,
                    std::string("1 1 p\n3 1 p\n") + c.point3 + "7 1 p\n");
     f.Draw();
-    EXPECT_TRUE(f.Red_At(1, 1));     // the start of the first run
-    EXPECT_TRUE(f.Red_At(2, 1));     // segment 1 -> 2
+    EXPECT_TRUE(f.Red_At(1, 1));  // the start of the first run
+    EXPECT_TRUE(f.Red_At(2, 1));  // segment 1 -> 2
     EXPECT_EQ(f.Red_At(5, 1), c.joined_2_to_4);
-    EXPECT_FALSE(f.Red_At(7, 1));    // the end pixel of a run is not painted
+    EXPECT_FALSE(f.Red_At(7, 1));  // the end pixel of a run is not painted
   }
 }
 
 // --- Failed points ---
 
 TEST(ScatGraph, FailedPointsRaiseOneErrorAfterTheLayer) {
-  Scat_Fixture f("x=X\ny=Y\nMarker=POINT\nlogx=1\nxlo=0\nxhi=2\nylo=0\nyhi=10\n"
-                 "Color=FF0000\nLayers=a b\n[G/b]\nColor=00FF00\n",
-                 "0 1 p\n1 5 p\n-3 2 p\n10 5 p\n");
+  Scat_Fixture f(
+      "x=X\ny=Y\nMarker=POINT\nlogx=1\nxlo=0\nxhi=2\nylo=0\nyhi=10\n"
+      "Color=FF0000\nLayers=a b\n[G/b]\nColor=00FF00\n",
+      "0 1 p\n1 5 p\n-3 2 p\n10 5 p\n");
   try {
     f.Draw();
     FAIL() << "no error";
@@ -242,9 +241,10 @@ TEST(ScatGraph, FailedPointsRaiseOneErrorAfterTheLayer) {
 }
 
 TEST(ScatGraph, FailedPointBreaksALine) {
-  Scat_Fixture f("x=X\ny=Y\nMarker=LINE\nlogy=1\nxlo=0\nxhi=10\nylo=0\nyhi=2\n"
-                 "Color=FF0000\n",
-                 "1 10 p\n3 10 p\n5 0 p\n7 10 p\n");
+  Scat_Fixture f(
+      "x=X\ny=Y\nMarker=LINE\nlogy=1\nxlo=0\nxhi=10\nylo=0\nyhi=2\n"
+      "Color=FF0000\n",
+      "1 10 p\n3 10 p\n5 0 p\n7 10 p\n");
   EXPECT_THROW(f.Draw(), Error);
   EXPECT_TRUE(f.Red_At(2, 1));   // 1 -> 2 (log 10 = 1)
   EXPECT_FALSE(f.Red_At(5, 1));  // no 2 -> 4 across the failed point
@@ -313,8 +313,7 @@ TEST(ScatGraph, PointInfoHints) {
 
 TEST(ScatGraph, HitsSkipFailedPointsSilently) {
   PixOff_Scope pix(2);
-  Scat_Fixture f("x=X\ny=Y\nlogx=1\nxlo=0\nxhi=2\nylo=0\nyhi=10\nHint=@A\n",
-                 "0 5 bad\n1 5 good\n");
+  Scat_Fixture f("x=X\ny=Y\nlogx=1\nxlo=0\nxhi=2\nylo=0\nyhi=10\nHint=@A\n", "0 5 bad\n1 5 good\n");
   EXPECT_THROW(f.Draw(), Error);
   const int x = static_cast<int>(f.Graph().Pixel_X(0)), y = static_cast<int>(f.Graph().Pixel_Y(5));
   EXPECT_EQ(f.Info(x, y), "  good");
