@@ -313,7 +313,15 @@ void Font_Force_No_Font(bool on) {
 
 }  // namespace pw
 
+// gcc and clang announce AddressSanitizer differently.
 #if defined(__SANITIZE_ADDRESS__)
+#define PW_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PW_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(PW_ADDRESS_SANITIZER)
 // Fontconfig loses a few bytes for good while it parses its configuration files, the same on
 // every run; that is its own affair, so the leak checker is told to look past it. (Our own
 // patterns and faces are all released.)
