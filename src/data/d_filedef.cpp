@@ -1,6 +1,8 @@
 #include "data/d_filedef.h"
 
 #include <array>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -78,6 +80,18 @@ int Format_Decimals(const std::string& format) {
   return stored % 10;
 }
 
+// A filter limit is held in double precision. A number that would round to an infinity there
+// (magnitude from DBL_MAX plus half its last place up) is refused like text that is no number:
+// the conversion is not defined for it, and an infinite limit filters nothing sensibly.
+double Filter_Limit(const std::string& text) {
+  const long double number = Str_To_Float(text);
+  const long double overflow = static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970);
+  if (std::fabs(number) >= overflow) {
+    throw Error("'" + text + "' is not a valid floating point value");
+  }
+  return static_cast<double>(number);
+}
+
 void Read_Filter(const TC_Ini_File& ini, Column_Def& column) {
   std::array<std::string, 2> items;
   const int count = ini.Read_List({"Filters"}, column.Name, items, 2);
@@ -86,8 +100,8 @@ void Read_Filter(const TC_Ini_File& ini, Column_Def& column) {
     column.Filter_Low = column.Filter_High = static_cast<double>(Missing);
     return;
   }
-  column.Filter_Low = static_cast<double>(Str_To_Float(items[0]));
-  column.Filter_High = static_cast<double>(Str_To_Float(items[1]));
+  column.Filter_Low = Filter_Limit(items[0]);
+  column.Filter_High = Filter_Limit(items[1]);
   if (!(column.Filter_High > column.Filter_Low)) throw Error("Wrong filter limits", true);
 }
 

@@ -177,6 +177,33 @@ TEST(FileDef, Filters) {
   });
 }
 
+TEST(FileDef, FilterLimitsBeyondDoubleRangeDoNotConvert) {
+  Expect_Errors({
+      {Data_File("S=1 1\n", "S=0 1e400\n"), "'1e400' is not a valid floating point value",
+       false},
+      {Data_File("S=1 1\n", "S=-1e400 0\n"), "'-1e400' is not a valid floating point value",
+       false},
+      // Rounds to an infinity in double precision, though it is finite in extended.
+      {Data_File("S=1 1\n", "S=0 1.7976931348623159e308\n"),
+       "'1.7976931348623159e308' is not a valid floating point value", false},
+  });
+  struct Case {
+    const char* limits;
+    double low;
+    double high;
+  };
+  const std::vector<Case> cases = {
+      {"-1e308 1e308", -1e308, 1e308},
+      {"0 1.7976931348623157e308", 0, 1.7976931348623157e308},  // DBL_MAX itself
+      {"-1e-400 1", 0, 1},                                      // underflow is zero
+  };
+  for (const auto& c : cases) {
+    auto def = Make_Def(Data_File("S=1 1\n", std::string("S=") + c.limits + "\n"));
+    EXPECT_EQ(def->Column(1).Filter_Low, c.low) << c.limits;
+    EXPECT_EQ(def->Column(1).Filter_High, c.high) << c.limits;
+  }
+}
+
 TEST(FileDef, Counts) {
   std::string columns;
   for (int i = 1; i <= 128; ++i) columns += "C" + std::to_string(i) + "=1 1\n";
