@@ -1,11 +1,12 @@
 #include "setup/d_inifile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
@@ -24,8 +25,8 @@ struct Entry {
 };
 
 struct Section {
-  std::unordered_map<std::string, std::size_t> index;  // lower-case key -> entries position
-  std::vector<Entry> entries;                          // file order, first occurrence only
+  std::unordered_map<std::string, std::size_t> index;  // lower-case key -> first occurrence
+  std::vector<Entry> entries;                          // every entry, in file order
 };
 
 std::string Lower(std::string_view text) {
@@ -66,15 +67,26 @@ std::string Clean_Value(std::string_view value) {
   return std::string(value);
 }
 
-// Reads the whole file; anything but a readable regular file gives no text. Devices and
-// pipes are refused so that a setup named like /dev/zero cannot hang the reader.
+// Reads the whole file; anything but a regular file gives no text. Devices and pipes are
+// refused so that a setup named like /dev/zero cannot hang the reader. A regular file that
+// cannot be read raises "Cannot read file NAME: reason": reading it as empty would blame the
+// setup's content ("Zero columns ...") for what is a permission or disk problem.
 std::string Read_File_Text(const std::string& file_name) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file_name, ec) || ec) return {};
-  std::ifstream in(file_name, std::ios::binary);
-  if (!in) return {};
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return {};
+  auto fail = [&](int error) {
+    throw Error("Cannot read file " + file_name + ": " + std::strerror(error));
+  };
+  std::FILE* file = std::fopen(file_name.c_str(), "rb");
+  if (file == nullptr) fail(errno);
+  std::string text;
+  char block[65536];
+  std::size_t count;
+  while ((count = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
+  const bool bad = std::ferror(file) != 0;
+  const int error = errno;
+  std::fclose(file);
+  if (bad) fail(error != 0 ? error : EIO);
   return text;
 }
 
@@ -127,8 +139,12 @@ void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
   const std::string_view key = Trim(line.substr(0, eq));
   if (key.empty()) return;  // "=value" names nothing that could be read
   auto [it, added] = current->index.try_emplace(Lower(key), current->entries.size());
-  if (!added) return;  // the first occurrence of a key wins
-  current->entries.push_back({std::string(key), Clean_Value(Trim(line.substr(eq + 1)))});
+  // A repeated key is still an entry of its own (the file definition makes one column per
+  // line, even for two columns of one name), but the first occurrence's value is the one
+  // every read gives, so the listing repeats that value.
+  std::string value =
+      added ? Clean_Value(Trim(line.substr(eq + 1))) : current->entries[it->second].value;
+  current->entries.push_back({std::string(key), std::move(value)});
 }
 
 void TC_Ini_File::Content::Parse(std::string_view text) {

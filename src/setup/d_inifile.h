@@ -11,7 +11,9 @@
 //
 // A reader never writes the file. It reads the file once, on first use, and keeps the parsed
 // content for its own lifetime; a new reader sees the file as it is then. A file that does
-// not exist or cannot be read has no keys: every read gives its default.
+// not exist (or is a folder, device or pipe) has no keys: every read gives its default. A
+// regular file that cannot be read makes the first read raise "Cannot read file " + name +
+// ": " + the system's reason (not fatal).
 #pragma once
 
 #include <cstdint>
@@ -46,8 +48,9 @@ class TC_Ini_File {
   // (when longer than 2 characters); anything else, empty, or outside 32 bits: the default.
   std::int32_t Get_Integer(std::string_view section, std::string_view key,
                            std::int32_t default_value) const;
-  // One "key=value" line per key of the section, in file order (a repeated key once, with
-  // the value reads give); empty for a section that is not there.
+  // One "key=value" line per entry of the section, in file order: a key repeated (in any
+  // letter case) is listed again, under its own spelling but with the value reads give, i.e.
+  // the first occurrence's. Empty for a section that is not there.
   std::vector<std::string> Get_Section_Lines(std::string_view section) const;
 
   // Multi-section reads: the last section of the list that holds the key supplies the value;

@@ -222,6 +222,26 @@ TEST(FileDef, Counts) {
   });
 }
 
+TEST(FileDef, ColumnsOfOneNameAllExistAndTheFirstIsFound) {
+  auto def = Make_Def(Data_File("A=1 1.0\nB=2 1.0\na=3 1.0\n"));
+  ASSERT_EQ(def->Column_Count(), 3);
+  const std::vector<std::pair<const char*, int>> columns = {{"A", 1}, {"B", 2}, {"a", 1}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(def->Column(i + 1).Name, columns[i].first) << i;
+    // The setup reader gives a repeated key its first value, so both "A" columns read field 1.
+    EXPECT_EQ(def->Column(i + 1).Source_A, columns[i].second) << i;
+  }
+  EXPECT_EQ(def->Find_Column("A"), 1);
+  EXPECT_EQ(def->Find_Column("a"), 3);
+
+  auto same = Make_Def(Data_File("V=1 1.0\nW=2 1.0\nV=3 2.0\n"));
+  ASSERT_EQ(same->Column_Count(), 3);
+  EXPECT_EQ(same->Column(3).Name, "V");
+  EXPECT_EQ(same->Column(3).Source_A, 1);
+  EXPECT_EQ(same->Column(3).Decimals, 0);
+  EXPECT_EQ(same->Find_Column("V"), 1);
+}
+
 TEST(FileDef, FindIsExact) {
   auto def = Make_Def(Data_File("Speed=1 1\n@Site=2\nDepth=3 1\n"));
   EXPECT_EQ(def->Find_Column("Speed"), 1);

@@ -351,10 +351,35 @@ TEST_F(Ini_Test, BinaryGarbageDoesNotCrash) {
 
 TEST_F(Ini_Test, SectionLinesInFileOrder) {
   TC_Ini_File ini(Write("[S]\nB=2\n; note\na= \"q\" \nc=\nb=3\nnoequals\nZ=last\n[T]\nt=1\n"));
-  const std::vector<std::string> expected = {"B=2", "a=q", "c=", "Z=last"};
+  // "b" repeats "B": listed again, under its own spelling, with the value reads give.
+  const std::vector<std::string> expected = {"B=2", "a=q", "c=", "b=2", "Z=last"};
   EXPECT_EQ(ini.Get_Section_Lines("s"), expected);
   EXPECT_EQ(ini.Get_Section_Lines("T"), std::vector<std::string>{"t=1"});
   EXPECT_TRUE(ini.Get_Section_Lines("U").empty());
+}
+
+TEST_F(Ini_Test, SectionLinesListEveryRepeatedKey) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"[DataFile]\nA=1 1.0\nB=2 1.0\na=3 1.0\n", {"A=1 1.0", "B=2 1.0", "a=1 1.0"}},
+      {"[S]\nk=1\nk=2\nk=3\n", {"k=1", "k=1", "k=1"}},
+      {"[S]\nK=\nk=full\n", {"K=", "k="}},  // an empty first value still wins
+      {"[S]\nx=1\n[T]\ny=2\n[s]\nX=9\nz=3\n", {"x=1", "X=1", "z=3"}},  // one section
+      {"[S]\n k = 'q' \nk=r\n", {"k=q", "k=q"}},
+  };
+  for (const auto& c : cases) {
+    TC_Ini_File ini(Write(c.text));
+    EXPECT_EQ(ini.Get_Section_Lines(c.text[1] == 'D' ? "DataFile" : "S"), c.lines) << c.text;
+  }
+  // Reads keep the first occurrence.
+  TC_Ini_File ini(Write("[S]\nA=1\nB=2\na=3\n"));
+  EXPECT_EQ(ini.Get_String("S", "a", "none"), "1");
+  EXPECT_EQ(ini.Get_Integer("S", "A", -1), 1);
+  EXPECT_TRUE(ini.Key_Exists("S", "a"));
+  EXPECT_EQ(ini.Read_String({"T", "S"}, "A", "none"), "1");
 }
 
 TEST_F(Ini_Test, ManySectionsAndKeys) {
