@@ -17,10 +17,11 @@ namespace pw {
 
 namespace {
 
-// Surrounding spaces and tabs are tolerated (fields never carry them, setup values may).
-std::string_view Trim_Blanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+// Surrounding spaces are tolerated. A tab is not: it does not separate data fields and is no
+// part of the number grammar, so "\t5" is a bad field (the setup reader trims its own values).
+std::string_view Trim_Spaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
 }
 
@@ -119,7 +120,7 @@ void Set_Notation() {
 }
 
 bool Try_Str_To_Int(std::string_view text, std::int32_t& value) {
-  std::string_view t = Trim_Blanks(text);
+  std::string_view t = Trim_Spaces(text);
   if (t.empty()) return false;
   if (t.front() == '$') return Parse_Hex(t.substr(1), value);
   bool negative = false;
@@ -147,7 +148,7 @@ std::int32_t Str_To_Int(std::string_view text) {
 }
 
 bool Try_Str_To_Float(std::string_view text, long double& value) {
-  const std::string_view t = Trim_Blanks(text);
+  const std::string_view t = Trim_Spaces(text);
   if (!Is_Float_Text(t)) return false;
   // The grammar above leaves strtold nothing locale- or hex-specific to interpret, and the
   // "C" locale object pins the decimal point; strtold rounds correctly to extended.
@@ -170,7 +171,7 @@ long double Str_To_Float(std::string_view text) {
 }
 
 double Str_To_Date(std::string_view text) {
-  const std::string_view t = Trim_Blanks(text);
+  const std::string_view t = Trim_Spaces(text);
   const std::size_t slash1 = t.find('/');
   const std::size_t slash2 = slash1 == std::string_view::npos ? slash1 : t.find('/', slash1 + 1);
   int y = 0;

@@ -17,8 +17,8 @@ namespace pw {
 // only has to make sure library formatting that might be used elsewhere is in the "C" form.
 void Set_Notation();
 
-// Surrounding spaces and tabs are trimmed by every conversion (data fields never carry them);
-// anything else outside the grammar, and an empty text, fails.
+// Surrounding spaces are trimmed by every conversion; anything else outside the grammar (a
+// tab included), and an empty text, fails. Error messages quote the text as given.
 //
 // Integer: optional sign and decimal digits in the 32-bit signed range, or "$" and up to
 // 32 bits of hexadecimal digits taken as a two's complement pattern ($FFFFFFFF is -1); no

@@ -46,7 +46,7 @@ TEST(DFormat, StrToInt) {
       {"$7FFFFFFF", 2147483647},
       {"$FFFFFFFF", -1},
       {" 12 ", 12},
-      {"\t-3", -3},
+      {"  -3  ", -3},
       {"2147483647", 2147483647},
       {"-2147483648", INT32_MIN},
   };
@@ -152,6 +152,34 @@ TEST(DFormat, StrToDateRejects) {
               Message_Of([&] { Str_To_Date(text); }))
         << text;
   }
+}
+
+// A tab neither separates data fields nor belongs to a number: only spaces are trimmed, and
+// the message quotes the text as given.
+TEST(DFormat, TabsAroundNumbersAreRefused) {
+  const char* cases[] = {"\t5", "5\t", " \t5", "\t5 ", "\t", "5\t5", "\v5", "\n5"};
+  for (const char* text : cases) {
+    std::int32_t i = 99;
+    EXPECT_FALSE(Try_Str_To_Int(text, i)) << text;
+    EXPECT_EQ(99, i) << text;
+    EXPECT_EQ("'" + std::string(text) + "' is not a valid integer value",
+              Message_Of([&] { Str_To_Int(text); }));
+    long double f = 99;
+    EXPECT_FALSE(Try_Str_To_Float(text, f)) << text;
+    EXPECT_EQ(99, f) << text;
+    EXPECT_EQ("'" + std::string(text) + "' is not a valid floating point value",
+              Message_Of([&] { Str_To_Float(text); }));
+  }
+  const char* dates[] = {"\t2024/1/1", "2024/1/1\t", " \t2024/1/1 "};
+  for (const char* text : dates) {
+    EXPECT_EQ("'" + std::string(text) + "' is not a valid date",
+              Message_Of([&] { Str_To_Date(text); }))
+        << text;
+  }
+  // Spaces still are trimmed.
+  EXPECT_EQ(5, Str_To_Int("  5 "));
+  EXPECT_EQ(5.5L, Str_To_Float(" 5.5  "));
+  EXPECT_EQ(45292, Str_To_Date(" 2024/1/1 "));
 }
 
 TEST(DFormat, ParseTime) {
