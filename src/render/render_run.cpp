@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,6 +11,7 @@
 #include "draw/D_Math.h"
 #include "draw/image_file.h"
 #include "pages/d_graphpageset.h"
+#include "render/render_file.h"
 #include "render/render_names.h"
 #include "render/render_progress.h"
 #include "render/render_report.h"
@@ -68,22 +68,26 @@ int Pages_To_Write(const Run_State& state, bool failed) {
   return n;
 }
 
-void Write_Images(const Render_Options& o, Run_State& state, int count) {
-  if (count == 0) return;
+// The folder for the pictures, made when missing: "Cannot create folder DIR: reason".
+void Make_Out_Dir(const std::string& dir) {
   std::error_code ec;
-  std::filesystem::create_directories(o.Out_Dir, ec);  // a failure shows in the first write
-  const std::string base = Shot_Base(o.Data_File);
-  for (int k = 1; k <= count; ++k) {
-    const std::string name = Page_File_Name(o.Out_Dir, base, k, Format_Extension(o.Format));
-    const TC_Bitmap& image = state.Pages->Page(k).Canvas().Image;
-    if (o.Format == Image_Format::Bmp) {
-      Write_BMP(image, name);
-    } else {
-      Write_PNG(image, name);
-    }
+  std::filesystem::create_directories(dir, ec);
+  if (ec) throw Error("Cannot create folder " + dir + ": " + ec.message());
+}
+
+void Write_Image(const Render_Options& o, Run_State& state, int k) {
+  const std::string name =
+      Page_File_Name(o.Out_Dir, Shot_Base(o.Data_File), k, Format_Extension(o.Format));
+  const TC_Bitmap& image = state.Pages->Page(k).Canvas().Image;
+  if (o.Format == Image_Format::Bmp) {
+    Write_BMP(image, name);
+  } else {
+    Write_PNG(image, name);
   }
 }
 
+// "Cannot write file NAME: reason", the reason being the system's; a failed write leaves any
+// earlier report in place and no partial file.
 void Write_Report(const Render_Options& o, Run_State& state) {
   if (o.Report_File.empty()) return;
   Report_Context context{o.Setup_File, o.Data_File, o.Width, o.Height,
@@ -96,10 +100,7 @@ void Write_Report(const Render_Options& o, Run_State& state) {
     std::cout << text << std::flush;
     return;
   }
-  std::ofstream out(o.Report_File, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) throw Error("Cannot write file " + o.Report_File);
+  Write_Text_File(o.Report_File, text);
 }
 
 void Print_Error(std::FILE* err, const std::string& prefix, const std::string& message) {
@@ -141,13 +142,16 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
   Run_State state;
   bool ok = Guarded(err, progress, [&] { Load_And_Draw(options, state, progress); });
   progress.Clear();
-  // After a failure the pictures and the report are still written as they stand; an error
-  // while writing them is reported only when nothing failed before.
+  // After a failure the pictures and the report are still written as they stand. Each
+  // picture and the report stand alone: one that cannot be written costs only itself, and a
+  // folder that cannot be made costs the pictures (all with the one message), not the report.
   const int count = Pages_To_Write(state, !ok);
-  const bool written = Guarded(err, progress, [&] {
-    Write_Images(options, state, count);
-    Write_Report(options, state);
-  });
+  const bool folder = count == 0 || Guarded(err, progress, [&] { Make_Out_Dir(options.Out_Dir); });
+  bool written = folder;
+  for (int k = 1; folder && k <= count; ++k) {
+    if (!Guarded(err, progress, [&] { Write_Image(options, state, k); })) written = false;
+  }
+  if (!Guarded(err, progress, [&] { Write_Report(options, state); })) written = false;
   return ok && written ? 0 : 1;
 }
 

@@ -1,8 +1,11 @@
 // Whole runs of plotwright-render: files written, the report's numbers, pixels, exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -209,6 +212,56 @@ TEST_F(Render_Run, ErrorWhileReadingWritesNoPageButTheReport) {
   ASSERT_EQ(j["pages"].size(), 2u);  // what was read stays
   EXPECT_EQ(j["pages"][1]["graphs"].size(), 0u);
   EXPECT_EQ(j["pages"][1]["drawn"], false);
+}
+
+// Each picture and the report are written on their own: a picture that cannot be written
+// does not cost the report.
+TEST_F(Render_Run, PictureThatCannotBeWrittenKeepsTheReport) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1 P2\n");
+  Write("d.dat", "1\n2\n");
+  std::filesystem::create_directories(dir_ / "out/d.01.bmp");
+  const Run_Result r = Run("-o out -f bmp -s 64x48 -r rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Cannot write file out/d.01.bmp: Is a directory\n");
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "out/d.01.bmp"));
+  EXPECT_EQ(Read_Bmp("out/d.02.bmp").Width, 64);
+  const Json j = Json::parse(Read("rep.json"));
+  EXPECT_EQ(j["points"], 2);
+  EXPECT_EQ(j["pages"][1]["drawn"], true);
+}
+
+// The report's own failure carries the system's reason.
+TEST_F(Render_Run, ReportThatCannotBeWrittenGivesTheReason) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1\n");
+  Write("d.dat", "1\n");
+  const Run_Result r = Run("-f bmp -s 64x48 -r none/rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Cannot write file none/rep.json: No such file or directory\n");
+  EXPECT_TRUE(Exists("d.01.bmp"));
+  EXPECT_FALSE(Exists("none"));
+}
+
+// The report goes through a temporary file renamed at the end: a failed write leaves neither
+// a partial report nor the temporary file, and a good write replaces the old report whole.
+TEST_F(Render_Run, ReportIsReplacedWholeOrNotAtAll) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1\n");
+  Write("d.dat", "1\n");
+  std::filesystem::create_directories(dir_ / "rep.json");
+  Run_Result r = Run("-f bmp -s 64x48 -r rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Cannot write file rep.json: Is a directory\n");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+    left.push_back(e.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"d.01.bmp", "d.dat", "rep.json", "s.ini",
+                                             "stderr.txt", "stdout.txt"}));
+  std::filesystem::remove(dir_ / "rep.json");
+  Write("rep.json", std::string(100000, 'x'));  // longer than the new report
+  r = Run("-f bmp -s 64x48 -r rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Json::parse(Read("rep.json"))["points"], 1);
 }
 
 TEST_F(Render_Run, MissingValuesAreNullInReport) {
