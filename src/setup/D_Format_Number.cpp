@@ -1,7 +1,9 @@
 // Numbers to text: the fixed, exponent and general forms and the program's two formats.
 #include <locale.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -40,6 +42,49 @@ std::string C_Printf(const char* format, Args... args) {
   return text;
 }
 
+// The program rounds an exact decimal tie half away from zero, where printf rounds it half to
+// even; every other value keeps printf's correctly rounded digits.
+//
+// True when x rounded to `decimals` decimal places (negative: to tens, hundreds, ...) lies
+// exactly halfway between two candidates, i.e. when x * 2 * 10^decimals is an odd integer.
+// With x = m * 2^e (m the 64-bit integer mantissa) that is m * 2^(e+1+D) * 5^D: for D >= 0,
+// 5^D is odd, so the power of two must cancel m's trailing zeros exactly; for D < 0 the same
+// must hold and 5^-D must also divide what is left of m.
+bool Is_Decimal_Tie(long double x, long long decimals) {
+  if (x == 0 || !std::isfinite(x)) return false;
+  int binary_exponent = 0;
+  const long double fraction = std::frexp(std::fabs(x), &binary_exponent);  // [0.5, 1)
+  const auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+  const long long shift = -(static_cast<long long>(binary_exponent) - 64 + 1 + decimals);
+  if (shift < 0 || std::countr_zero(m) != shift) return false;
+  if (decimals >= 0) return true;
+  const std::uint64_t odd = m >> shift;
+  std::uint64_t power = 1;  // 5^-decimals, which must divide `odd` (< 2^64)
+  for (long long k = 0; k < -decimals; ++k) {
+    if (power > odd / 5) return false;
+    power *= 5;
+  }
+  return odd % power == 0;
+}
+
+// Adds one unit in the last digit of a digit text ("-12.39" -> "-12.40", "9.9" -> "10.0"),
+// skipping the sign and the point: rounding up in magnitude.
+void Increment_Last_Digit(std::string& text) {
+  for (std::size_t i = text.size(); i-- > 0;) {
+    if (text[i] == '.') continue;
+    if (text[i] == '-') {
+      text.insert(i + 1, 1, '1');
+      return;
+    }
+    if (text[i] != '9') {
+      ++text[i];
+      return;
+    }
+    text[i] = '0';
+  }
+  text.insert(0, 1, '1');
+}
+
 // x rounded to `precision` significant digits: the digits (no point, no sign) and the decimal
 // exponent of the first digit. x must be finite.
 struct Digits {
@@ -48,8 +93,7 @@ struct Digits {
   int exponent = 0;
 };
 
-Digits Round_To_Digits(long double x, int precision) {
-  const std::string e = C_Printf("%.*Le", precision - 1, x);  // [-]d.ddde[+-]xx
+Digits Parse_Exponent_Text(const std::string& e) {  // [-]d.ddde[+-]xx
   Digits r;
   std::size_t i = 0;
   if (e[i] == '-') {
@@ -60,8 +104,36 @@ Digits Round_To_Digits(long double x, int precision) {
     if (e[i] != '.') r.digits += e[i];
   }
   r.exponent = std::atoi(e.c_str() + i + 1);
+  return r;
+}
+
+Digits Round_To_Digits(long double x, int precision) {
+  // One digit more than asked. A tie's expansion ends right after its tie digit, so for a
+  // tie this text is exact and its exponent is that of x (never a rounded-up power of ten);
+  // for anything else the tie test below fails whatever exponent printf showed.
+  Digits r = Parse_Exponent_Text(C_Printf("%.*Le", precision, x));
+  if (Is_Decimal_Tie(x, static_cast<long long>(precision) - 1 - r.exponent)) {
+    r.digits.pop_back();  // the tie digit, a 5
+    Increment_Last_Digit(r.digits);
+    if (static_cast<int>(r.digits.size()) > precision) {  // 99.5 -> 100: one power more
+      r.digits.pop_back();
+      ++r.exponent;
+    }
+  } else {
+    r = Parse_Exponent_Text(C_Printf("%.*Le", precision - 1, x));
+  }
   if (x == 0) r.negative = false;  // no "-0"
   return r;
+}
+
+// x with `decimals` decimals, an exact tie rounded half away from zero.
+std::string Fixed_Decimals(long double x, int decimals) {
+  if (!Is_Decimal_Tie(x, decimals)) return C_Printf("%.*Lf", decimals, x);
+  std::string text = C_Printf("%.*Lf", decimals + 1, x);  // exact: ends in the tie digit 5
+  text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  Increment_Last_Digit(text);
+  return text;
 }
 
 }  // namespace
@@ -104,7 +176,7 @@ std::string Fixed_Form(long double x, int precision, int decimals) {
   std::string text;
   if (r.exponent + 1 + decimals <= p) {
     // At most p significant digits are asked for: one rounding at the last decimal.
-    text = C_Printf("%.*Lf", decimals, x);
+    text = Fixed_Decimals(x, decimals);
   } else {
     // More decimals than the precision carries: p significant digits, then zeros.
     std::string digits = r.digits;

@@ -247,7 +247,7 @@ TEST(DFormat, TextForms) {
       {Fixed_Form(2.5L, 8, 3), "2.500"},
       {Fixed_Form(1.0L / 3, 4, 6), "0.333300"},
       {Fixed_Form(123456, 4, 1), "1.235E+05"},
-      {Fixed_Form(0.5L, 18, 0), "0"},
+      {Fixed_Form(0.5L, 18, 0), "1"},  // an exact tie: half away from zero
       {Fixed_Form(1.5L, 18, 0), "2"},
       {Exponent_Form(1234567, 2, 2), "1.2E+06"},
       {Exponent_Form(12345, 12, 1), "1.23450000000E+4"},
@@ -272,6 +272,104 @@ TEST(DFormat, TextForms) {
       {General_Form(2.5L, 1), "2.5"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, c.got);
+}
+
+// Exact decimal ties round half away from zero in every text form; everything else keeps
+// the correctly rounded digits.
+TEST(DFormat, TiesRoundHalfAwayFromZero) {
+  struct Case {
+    std::string got, expected;
+  } cases[] = {
+      // Fixed form: ties at the last decimal.
+      {Fixed_Form(2.5L, 18, 0), "3"},
+      {Fixed_Form(3.5L, 18, 0), "4"},
+      {Fixed_Form(-2.5L, 18, 0), "-3"},
+      {Fixed_Form(-0.5L, 18, 0), "-1"},
+      {Fixed_Form(9.5L, 18, 0), "10"},
+      {Fixed_Form(0.125L, 18, 2), "0.13"},
+      {Fixed_Form(-0.125L, 18, 2), "-0.13"},
+      {Fixed_Form(0.375L, 18, 2), "0.38"},
+      {Fixed_Form(99.995L, 18, 2), "100.00"},  // not exact in binary: not a tie
+      {Fixed_Form(9.96875L, 18, 4), "9.9688"},
+      {Fixed_Form(-9.9999995L, 18, 6), "-10.000000"},  // not exact either
+      {Fixed_Form(0.5L, 4, 6), "0.500000"},
+      // Near ties.
+      {Fixed_Form(2.4999999L, 18, 0), "2"},
+      {Fixed_Form(-2.4999999L, 18, 0), "-2"},
+      {Fixed_Form(0.1251L, 18, 2), "0.13"},
+      {Fixed_Form(0.1249L, 18, 2), "0.12"},
+      {Fixed_Form(1.5L, 18, 0), "2"},
+      {Fixed_Form(0, 8, 2), "0.00"},
+      // Exponent form: ties at the last significant digit, also left of the point.
+      {Exponent_Form(1250000, 2, 2), "1.3E+06"},
+      {Exponent_Form(-1250000, 2, 2), "-1.3E+06"},
+      {Exponent_Form(1450000, 2, 2), "1.5E+06"},
+      {Exponent_Form(1249999, 2, 2), "1.2E+06"},
+      {Exponent_Form(1250001, 2, 2), "1.3E+06"},
+      {Exponent_Form(985, 2, 2), "9.9E+02"},
+      {Exponent_Form(995, 2, 2), "1.0E+03"},
+      {Exponent_Form(1.25e20L, 2, 2), "1.3E+20"},  // 5^19 divides the mantissa
+      {Exponent_Form(0.125L, 2, 2), "1.3E-01"},
+      {Exponent_Form(2.5L, 2, 2), "2.5E+00"},
+      {Exponent_Form(0, 2, 2), "0.0E+00"},
+      {Exponent_Form(std::numeric_limits<long double>::denorm_min(), 2, 2), "3.6E-4951"},
+      // General form.
+      {General_Form(0.125L, 2), "0.13"},
+      {General_Form(12.5L, 2), "13"},
+      {General_Form(-2.25L, 2), "-2.3"},
+      {General_Form(1.25e-7L, 2), "1.3E-7"},
+      {General_Form(99.5L, 2), "1E2"},
+      {General_Form(2.4999999L, 2), "2.5"},
+      {General_Form(0.0625L, 3), "0.0625"},
+      {General_Form(0.0625L, 2), "0.063"},
+      // The program's formats.
+      {Format_Number(8, 0, false, 2.5L, false, true), "3."},
+      {Format_Number(8, 0, false, 2.5L, true, true), "3"},
+      {Format_Number(8, 0, false, 3.5L, true, true), "4"},
+      {Format_Number(8, 0, false, -2.5L, true, true), "-3"},
+      {Format_Number(8, 0, false, 2.4999999L, true, true), "2"},
+      {Format_Number(8, 2, false, 0.125L, true, true), "0.13"},
+      {Format_Number(8, 2, false, 0.1251L, true, true), "0.13"},
+      {Format_Number(8, 2, false, -0.125L, false, false), "   -0.13"},
+      {Format_Number(6, 2, true, 1250000, false, true), "1.3E+06"},
+      {Format_Short(2, 0.125L), ".13"},
+      {Format_Short(2, -0.125L), "-.13"},
+      {Format_Short(2, 125000), "1.3E5"},
+      {Format_Short(2, 12.5L), "13"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, c.got);
+}
+
+// Dyadic values n / 2^j have short exact decimal expansions, so rounding their exact digits
+// half up in magnitude by hand gives the expected fixed form, ties and non-ties alike.
+TEST(DFormat, FixedFormMatchesExactRoundingOfDyadicValues) {
+  std::mt19937_64 rng(20240607);
+  for (int n = 0; n < 20000; ++n) {
+    const long long numerator = static_cast<long long>(rng() % 2000001) - 1000000;
+    const int j = static_cast<int>(rng() % 11);
+    const int decimals = static_cast<int>(rng() % 8);
+    const long double x = std::ldexp(static_cast<long double>(numerator), -j);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.12Lf", std::fabs(x));  // exact: j <= 10 < 12
+    std::string exact = buffer;
+    const std::size_t point = exact.find('.');
+    std::string kept = exact.substr(0, point + 1 + static_cast<std::size_t>(decimals));
+    if (decimals == 0) kept.pop_back();
+    if (exact[point + 1 + static_cast<std::size_t>(decimals)] >= '5') {
+      std::size_t i = kept.size();
+      while (i-- > 0) {
+        if (kept[i] == '.') continue;
+        if (kept[i] != '9') {
+          ++kept[i];
+          break;
+        }
+        kept[i] = '0';
+      }
+      if (i == static_cast<std::size_t>(-1)) kept.insert(0, 1, '1');
+    }
+    if (x < 0 && kept.find_first_not_of("0.") != std::string::npos) kept.insert(0, 1, '-');
+    ASSERT_EQ(kept, Fixed_Form(x, 18, decimals)) << numerator << " / 2^" << j;
+  }
 }
 
 TEST(DFormat, FormatNumber) {
