@@ -14,7 +14,9 @@ class TC_Bitmap {
   TC_Bitmap() = default;
   TC_Bitmap(int width, int height) { Set_Size(width, height); }
 
-  // New size; every pixel becomes 0xFF000000 (black). Negative sizes count as 0.
+  // New size; every pixel becomes 0xFF000000 (black). Negative sizes count as 0. When memory
+  // runs out the bitmap stays as it was and a non-fatal Error
+  // "Not enough memory for a picture of W x H pixels" is raised.
   void Set_Size(int width, int height);
 
   int Width() const { return width_; }

@@ -275,23 +275,34 @@ int Font_Cell_Height(const Font_Spec& font) {
   return instance->ascent + instance->descent;
 }
 
-bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask) {
+bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask, long long from,
+                 long long to) {
   mask = Text_Mask{};
   if (text.empty()) return false;
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return false;
   const std::u32string codes = Decode_Utf8(text);
-  int width = 0;
-  for (char32_t code : codes) width += instance->Glyph(code).advance;
+  int advance = 0;
+  for (char32_t code : codes) advance += instance->Glyph(code).advance;
   const int height = instance->ascent + instance->descent;
-  if (width <= 0 || height <= 0) return false;
+  if (advance <= 0 || height <= 0) return false;
+  const int left = static_cast<int>(std::clamp<long long>(from, 0, advance));
+  const int right = static_cast<int>(std::clamp<long long>(to, left, advance));
+  const int width = right - left;
   mask.width = width;
   mask.height = height;
+  mask.left = left;
+  mask.advance = advance;
+  if (width == 0) return true;
   mask.alpha.assign(static_cast<std::size_t>(width) * height, 0);
-  int pen = 0;
+  int pen = -left;
   for (char32_t code : codes) {
     const Glyph_Image& glyph = instance->Glyph(code);
     const int x0 = pen + glyph.left, y0 = instance->ascent - glyph.top;
+    if (x0 >= width || x0 + glyph.width <= 0) {
+      pen += glyph.advance;
+      continue;
+    }
     for (int y = std::max(0, -y0); y < glyph.rows && y0 + y < height; ++y) {
       const std::uint8_t* src = glyph.alpha.data() + static_cast<std::size_t>(y) * glyph.width;
       std::uint8_t* dst = mask.alpha.data() + static_cast<std::size_t>(y0 + y) * width;

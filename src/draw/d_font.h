@@ -13,10 +13,13 @@ namespace pw {
 
 // A text rendered unturned: `width` x `height` coverage values (0..255), row after row; the
 // box is the text's advance width by the font's cell height, baseline at the font's ascent.
-// Ink reaching beyond the box (overhanging glyph parts) is cut off.
+// Ink reaching beyond the box (overhanging glyph parts) is cut off. A mask may hold only a
+// window of the text: its column 0 is column `left` of the whole text, `advance` wide.
 struct Text_Mask {
   int width = 0;
   int height = 0;
+  int left = 0;
+  int advance = 0;
   std::vector<std::uint8_t> alpha;
 };
 
@@ -28,8 +31,12 @@ std::u32string Decode_Utf8(std::string_view text);
 int Font_Text_Width(const Font_Spec& font, std::string_view text);
 // Full cell height (ascent + descent) in pixels; with no font at all, the requested height.
 int Font_Cell_Height(const Font_Spec& font);
-// Renders `text` into `mask`; false (and an empty mask) when there is nothing to draw.
-bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask);
+// Renders `text` into `mask`; false (and an empty mask) when there is nothing to draw. Only
+// the columns [from, to) of the text's advance box are kept (the whole box by default), so
+// that a very long text on a small picture costs memory for the visible part alone; a window
+// outside the box gives a true result with a mask 0 columns wide.
+bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
+                 long long from = 0, long long to = INT64_MAX);
 // The font file a spec resolves to ("" when none), for diagnostics and tests.
 std::string Font_File(const Font_Spec& font);
 

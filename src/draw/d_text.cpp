@@ -40,10 +40,11 @@ void Blit_Quarter_Turn(TC_Bitmap& image, int x, int y, int quarter, const Text_M
   const int c = kCos[quarter], s = kSin[quarter];
   for (int v = 0; v < mask.height; ++v) {
     const std::uint8_t* row = mask.alpha.data() + static_cast<std::size_t>(v) * mask.width;
-    for (int u = 0; u < mask.width; ++u) {
-      if (row[u] == 0) continue;
-      Blend_At(image, static_cast<long long>(x) + u * c + v * s,
-               static_cast<long long>(y) - u * s + v * c, color, row[u]);
+    for (int k = 0; k < mask.width; ++k) {
+      if (row[k] == 0) continue;
+      const long long u = static_cast<long long>(mask.left) + k;
+      Blend_At(image, x + u * c + static_cast<long long>(v) * s,
+               y - u * s + static_cast<long long>(v) * c, color, row[k]);
     }
   }
 }
@@ -53,9 +54,10 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
                  std::uint32_t color) {
   const double angle = degrees * std::numbers::pi / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
-  double min_x = 0, max_x = 0, min_y = 0, max_y = 0;
+  double min_x = mask.left * c, max_x = min_x, min_y = -mask.left * s, max_y = min_y;
   for (int corner = 1; corner < 4; ++corner) {
-    const double u = (corner & 1) ? mask.width : 0, v = (corner & 2) ? mask.height : 0;
+    const double u = mask.left + ((corner & 1) ? mask.width : 0);
+    const double v = (corner & 2) ? mask.height : 0;
     const double dx = u * c + v * s, dy = -u * s + v * c;
     min_x = std::min(min_x, dx), max_x = std::max(max_x, dx);
     min_y = std::min(min_y, dy), max_y = std::max(max_y, dy);
@@ -69,13 +71,32 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
   for (long long py = y0; py < y1; ++py) {
     for (long long px = x0; px < x1; ++px) {
       const double dx = px + 0.5 - x, dy = py + 0.5 - y;
-      const double u = dx * c - dy * s, v = dx * s + dy * c;
+      const double u = dx * c - dy * s - mask.left, v = dx * s + dy * c;
       if (u < 0 || v < 0 || u >= mask.width || v >= mask.height) continue;
       const std::uint8_t a =
           mask.alpha[static_cast<std::size_t>(v) * mask.width + static_cast<std::size_t>(u)];
       Blend_At(image, px, py, color, a);
     }
   }
+}
+
+// The columns of the text's unturned box that can land on the picture: the box's u axis runs
+// along the text, so the picture's corners projected onto it bound every visible column.
+// Two columns spare cover the rounding of turned text.
+void Visible_Columns(const TC_Bitmap& image, int x, int y, int degrees, long long& from,
+                     long long& to) {
+  const double angle = degrees * std::numbers::pi / 180.0;
+  const double c = std::cos(angle), s = std::sin(angle);
+  double lo = 0, hi = 0;
+  for (int corner = 0; corner < 4; ++corner) {
+    const double dx = ((corner & 1) ? image.Width() : 0) - static_cast<double>(x);
+    const double dy = ((corner & 2) ? image.Height() : 0) - static_cast<double>(y);
+    const double u = dx * c - dy * s;
+    if (corner == 0 || u < lo) lo = u;
+    if (corner == 0 || u > hi) hi = u;
+  }
+  from = static_cast<long long>(std::floor(lo)) - 2;
+  to = static_cast<long long>(std::ceil(hi)) + 2;
 }
 
 }  // namespace
@@ -103,17 +124,20 @@ void Text_Out(int x, int y, std::string_view text) {
   // just painted in the latest solid fill colour, so the picture is the same, and labels
   // that touch a line or another label do not wipe it out.
   Text_Mask mask;
-  const bool drawn = canvas.Text_Color != No_Color && Font_Render(canvas.Font, text, mask);
+  const int degrees = ((canvas.Font.Angle % 360) + 360) % 360;
+  long long from = 0, to = 0;
+  Visible_Columns(canvas.Image, x, y, degrees, from, to);
+  const bool drawn =
+      canvas.Text_Color != No_Color && Font_Render(canvas.Font, text, mask, from, to);
   if (drawn) {
     const std::uint32_t color = Color_To_Pixel(canvas.Text_Color);
-    const int degrees = ((canvas.Font.Angle % 360) + 360) % 360;
     if (degrees % 90 == 0) {
       Blit_Quarter_Turn(canvas.Image, x, y, degrees / 90, mask, color);
     } else {
       Blit_Turned(canvas.Image, x, y, degrees, mask, color);
     }
   }
-  const int width = drawn ? mask.width : Font_Text_Width(canvas.Font, text);
+  const int width = drawn ? mask.advance : Font_Text_Width(canvas.Font, text);
   canvas.Pen_X = static_cast<int>(static_cast<long long>(x) + width);
   canvas.Pen_Y = y;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "base/D_Error.h"
@@ -121,7 +122,12 @@ void Write_PNG(const TC_Bitmap& bitmap, const std::string& path) {
   Check_Not_Empty(bitmap, path);
   // libpng's simplified interface wants packed RGB rows.
   const std::size_t width = bitmap.Width(), height = bitmap.Height();
-  std::vector<unsigned char> rgb(width * height * 3);
+  std::vector<unsigned char> rgb;
+  try {
+    rgb.resize(width * height * 3);
+  } catch (const std::bad_alloc&) {
+    Fail(path, "not enough memory");
+  }
   for (std::size_t y = 0; y < height; ++y) {
     const std::uint32_t* src = bitmap.Row(static_cast<int>(y));
     unsigned char* dst = rgb.data() + y * width * 3;

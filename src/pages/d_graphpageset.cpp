@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <new>
+#include <string>
 
 #include "base/D_Error.h"
 #include "base/settings.h"
@@ -54,7 +56,14 @@ void TC_Graph_Page_Set::Load_Data(const std::string& name) {
   if (!file_def_) return;  // no setup read: nothing says how to read the file
   Progress_Fn progress;
   if (Progress) progress = [this](double fraction) { Progress("Loading", fraction); };
-  buffer_->Load_File(name, *file_def_, progress);
+  try {
+    buffer_->Load_File(name, *file_def_, progress);
+  } catch (const std::bad_alloc&) {
+    // The loader reports its own storage running out; this covers every smaller allocation
+    // on the way, with the same words. The points loaded so far stay.
+    throw Error("Not enough memory to load " + name + " after " +
+                std::to_string(buffer_->Point_Count()) + " points");
+  }
 }
 
 std::string TC_Graph_Page_Set::Page_Name(int i) const {
@@ -70,7 +79,11 @@ void TC_Graph_Page_Set::Draw_Pages() {
     if (Progress) {
       Progress("Drawing page " + std::to_string(i), static_cast<double>(i - 1) / count);
     }
-    pages_[i - 1]->Draw_Page(*buffer_, Pump_Events);
+    try {
+      pages_[i - 1]->Draw_Page(*buffer_, Pump_Events);
+    } catch (const std::bad_alloc&) {
+      throw Error("Not enough memory to draw page " + std::to_string(i));
+    }
     pages_drawn_ = i;
   }
 }

@@ -38,10 +38,13 @@ class TC_Graph_Page_Set {
   // stays in place.
   void Read_Setup(const TC_Ini_File& ini, const std::string& list_section);
   // "Missing file: " + name (fatal) when there is no such file; else a new buffer loads it.
+  // Memory running out ends the load with "Not enough memory to load " + name + " after " +
+  // points + " points" (not fatal); the points loaded before stay in the buffer.
   void Load_Data(const std::string& name);
   // The "Name" of page i; empty when there is no such page.
   std::string Page_Name(int i) const;
-  // Draws pages 1..count in order, pumping events before each page and after it.
+  // Draws pages 1..count in order, pumping events before each page and after it. Memory
+  // running out stops at page i with "Not enough memory to draw page " + i (not fatal).
   void Draw_Pages();
   // Text for a mouse press at (x, y) on tab k; empty when page k does not exist.
   std::string Point_Info(int k, int x, int y);
