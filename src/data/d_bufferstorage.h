@@ -18,7 +18,7 @@ struct Free_Deleter {
 // Blocks come from malloc so that growth can use realloc: large blocks are then remapped
 // rather than copied, and pages never written cost no memory.
 struct TC_Data_Buffer::Storage {
-  std::vector<std::unique_ptr<long double, Free_Deleter>> values;  // one per column
+  std::vector<std::unique_ptr<char, Free_Deleter>> values;  // one per column, packed
   std::vector<std::unique_ptr<char, Free_Deleter>> texts;          // one per selector
   std::vector<std::string> titles;
   std::vector<int> decimals;
@@ -29,7 +29,7 @@ struct TC_Data_Buffer::Storage {
   bool Resize(std::int32_t new_capacity) {
     const auto points = static_cast<std::size_t>(new_capacity);
     for (auto& block : values) {
-      if (!Resize_Block(block, points * sizeof(long double))) return false;
+      if (!Resize_Block(block, Packed_Values::Array_Bytes(points))) return false;
     }
     for (auto& block : texts) {
       if (!Resize_Block(block, points * Slot_Size)) return false;

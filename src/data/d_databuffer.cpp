@@ -1,5 +1,6 @@
 #include "data/d_databuffer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -23,7 +24,7 @@ std::int32_t TC_Data_Buffer::Capacity() const { return storage_->capacity; }
 void TC_Data_Buffer::Refresh_Views() {
   values_.clear();
   texts_.clear();
-  for (auto& block : storage_->values) values_.push_back(block.get());
+  for (auto& block : storage_->values) values_.emplace_back(block.get());
   for (auto& block : storage_->texts) texts_.push_back(block.get());
 }
 
@@ -56,6 +57,35 @@ void TC_Data_Buffer::Prepare_Selection() {
     keys_.push_back(test);
   }
   select_all_ = required_.empty() && banned_.empty() && keys_.empty() && !never_;
+  if (!select_all_) Select_Mask();
+}
+
+void TC_Data_Buffer::Select_Mask() {
+  // Few selections are live at a time (one per layer and graph); beyond this the oldest goes.
+  constexpr std::size_t Max_Masks = 8;
+  for (std::size_t k = 0; k < masks_.size(); ++k) {
+    Mask_Entry& entry = masks_[k];
+    if (entry.never == never_ && entry.required == required_ && entry.banned == banned_ &&
+        entry.keys == keys_) {
+      std::rotate(masks_.begin() + static_cast<std::ptrdiff_t>(k),
+                  masks_.begin() + static_cast<std::ptrdiff_t>(k) + 1, masks_.end());
+      mask_ = &masks_.back().bits;
+      return;
+    }
+  }
+  if (masks_.size() == Max_Masks) masks_.erase(masks_.begin());
+  Mask_Entry entry{required_, banned_, keys_, never_, {}};
+  const auto n = static_cast<std::size_t>(point_count_);
+  entry.bits.assign((n + 63) / 64, 0);
+  if (!never_) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (Check_Selection(static_cast<std::int32_t>(i + 1))) {
+        entry.bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+      }
+    }
+  }
+  masks_.push_back(std::move(entry));
+  mask_ = &masks_.back().bits;
 }
 
 bool TC_Data_Buffer::Check_Selection(std::int32_t p) const {
@@ -80,46 +110,84 @@ std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
   return {slot, static_cast<std::size_t>(static_cast<unsigned char>(slot[Slot_Size - 1]))};
 }
 
-TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
-  // The deviation comes from Welford's running sum of squared deviations: the textbook
-  // sum of squares cancels catastrophically when the mean is large against the spread.
-  // The mean itself is the plain sum / n, which does not drift with n.
-  Stats stats;
+namespace {
+
+// Welford's running sums and the range, both over the values as doubles; a value that is
+// not finite as a double is left out.
+struct Summary_Sums {
+  std::int32_t n = 0;
   double sum = 0;
   double mean = 0;
   double squares = 0;
-  for (std::int32_t p = 1; p <= point_count_; ++p) {
-    const auto v = static_cast<double>(Get_Value(p, c));
-    if (!std::isfinite(v)) continue;
-    ++stats.n;
+  double low = 0;
+  double high = 0;
+
+  void Add_Stats(double v) {
+    ++n;
     sum += v;
     const double delta = v - mean;
-    mean += delta / stats.n;
+    mean += delta / n;
     squares += delta * (v - mean);
   }
-  if (stats.n == 0) {
-    stats.mean = stats.deviation = Missing;
+  void Add_Range(double v) {
+    if (n == 0 || v < low) low = v;
+    if (n == 0 || v > high) high = v;
+  }
+
+  TC_Data_Buffer::Stats Stats() const {
+    TC_Data_Buffer::Stats stats;
+    stats.n = n;
+    if (n == 0) {
+      stats.mean = stats.deviation = Missing;
+      return stats;
+    }
+    stats.mean = sum / n;
+    stats.deviation = n == 1 ? 0.0 : std::sqrt(std::fabs(squares) / (n - 1));
     return stats;
   }
-  stats.mean = sum / stats.n;
-  stats.deviation = stats.n == 1 ? 0.0 : std::sqrt(std::fabs(squares) / (stats.n - 1));
-  return stats;
+  TC_Data_Buffer::Range Range() const {
+    TC_Data_Buffer::Range range;
+    range.n = n;
+    range.minimum = n == 0 ? Missing : low;
+    range.maximum = n == 0 ? Missing : high;
+    return range;
+  }
+};
+
+}  // namespace
+
+// The deviation comes from Welford's running sum of squared deviations: the textbook sum of
+// squares cancels catastrophically when the mean is large against the spread. The mean
+// itself is the plain sum / n, which does not drift with n.
+TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
+  Summary_Sums sums;
+  For_Each_Selected(c, [&sums](long double x) {
+    const auto v = static_cast<double>(x);
+    if (std::isfinite(v)) sums.Add_Stats(v);
+  });
+  return sums.Stats();
 }
 
 TC_Data_Buffer::Range TC_Data_Buffer::Column_Range(int c) const {
-  Range range;
-  double low = 0;
-  double high = 0;
-  for (std::int32_t p = 1; p <= point_count_; ++p) {
-    const auto v = static_cast<double>(Get_Value(p, c));
-    if (!std::isfinite(v)) continue;
-    if (range.n == 0 || v < low) low = v;
-    if (range.n == 0 || v > high) high = v;
-    ++range.n;
-  }
-  range.minimum = range.n == 0 ? Missing : low;
-  range.maximum = range.n == 0 ? Missing : high;
-  return range;
+  Summary_Sums sums;
+  For_Each_Selected(c, [&sums](long double x) {
+    const auto v = static_cast<double>(x);
+    if (!std::isfinite(v)) return;
+    sums.Add_Range(v);
+    ++sums.n;
+  });
+  return sums.Range();
+}
+
+TC_Data_Buffer::Summary TC_Data_Buffer::Column_Summary(int c) const {
+  Summary_Sums sums;
+  For_Each_Selected(c, [&sums](long double x) {
+    const auto v = static_cast<double>(x);
+    if (!std::isfinite(v)) return;
+    sums.Add_Range(v);  // before the count moves: the first value sets both ends
+    sums.Add_Stats(v);
+  });
+  return {sums.Stats(), sums.Range()};
 }
 
 const std::string& TC_Data_Buffer::Get_Title(int c) const { return storage_->titles[c - 1]; }

@@ -235,7 +235,7 @@ void TC_Data_Buffer::Loader::Read_Point(std::string_view line, std::int32_t p) {
       v *= column.scale;
       if (column.filtered && (v < column.low || v > column.high)) v = Missing;
     }
-    buffer_.values_[c][i] = v;
+    buffer_.values_[c].Set(i, v);
   }
 }
 
@@ -285,8 +285,19 @@ void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& 
   storage_->values.resize(column_count_);
   storage_->texts.resize(selector_count_);
   Refresh_Views();
+  masks_.clear();
   Prepare_Selection();
-  Loader(*this, file_name, def, progress).Run();
+  // Selection masks cover the points loaded, so they are worked out again afterwards, also
+  // after a load stopped by an error (the points before it stay usable).
+  try {
+    Loader(*this, file_name, def, progress).Run();
+  } catch (...) {
+    masks_.clear();
+    Prepare_Selection();
+    throw;
+  }
+  masks_.clear();
+  Prepare_Selection();
   if (point_count_ == 0) {
     throw Error("No points in data buffer loaded from " + file_name, true);
   }

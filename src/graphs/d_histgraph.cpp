@@ -44,13 +44,51 @@ std::unique_ptr<TC_Graph_Layer> TC_Hist_Graph::Create_Layer() {
   return std::make_unique<TC_Hist_Layer>();
 }
 
+void TC_Hist_Graph::Draw_All(TC_Data_Buffer& buffer) {
+  // Whatever way Draw_All ends, nothing counted here outlives it.
+  struct Forget {
+    TC_Hist_Graph& g;
+    ~Forget() {
+      g.sharing_ = false;
+      g.summary_.reset();
+      g.kept_bins_.clear();
+    }
+  } forget{*this};
+  sharing_ = true;
+  summary_.reset();
+  kept_bins_.assign(static_cast<std::size_t>(Layer_Count()), std::nullopt);
+  TC_Graph::Draw_All(buffer);
+}
+
+const TC_Data_Buffer::Summary& TC_Hist_Graph::First_Summary(TC_Data_Buffer& buffer) {
+  TC_Hist_Layer& first = Hist_Layer(1);
+  buffer.Set_Selection(first.Sel);
+  if (!sharing_ || !summary_) summary_ = buffer.Column_Summary(first.X_Col);
+  return *summary_;
+}
+
+const TC_Histog& TC_Hist_Graph::Layer_Bins(int i, TC_Data_Buffer& buffer) {
+  TC_Hist_Layer& layer = Hist_Layer(i);
+  buffer.Set_Selection(layer.Sel);
+  std::optional<Kept_Bins>* kept =
+      sharing_ && i <= static_cast<int>(kept_bins_.size()) ? &kept_bins_[i - 1] : nullptr;
+  if (kept != nullptr && kept->has_value()) {
+    const Kept_Bins& k = **kept;
+    if (k.bins == Bins && k.lo == XLo && k.hi == XHi && k.left_in == LeftIn) return k.histog;
+  }
+  scratch_.Set_Limits(Bins, LeftIn, XLo, XHi);
+  scratch_.Accumulate(buffer, layer.X_Col);
+  if (kept == nullptr) return scratch_;
+  *kept = Kept_Bins{Bins, XLo, XHi, LeftIn, scratch_};
+  return (*kept)->histog;
+}
+
 void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
   if (XLo >= XHi) {
     if (Layer_Count() > 1) throw Error("More than 1 Hist layer");
     bool first = true;
-    for (int i = 1; i <= Layer_Count(); ++i) {
-      buffer.Set_Selection(Hist_Layer(i).Sel);
-      const TC_Data_Buffer::Range r = buffer.Column_Range(Hist_Layer(i).X_Col);
+    for (int i = 1; i <= Layer_Count(); ++i) {  // at most one layer here
+      const TC_Data_Buffer::Range r = First_Summary(buffer).range;
       if (r.n == 0) continue;
       if (first || r.minimum < XLo) XLo = r.minimum;
       if (first || r.maximum > XHi) XHi = r.maximum;
@@ -92,11 +130,7 @@ void TC_Hist_Graph::Find_Y_Limits(TC_Data_Buffer& buffer) {
   if (!(YLo < 0 || YLo >= YHi)) return;
   YLo = 0;
   for (int i = 1; i <= Layer_Count(); ++i) {
-    TC_Hist_Layer& layer = Hist_Layer(i);
-    buffer.Set_Selection(layer.Sel);
-    TC_Histog histog(Bins, XLo, XHi, LeftIn);
-    histog.Accumulate(buffer, layer.X_Col);
-    const std::int32_t m = histog.Max_Count();
+    const std::int32_t m = Layer_Bins(i, buffer).Max_Count();
     if (i == 1 || m > YHi) YHi = m;
   }
   YHi = YHi * Y_Headroom;
@@ -110,11 +144,11 @@ void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
   }
   TC_Hist_Layer& first = Hist_Layer(1);
   X_Title = Caption.empty() ? buffer.Get_Title(first.X_Col) : Caption;
-  buffer.Set_Selection(first.Sel);
-  const TC_Data_Buffer::Stats stats = buffer.Column_Stats(first.X_Col);
+  const TC_Data_Buffer::Summary& summary = First_Summary(buffer);
+  const TC_Data_Buffer::Stats& stats = summary.stats;
   if (stats.n > 0) {
     if (Params) {
-      const TC_Data_Buffer::Range range = buffer.Column_Range(first.X_Col);
+      const TC_Data_Buffer::Range& range = summary.range;
       const int decimals = buffer.Get_Decimals(first.X_Col);
       auto f = [decimals](long double v) {
         return Format_Number(8, decimals, false, v, true, true);
@@ -133,9 +167,7 @@ void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
 // frame. Nothing is drawn when the cell left no plot area.
 void TC_Hist_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
   TC_Hist_Layer& layer = Hist_Layer(layer_number);
-  buffer.Set_Selection(layer.Sel);
-  TC_Histog histog(Bins, XLo, XHi, LeftIn);
-  histog.Accumulate(buffer, layer.X_Col);
+  const TC_Histog& histog = Layer_Bins(layer_number, buffer);
   if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top || !(X_Scale > 0) ||
       !(Y_Scale > 0)) {
     return;

@@ -1,7 +1,12 @@
 // The histogram graph: the distribution of one column as bars, with a statistics line.
 #pragma once
 
+#include <optional>
+#include <vector>
+
+#include "data/d_databuffer.h"
 #include "graphs/d_graph.h"
+#include "graphs/d_histog.h"
 
 namespace pw {
 
@@ -25,6 +30,10 @@ class TC_Hist_Graph : public TC_Graph {
   // least 1.
   void Find_Y_Limits(TC_Data_Buffer& buffer) override;
   std::unique_ptr<TC_Graph_Layer> Create_Layer() override;
+  // The base Draw_All, with the passes over the data shared between its steps: the first
+  // layer's column summary serves the X limits and the statistics line, and each layer's bins
+  // serve the Y limits and the bars while the limits and bin count stay the same.
+  void Draw_All(TC_Data_Buffer& buffer) override;
   const char* Kind_Name() const override { return "histogram"; }
 
   TC_Hist_Layer& Hist_Layer(int i) { return static_cast<TC_Hist_Layer&>(Layer(i)); }
@@ -32,6 +41,26 @@ class TC_Hist_Graph : public TC_Graph {
   int Bins = 0;
   long double dx = 0;
   bool LeftIn = false;
+
+ private:
+  // Selects layer i, then gives its bins for the current limits (counted now, or kept from
+  // earlier in the same Draw_All).
+  const TC_Histog& Layer_Bins(int i, TC_Data_Buffer& buffer);
+  // Selects the first layer, then gives the summary of its X column (likewise).
+  const TC_Data_Buffer::Summary& First_Summary(TC_Data_Buffer& buffer);
+
+  // What one Draw_All has counted so far; empty outside Draw_All. Layers, their selections
+  // and the buffer do not change while a graph draws, so bins only depend on the limits.
+  struct Kept_Bins {
+    int bins;
+    long double lo, hi;
+    bool left_in;
+    TC_Histog histog;
+  };
+  bool sharing_ = false;
+  std::optional<TC_Data_Buffer::Summary> summary_;
+  std::vector<std::optional<Kept_Bins>> kept_bins_;
+  TC_Histog scratch_{1, 0, 1, false};
 };
 
 }  // namespace pw

@@ -50,37 +50,31 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
 // statistics still count it; it goes to the last or the first bin instead.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
   counts_.fill(0);
-  const std::int32_t n = buffer.Point_Count();
-  // Values are gathered in chunks and counted in a loop without calls: the selection test is
-  // a call, and around every call the x87 registers holding the limits are spilled.
-  constexpr int Chunk = 1024;
-  long double values[Chunk];
-  std::int32_t p = 1;
-  while (p <= n) {
-    int k = 0;
-    for (; k < Chunk && p <= n; ++p) {
-      const long double v = buffer.Get_Value(p, column);
-      if (std::isfinite(v)) values[k++] = v;  // the missing test (Missing is a NaN)
-    }
-    Count_Values(values, k);
-  }
-}
-
-void TC_Histog::Count_Values(const long double* values, int count) {
+  // Everything the loop needs lives in locals, so the x87 registers keep the limits for the
+  // whole walk. A missing value (NaN) or an infinity fails every test below and is not counted.
   const long double lo = lo_, hi = hi_, width = bin_width_;
   const long double bins = bin_count_;
   const bool left_in = left_in_;
-  for (int i = 0; i < count; ++i) {
-    const long double v = values[i];
-    long double t = (v - lo) / width;
-    if (left_in) t -= Left_Shift;
-    if (t >= 0 && t < bins) {
-      ++counts_[Floor_Index(t)];
-    } else if (!left_in && t >= bins && v <= hi) {
-      ++counts_[bin_count_ - 1];
-    } else if (left_in && t < 0 && v >= lo) {
-      ++counts_[0];
-    }
+  std::int32_t* const counts = counts_.data();
+  const int last = bin_count_ - 1;
+  if (left_in) {
+    buffer.For_Each_Selected(column, [=](long double v) {
+      const long double t = (v - lo) / width - Left_Shift;
+      if (t >= 0 && t < bins) {
+        ++counts[Floor_Index(t)];
+      } else if (t < 0 && v >= lo) {
+        ++counts[0];
+      }
+    });
+  } else {
+    buffer.For_Each_Selected(column, [=](long double v) {
+      const long double t = (v - lo) / width;
+      if (t >= 0 && t < bins) {
+        ++counts[Floor_Index(t)];
+      } else if (t >= bins && v <= hi) {
+        ++counts[last];
+      }
+    });
   }
 }
 

@@ -33,9 +33,6 @@ class TC_Histog {
   bool LeftIn() const { return left_in_; }
 
  private:
-  // Counts finite values into the bins (the rules of Accumulate).
-  void Count_Values(const long double* values, int count);
-
   long double lo_ = 0, hi_ = 1;
   int bin_count_ = 1;
   long double bin_width_ = 1;

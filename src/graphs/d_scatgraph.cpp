@@ -138,40 +138,113 @@ std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
   return std::make_unique<TC_Scat_Layer>();
 }
 
+namespace {
+
+// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (values as
+// doubles, those not finite as doubles left out); on a logarithmic one the decades of the
+// positive values.
+template <bool Log>
+struct Axis_Walk {
+  std::int32_t n = 0;
+  double low = 0, high = 0;
+  long double minimum = 0, maximum = 0;
+
+  void Add(long double x) {
+    if constexpr (Log) {
+      if (!std::isfinite(x) || !(x > 0)) return;
+      const long double d = std::log10(x);
+      if (n == 0 || d < minimum) minimum = d;
+      if (n == 0 || d > maximum) maximum = d;
+    } else {
+      const auto v = static_cast<double>(x);
+      if (!std::isfinite(v)) return;
+      if (n == 0 || v < low) low = v;
+      if (n == 0 || v > high) high = v;
+    }
+    ++n;
+  }
+  TC_Scat_Graph::Extent Result() const {
+    if constexpr (Log) return {n, minimum, maximum};
+    return {n, low, high};
+  }
+};
+
+template <bool Log>
+TC_Scat_Graph::Extent Column_Extent(const TC_Data_Buffer& buffer, int column) {
+  Axis_Walk<Log> walk;
+  buffer.For_Each_Selected(column, [&walk](long double v) { walk.Add(v); });
+  return walk.Result();
+}
+
+// Both axes of the buffer's selection in one pass.
+template <bool Log_X, bool Log_Y>
+void Pair_Extents(const TC_Data_Buffer& buffer, int x_col, int y_col, TC_Scat_Graph::Extent& x,
+                  TC_Scat_Graph::Extent& y) {
+  Axis_Walk<Log_X> walk_x;
+  Axis_Walk<Log_Y> walk_y;
+  const Packed_Values xs = buffer.Column_Data(x_col);
+  const Packed_Values ys = buffer.Column_Data(y_col);
+  buffer.For_Each_Index([&](std::size_t i) {
+    walk_x.Add(xs[i]);
+    walk_y.Add(ys[i]);
+  });
+  x = walk_x.Result();
+  y = walk_y.Result();
+}
+
+}  // namespace
+
+void TC_Scat_Graph::Draw_All(TC_Data_Buffer& buffer) {
+  struct Forget {  // whatever way Draw_All ends
+    TC_Scat_Graph& g;
+    ~Forget() {
+      g.sharing_ = false;
+      g.kept_y_.clear();
+    }
+  } forget{*this};
+  sharing_ = true;
+  kept_y_.clear();
+  TC_Graph::Draw_All(buffer);
+}
+
 // Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
 // positive values only); equal limits are spread to a whole unit, different ones rounded
 // under `round`. Limits with no value at all keep their old values before the spreading.
 void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
                                      long double& hi) {
   const bool logarithmic = x_axis ? LogX : LogY;
+  // While both axes are automatic, the X walk finds the Y extents too (the Y limits are
+  // found right after, from the same layers and selections).
+  const bool both = sharing_ && x_axis && YLo >= YHi;
+  const bool use_kept = sharing_ && !x_axis && kept_y_.size() == static_cast<std::size_t>(Layer_Count());
+  if (both) kept_y_.clear();
   bool first = true;
   for (int i = 1; i <= Layer_Count(); ++i) {
     TC_Scat_Layer& layer = Scat_Layer(i);
-    const int column = x_axis ? layer.X_Col : layer.Y_Col;
     buffer.Set_Selection(layer.Sel);
-    std::int32_t n = 0;
-    long double minimum = 0, maximum = 0;
-    if (!logarithmic) {
-      const TC_Data_Buffer::Range r = buffer.Column_Range(column);
-      n = r.n;
-      minimum = r.minimum;
-      maximum = r.maximum;
-    } else {
-      const std::int32_t count = buffer.Point_Count();
-      for (std::int32_t p = 1; p <= count; ++p) {
-        const long double v = buffer.Get_Value(p, column);
-        if (!std::isfinite(v) || !(v > 0)) continue;
-        const long double d = std::log10(v);
-        if (n == 0 || d < minimum) minimum = d;
-        if (n == 0 || d > maximum) maximum = d;
-        ++n;
+    Extent e;
+    if (use_kept) {
+      e = kept_y_[static_cast<std::size_t>(i - 1)];
+    } else if (both) {
+      Extent y;
+      if (LogX) {
+        LogY ? Pair_Extents<true, true>(buffer, layer.X_Col, layer.Y_Col, e, y)
+             : Pair_Extents<true, false>(buffer, layer.X_Col, layer.Y_Col, e, y);
+      } else {
+        LogY ? Pair_Extents<false, true>(buffer, layer.X_Col, layer.Y_Col, e, y)
+             : Pair_Extents<false, false>(buffer, layer.X_Col, layer.Y_Col, e, y);
       }
+      kept_y_.push_back(y);
+    } else {
+      const int column = x_axis ? layer.X_Col : layer.Y_Col;
+      e = logarithmic ? Column_Extent<true>(buffer, column) : Column_Extent<false>(buffer, column);
     }
-    if (n == 0) continue;
-    if (first || minimum < lo) lo = minimum;
-    if (first || maximum > hi) hi = maximum;
+    if (e.n == 0) continue;
+    if (first || e.minimum < lo) lo = e.minimum;
+    if (first || e.maximum > hi) hi = e.maximum;
     first = false;
   }
+  if (use_kept) kept_y_.clear();
   if (lo == hi) {
     lo = std::trunc(lo);
     hi = lo + 1;
@@ -218,21 +291,24 @@ void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Co
   Marker_Seen seen(line ? 0 : Plot_Left, Plot_Top, line ? -1 : Plot_Right, Plot_Bottom);
   bool failed = false;
   bool pen_up = true;
-  const std::int32_t count = buffer.Point_Count();
-  for (std::int32_t p = 1; p <= count; ++p) {
-    long double vx, vy;
-    Get_Pair(buffer, p, x_col, y_col, vx, vy);
+  const Packed_Values xs = buffer.Column_Data(x_col);
+  const Packed_Values ys = buffer.Column_Data(y_col);
+  std::size_t next = 0;  // the index after the latest selected point
+  buffer.For_Each_Index([&](std::size_t i) {
+    // A point left out by the selection reads as missing: it lifts the pen.
+    if (i != next) pen_up = true;
+    next = i + 1;
     int px = 0, py = 0;
-    switch (map.Map(vx, vy, px, py)) {
+    switch (map.Map(xs[i], ys[i], px, py)) {
       case Point_Kind::Missing_Value:
         pen_up = true;
-        continue;
+        return;
       case Point_Kind::Outside:  // the line runs on to the next point inside
-        continue;
+        return;
       case Point_Kind::Failed:
         failed = true;
         pen_up = true;
-        continue;
+        return;
       case Point_Kind::Inside:
         break;
     }
@@ -246,7 +322,7 @@ void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Co
       Draw_Marker(px, py, marker);
     }
     pen_up = false;
-  }
+  });
   if (failed) throw Error("Errors occurred while draving points");
 }
 

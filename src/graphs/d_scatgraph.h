@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "graphs/d_graph.h"
 
@@ -19,6 +20,9 @@ class TC_Scat_Graph : public TC_Graph {
   void Find_X_Limits(TC_Data_Buffer& buffer) override;
   void Find_Y_Limits(TC_Data_Buffer& buffer) override;
   std::unique_ptr<TC_Graph_Layer> Create_Layer() override;
+  // The base Draw_All; when both axes are automatic each layer's X and Y extents are found in
+  // one pass over its points.
+  void Draw_All(TC_Data_Buffer& buffer) override;
   // Hint texts ("  " before each) of the first point hit in the first layer with a hit;
   // empty when no point is hit or the layer names no hint.
   void Point_Info(int x, int y, std::string& text, TC_Data_Buffer& buffer) override;
@@ -36,6 +40,19 @@ class TC_Scat_Graph : public TC_Graph {
   // Automatic limits of one axis from every layer (decades of the positive values on a
   // logarithmic axis); equal limits spread to a whole unit, others rounded under RoundX/RoundY.
   void Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo, long double& hi);
+
+ public:
+  // The values of one layer on one axis: how many count, and their smallest and largest
+  // (decades on a logarithmic axis).
+  struct Extent {
+    std::int32_t n = 0;
+    long double minimum = 0, maximum = 0;
+  };
+
+ private:
+  // Y extents of every layer found together with the X ones during one Draw_All.
+  bool sharing_ = false;
+  std::vector<Extent> kept_y_;
 };
 
 }  // namespace pw
