@@ -112,24 +112,42 @@ void Print_Error(std::FILE* err, const std::string& prefix, const std::string& m
   std::fflush(err);
 }
 
-// Runs `step`; on an exception prints its one-line message and returns false.
-template <typename Step>
-bool Guarded(std::FILE* err, Progress_Line& progress, Step step) {
-  try {
-    step();
-    return true;
-  } catch (const Error& e) {
-    progress.Clear();
-    Print_Error(err, e.Fatal() ? "fatal error: " : "error: ", e.Message());
-  } catch (const std::bad_alloc&) {
-    progress.Clear();
-    Print_Error(err, "error: ", "Out of memory");
-  } catch (const std::exception& e) {
-    progress.Clear();
-    Print_Error(err, "error: ", e.what());
+// The run's error line. Only the first error is printed: the one that stopped the load or the
+// drawing, or else the first picture or report that could not be written. A later failure is
+// a consequence or a lesser matter and would only bury the line the user must read.
+class Error_Line {
+ public:
+  Error_Line(std::FILE* err, Progress_Line& progress) : err_(err), progress_(progress) {}
+
+  // Runs `step`; on an exception prints its one-line message unless an earlier step already
+  // printed one, and returns false.
+  template <typename Step>
+  bool Guarded(Step step) {
+    try {
+      step();
+      return true;
+    } catch (const Error& e) {
+      Print(e.Fatal() ? "fatal error: " : "error: ", e.Message());
+    } catch (const std::bad_alloc&) {
+      Print("error: ", "Out of memory");
+    } catch (const std::exception& e) {
+      Print("error: ", e.what());
+    }
+    return false;
   }
-  return false;
-}
+
+ private:
+  void Print(const std::string& prefix, const std::string& message) {
+    progress_.Clear();
+    if (printed_) return;
+    printed_ = true;
+    Print_Error(err_, prefix, message);
+  }
+
+  std::FILE* err_;
+  Progress_Line& progress_;
+  bool printed_ = false;
+};
 
 }  // namespace
 
@@ -139,19 +157,20 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
   Set_Fill_Patterns(Default_Fill_Patterns());
 
   Progress_Line progress(err, show_progress);
+  Error_Line errors(err, progress);
   Run_State state;
-  bool ok = Guarded(err, progress, [&] { Load_And_Draw(options, state, progress); });
+  const bool ok = errors.Guarded([&] { Load_And_Draw(options, state, progress); });
   progress.Clear();
   // After a failure the pictures and the report are still written as they stand. Each
   // picture and the report stand alone: one that cannot be written costs only itself, and a
-  // folder that cannot be made costs the pictures (all with the one message), not the report.
+  // folder that cannot be made costs the pictures, not the report.
   const int count = Pages_To_Write(state, !ok);
-  const bool folder = count == 0 || Guarded(err, progress, [&] { Make_Out_Dir(options.Out_Dir); });
+  const bool folder = count == 0 || errors.Guarded([&] { Make_Out_Dir(options.Out_Dir); });
   bool written = folder;
   for (int k = 1; folder && k <= count; ++k) {
-    if (!Guarded(err, progress, [&] { Write_Image(options, state, k); })) written = false;
+    if (!errors.Guarded([&] { Write_Image(options, state, k); })) written = false;
   }
-  if (!Guarded(err, progress, [&] { Write_Report(options, state); })) written = false;
+  if (!errors.Guarded([&] { Write_Report(options, state); })) written = false;
   return ok && written ? 0 : 1;
 }
 

@@ -264,6 +264,42 @@ TEST_F(Render_Run, ReportIsReplacedWholeOrNotAtAll) {
   EXPECT_EQ(Json::parse(Read("rep.json"))["points"], 1);
 }
 
+// Only the error that stopped the work is printed: writing what exists afterwards adds no
+// second line, even when that fails too.
+TEST_F(Render_Run, FailedLoadAndFailedReportGiveOneLine) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1\n");
+  const Run_Result r = Run("-r /nonexist/x.json s.ini missing.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "fatal error: Missing file: missing.dat\n");
+}
+
+TEST_F(Render_Run, FailedDrawingAndFailedFolderGiveOneLineAndTheReport) {
+  Write("s.ini",
+        "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1 P2\n[P2]\nGraphs=H\n"
+        "[P2/H]\nKind=hist\nx=A\nLayers=L1 L2\n");
+  Write("d.dat", "1\n2\n");
+  Write("plain", "a file where the folder should go");
+  const Run_Result r = Run("-o plain/out -f bmp -s 64x48 -r rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: More than 1 Hist layer\n");
+  const Json j = Json::parse(Read("rep.json"));
+  EXPECT_EQ(j["pages"][0]["drawn"], true);
+  EXPECT_EQ(j["pages"][1]["drawn"], false);
+}
+
+// With nothing failed before, the first write failure is the one printed; the others are
+// still tried, and the exit status tells that something is missing.
+TEST_F(Render_Run, SeveralWriteFailuresGiveTheFirstOnly) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1 P2 P3\n");
+  Write("d.dat", "1\n");
+  std::filesystem::create_directories(dir_ / "out/d.01.bmp");
+  std::filesystem::create_directories(dir_ / "out/d.02.bmp");
+  const Run_Result r = Run("-o out -f bmp -s 64x48 -r none/rep.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Cannot write file out/d.01.bmp: Is a directory\n");
+  EXPECT_EQ(Read_Bmp("out/d.03.bmp").Width, 64);
+}
+
 TEST_F(Render_Run, MissingValuesAreNullInReport) {
   Write("s.ini",
         "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1\n[P1]\nGraphs=H\n[P1/H]\nKind=hist\nx=A\n");
