@@ -1,0 +1,109 @@
+// The user manual names every message a user can meet, with the words the programs use.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace pw::test {
+namespace {
+
+std::string Manual() {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "doc" /
+                    "plotwright-manual.html";
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The messages section only, so that a text mentioned elsewhere does not count.
+std::string Messages_Section() {
+  const std::string text = Manual();
+  const std::size_t start = text.find("<h2 id=\"messages\">");
+  const std::size_t end = text.find("<h2", start + 1);
+  if (start == std::string::npos) return {};
+  return text.substr(start, end - start);
+}
+
+TEST(Render_Manual, ListsEveryMessage) {
+  const std::string section = Messages_Section();
+  ASSERT_FALSE(section.empty());
+  // Each as the table shows it: fixed words as printed, variable parts in italics.
+  const char* const messages[] = {
+      "File not found: <i>path</i>",
+      "Missing file: <i>path</i>",
+      "Cannot read file <i>path</i>: <i>reason</i>",
+      "Cannot open data file <i>path</i>: <i>reason</i>",
+      "Cannot read data file <i>path</i>: <i>reason</i>",
+      "Too many points in <i>file</i>: the buffer holds at most <i>N</i>",
+      "Not enough memory to load <i>file</i> after <i>N</i> points",
+      "Not enough memory to draw page <i>N</i>",
+      "Not enough memory for a picture of <i>W</i> x <i>H</i> pixels",
+      "Out of memory",
+      "Integer overflow",
+      "Range check error",
+      "Cannot create folder <i>path</i>: <i>reason</i>",
+      "Cannot write file <i>path</i>: <i>reason</i>",
+      "Wrong graph kind in [<i>section</i>]: <i>value</i>",
+      "Bad Boolean constant: <i>value</i>",
+      "Too many selectors in file definition",
+      "Too many columns in file definition",
+      "Zero columns in file definition",
+      "Two values required in a filter",
+      "Wrong filter limits",
+      "Wrong table column index: <i>rest</i>",
+      "'<i>text</i>' is not a valid integer value",
+      "'<i>text</i>' is not a valid floating point value",
+      "'<i>text</i>' is not a valid date",
+      "No points in data buffer loaded from <i>path</i>",
+      "Too many buffer columns",
+      "Missing or wrong X definition in [<i>section</i>]: <i>value</i>",
+      "Missing or wrong Y definition in [<i>section</i>]: <i>value</i>",
+      "Wrong Marker definition in [<i>section</i>]",
+      "Wrong Color definition in [<i>section</i>]: <i>value</i>",
+      "Selector not defined: <i>name</i>",
+      "Wrong Key line in [<i>section</i>]",
+      "Wrong Key definition in [<i>section</i>]: <i>name</i>",
+      "No such key: <i>name</i>",
+      "More than 1 Hist layer",
+      "Wrong histogram limits",
+      "Errors occurred while draving points",
+      "System error: please send in a problem report.",
+  };
+  for (const char* m : messages) {
+    EXPECT_NE(section.find(std::string("<tr><td>") + m), std::string::npos) << m;
+  }
+}
+
+// The range check on a logarithmic axis is explained, with an example that does fail.
+TEST(Render_Manual, RangeCheckNamesTheLogarithmicAxis) {
+  const std::string section = Messages_Section();
+  EXPECT_NE(section.find("<code>logx=yes</code> with <code>xlo=-3e9</code>"), std::string::npos);
+}
+
+TEST(Render_Manual, HistogramBinsAndWidth) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("<tr><td>Bins</td><td>automatic</td><td>number of bars, 1 to 256."),
+            std::string::npos);
+  EXPECT_NE(text.find("<code>xlo=0</code>, <code>xhi=10</code>, <code>dx=3</code> gives 3 bars "
+                      "and xhi 9"),
+            std::string::npos);
+}
+
+// The manual is written for users: no talk of where the behaviour was written down.
+TEST(Render_Manual, SpeaksToUsers) {
+  std::string text = Manual();
+  ASSERT_FALSE(text.empty());
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  EXPECT_EQ(text.find("specification"), std::string::npos);
+  EXPECT_EQ(text.find("spec."), std::string::npos);
+  EXPECT_EQ(text.find("spec "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pw::test
