@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -317,6 +318,70 @@ TEST(HistGraph, BarsWhereTheArithmeticPutsThem) {
   const int x3 = g.Plot_Left + static_cast<int>(Round_Even_Int(5 / g.X_Scale));
   EXPECT_EQ(f.Pixel(x3, g.Plot_Top - 1), red);
   EXPECT_NE(f.Pixel(x3, g.Plot_Top - 2), red);
+}
+
+// The same bars against pixel numbers worked out by hand, so that a wrong scale cannot agree
+// with itself. Only the font is measured; the canvas is then sized so that the plot area is
+// exactly 400 x 200 pixels: X 0..8 gives 50 pixels a unit (100 a bar), Y 0..4 gives 50 pixels
+// a count.
+TEST(HistGraph, BarsAtHandComputedPixels) {
+  // The frame's layout: Y labels 0..4 (steps of 1 for a span of 4), one "0" of margin each
+  // side, half a text height above, the X labels and the X title ("value") below, no
+  // statistics line (Params=no) and no Y title (a histogram has none).
+  TC_Canvas probe;
+  probe.Image.Set_Size(10, 10);
+  TC_Canvas* const previous = Cur_Image;
+  Cur_Image = &probe;
+  const int th = Text_Height("0");
+  const int tw = Text_Width("0");
+  int wy = 0;
+  for (const char* label : {"0", "1", "2", "3", "4"}) wy = std::max(wy, Text_Width(label));
+  Cur_Image = previous;
+  const int plot_left = wy + tw;
+  const int plot_top = th / 2;
+  // Plot_Right = width - 1 - tw and Plot_Bottom = height - 1 - 2 * (th + 2) must lie 400 and
+  // 200 pixels from Plot_Left and Plot_Top.
+  const int width = plot_left + 400 + tw + 1;
+  const int height = plot_top + 200 + 2 * (th + 2) + 1;
+  Hist_Fixture f("x=V\nxlo=0\nxhi=8\nylo=0\nyhi=4\nBins=4\nParams=no\nColor=FF0000\nFill=1\n",
+                 Bar_Data, width, height);
+  f.Draw();
+  const TC_Hist_Graph& g = f.Graph();
+  ASSERT_EQ(g.Plot_Left, plot_left);
+  ASSERT_EQ(g.Plot_Right, plot_left + 400);
+  ASSERT_EQ(g.Plot_Top, plot_top);
+  ASSERT_EQ(g.Plot_Bottom, plot_top + 200);
+  const int l = plot_left, b = plot_top + 200;
+  const std::uint32_t red = Color_To_Pixel(0x0000FF);
+  struct Probe {
+    int x, y;
+    bool red;
+  };
+  // Counts 2, 0, 6, 1 in the bins [0,2) [2,4) [4,6) [6,8].
+  const Probe probes[] = {
+      {l, b - 50, true},          // left edge of bar 1
+      {l + 50, b - 100, true},    // top of bar 1: 2 counts, 100 pixels
+      {l + 50, b - 101, false},   // nothing above it
+      {l + 100, b - 60, true},    // the edge bars 1 and 2 share
+      {l + 150, b, true},         // bar 2: empty, a flat box on the bottom line
+      {l + 150, b - 1, false},    //
+      {l + 200, b - 150, true},   // left edge of bar 3
+      {l + 250, b - 201, true},   // bar 3: 6 counts, cut one pixel above the frame
+      {l + 250, b - 202, false},  //
+      {l + 300, b - 40, true},    // the edge bars 3 and 4 share
+      {l + 350, b - 50, true},    // top of bar 4: 1 count, 50 pixels
+      {l + 350, b - 51, false},   //
+      {l + 400, b - 25, true},    // right edge of bar 4, on the frame
+      {l + 401, b - 25, false},   // nothing right of the plot area
+  };
+  for (const Probe& p : probes) {
+    SCOPED_TRACE(testing::Message() << "x=" << p.x - l << " y=" << b - p.y);
+    if (p.red) {
+      EXPECT_EQ(f.Pixel(p.x, p.y), red);
+    } else {
+      EXPECT_NE(f.Pixel(p.x, p.y), red);
+    }
+  }
 }
 
 TEST(HistGraph, EmptyBinIsAFlatBoxOnTheBottomLine) {
