@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/D_Error.h"
+#include "setup/D_String.h"
 
 namespace pw {
 
@@ -74,6 +75,28 @@ void TC_Line_Reader::Skip_Rest_Of_Line() {
   }
 }
 
+// Blanks (control characters and spaces) carry nothing at the front of a line, nor past its
+// first Max_Field_Text bytes: there a later non-blank byte makes the stripped line too long
+// whatever stood between. Dropping them lets a line that is short once stripped be returned
+// whole. False when nothing could be dropped.
+bool TC_Line_Reader::Drop_Blanks() {
+  auto blank = [this](std::size_t i) { return static_cast<unsigned char>(buffer_[i]) <= ' '; };
+  std::size_t first = begin_;
+  while (first < end_ && blank(first)) ++first;
+  if (first > begin_) {
+    begin_ = first;
+    return true;
+  }
+  const std::size_t keep = begin_ + Max_Field_Text;
+  if (keep >= end_) return false;
+  for (std::size_t i = keep; i < end_; ++i) {
+    if (!blank(i)) return false;
+  }
+  buffer_offset_ += end_ - keep;  // so that Bytes_Consumed still counts the dropped bytes
+  end_ = keep;
+  return true;
+}
+
 bool TC_Line_Reader::Next_Line(std::string_view& line, bool& overlong) {
   overlong = false;
   if (pending_skip_) {
@@ -91,7 +114,11 @@ bool TC_Line_Reader::Next_Line(std::string_view& line, bool& overlong) {
       return true;
     }
     const std::size_t scanned = end_ - begin_;
-    if (!Fill()) break;
+    if (!Fill()) {
+      if (at_end_ || !Drop_Blanks()) break;
+      searched = end_;  // what is left holds no line feed
+      continue;
+    }
     searched = begin_ + scanned;
   }
   if (begin_ == end_) return false;

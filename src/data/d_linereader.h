@@ -23,7 +23,9 @@ class TC_Line_Reader {
 
   // The next line without its line feed; valid until the next call. False at the end.
   // `overlong` is set when the line did not fit the block buffer: `line` then holds only its
-  // first part and the rest has been skipped.
+  // first part and the rest has been skipped. Blanks at the front of a line and past its
+  // first 65535 bytes are dropped when the buffer fills, so a line that is short once
+  // stripped of blanks is returned (stripped at the front, maybe cut blanks at the end).
   bool Next_Line(std::string_view& line, bool& overlong);
 
   // Size of the file when opened, and bytes of it up to the end of the last line returned.
@@ -39,6 +41,7 @@ class TC_Line_Reader {
  private:
   bool Fill();                   // reads more; false at the end of the data
   void Skip_Rest_Of_Line();      // after an overlong line
+  bool Drop_Blanks();            // room in a full buffer without changing the stripped line
   [[noreturn]] void Fail(const char* what) const;
 
   std::string file_name_;
