@@ -29,6 +29,17 @@ struct Glyph_Image {
   std::vector<std::uint8_t> alpha;
 };
 
+// What measuring and clipping need, without rasterizing: the advance and a box that holds
+// all of the glyph's ink (relative to the pen and the baseline, y up), with a margin.
+struct Glyph_Metrics {
+  int advance = 0;
+  bool ink = false;  // false: the glyph draws nothing wherever it is
+  int ink_left = 0, ink_right = 0, ink_bottom = 0, ink_top = 0;
+};
+
+// Number of glyph images rasterized so far (test hook).
+long long rasterized_glyphs = 0;
+
 // One typeface at one pixel size.
 struct Face_Instance {
   FT_Face face = nullptr;
@@ -37,11 +48,16 @@ struct Face_Instance {
   int ascent = 0;
   int descent = 0;
   std::unordered_map<char32_t, Glyph_Image> glyphs;
+  std::unordered_map<char32_t, Glyph_Metrics> metrics;
 
   ~Face_Instance() {
     if (face != nullptr) FT_Done_Face(face);
   }
+  // Loads the glyph's outline into the face's slot, emboldened when needed; false when the
+  // font cannot load it. `advance` is the glyph's advance in whole pixels.
+  bool Load(char32_t code, int& advance);
   const Glyph_Image& Glyph(char32_t code);
+  const Glyph_Metrics& Metrics(char32_t code);
 };
 
 // Typefaces that are fixed-pitch on other systems: when they are missing, a monospace face
@@ -173,19 +189,55 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   return instance;
 }
 
+bool Face_Instance::Load(char32_t code, int& advance) {
+  advance = 0;
+  const FT_UInt index = FT_Get_Char_Index(face, code);  // 0: the font's missing-glyph box
+  if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return false;
+  FT_GlyphSlot slot = face->glyph;
+  FT_Pos advance_26_6 = slot->advance.x;
+  if (embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Embolden(&slot->outline, embolden_strength);
+    advance_26_6 += embolden_strength;
+  }
+  advance = static_cast<int>((advance_26_6 + 32) >> 6);
+  return true;
+}
+
+const Glyph_Metrics& Face_Instance::Metrics(char32_t code) {
+  auto it = metrics.find(code);
+  if (it != metrics.end()) return it->second;
+  Glyph_Metrics& m = metrics[code];
+  if (!Load(code, m.advance)) return m;
+  const FT_GlyphSlot slot = face->glyph;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    // The rasterizer's bitmap covers the outline's control box rounded outwards; two pixels
+    // spare absorb its adjustments for very thin shapes.
+    FT_BBox box;
+    FT_Outline_Get_CBox(&slot->outline, &box);
+    if (slot->outline.n_points == 0) return m;
+    m.ink = true;
+    m.ink_left = static_cast<int>(box.xMin >> 6) - 2;
+    m.ink_right = static_cast<int>((box.xMax + 63) >> 6) + 2;
+    m.ink_bottom = static_cast<int>(box.yMin >> 6) - 2;
+    m.ink_top = static_cast<int>((box.yMax + 63) >> 6) + 2;
+  } else {
+    // A bitmap glyph: its image is already there.
+    m.ink = slot->bitmap.width > 0 && slot->bitmap.rows > 0;
+    m.ink_left = slot->bitmap_left;
+    m.ink_right = slot->bitmap_left + static_cast<int>(slot->bitmap.width);
+    m.ink_top = slot->bitmap_top;
+    m.ink_bottom = slot->bitmap_top - static_cast<int>(slot->bitmap.rows);
+  }
+  return m;
+}
+
 const Glyph_Image& Face_Instance::Glyph(char32_t code) {
   auto it = glyphs.find(code);
   if (it != glyphs.end()) return it->second;
   Glyph_Image& glyph = glyphs[code];
-  const FT_UInt index = FT_Get_Char_Index(face, code);  // 0: the font's missing-glyph box
-  if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return glyph;
+  ++rasterized_glyphs;
+  if (!Load(code, glyph.advance)) return glyph;
   FT_GlyphSlot slot = face->glyph;
-  FT_Pos advance = slot->advance.x;
-  if (embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-    FT_Outline_Embolden(&slot->outline, embolden_strength);
-    advance += embolden_strength;
-  }
-  glyph.advance = static_cast<int>((advance + 32) >> 6);
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
   const FT_Bitmap& bitmap = slot->bitmap;
   if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO)
@@ -264,9 +316,9 @@ int Font_Text_Width(const Font_Spec& font, std::string_view text) {
   if (text.empty()) return 0;
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return 0;
-  int width = 0;
-  for (char32_t code : Decode_Utf8(text)) width += instance->Glyph(code).advance;
-  return width;
+  long long width = 0;
+  for (char32_t code : Decode_Utf8(text)) width += instance->Metrics(code).advance;
+  return static_cast<int>(std::min<long long>(width, INT32_MAX));
 }
 
 int Font_Cell_Height(const Font_Spec& font) {
@@ -275,43 +327,62 @@ int Font_Cell_Height(const Font_Spec& font) {
   return instance->ascent + instance->descent;
 }
 
-bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask, long long from,
-                 long long to) {
+bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
+                 const Text_Window& window) {
   mask = Text_Mask{};
   if (text.empty()) return false;
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return false;
   const std::u32string codes = Decode_Utf8(text);
-  int advance = 0;
-  for (char32_t code : codes) advance += instance->Glyph(code).advance;
+  long long advance = 0;
+  for (char32_t code : codes) advance += instance->Metrics(code).advance;
+  advance = std::min<long long>(advance, INT32_MAX);
   const int height = instance->ascent + instance->descent;
   if (advance <= 0 || height <= 0) return false;
-  const int left = static_cast<int>(std::clamp<long long>(from, 0, advance));
-  const int right = static_cast<int>(std::clamp<long long>(to, left, advance));
-  const int width = right - left;
+  const int left = static_cast<int>(std::clamp<long long>(window.left, 0, advance));
+  const int right = static_cast<int>(std::clamp<long long>(window.right, left, advance));
+  const int top = static_cast<int>(std::clamp<long long>(window.top, 0, height));
+  const int bottom = static_cast<int>(std::clamp<long long>(window.bottom, top, height));
+  const int width = right - left, rows = bottom - top;
   mask.width = width;
-  mask.height = height;
+  mask.height = rows;
   mask.left = left;
-  mask.advance = advance;
-  if (width == 0) return true;
-  mask.alpha.assign(static_cast<std::size_t>(width) * height, 0);
-  int pen = -left;
+  mask.top = top;
+  mask.advance = static_cast<int>(advance);
+  if (width == 0 || rows == 0) return true;
+  mask.alpha.assign(static_cast<std::size_t>(width) * rows, 0);
+  // Glyph by glyph, each clipped to the window; a glyph whose ink box misses the window is
+  // never rasterized. Overlapping glyphs keep the larger coverage, as one mask of the whole
+  // text would.
+  long long pen = 0;
   for (char32_t code : codes) {
-    const Glyph_Image& glyph = instance->Glyph(code);
-    const int x0 = pen + glyph.left, y0 = instance->ascent - glyph.top;
-    if (x0 >= width || x0 + glyph.width <= 0) {
-      pen += glyph.advance;
+    const Glyph_Metrics& m = instance->Metrics(code);
+    const long long box_left = pen + m.ink_left, box_right = pen + m.ink_right;
+    const int box_top = instance->ascent - m.ink_top, box_bottom = instance->ascent - m.ink_bottom;
+    const long long at = pen;
+    pen += m.advance;
+    if (!m.ink || box_right <= left || box_left >= right || box_bottom <= top ||
+        box_top >= bottom) {
       continue;
     }
-    for (int y = std::max(0, -y0); y < glyph.rows && y0 + y < height; ++y) {
+    const Glyph_Image& glyph = instance->Glyph(code);
+    ++mask.glyphs;
+    // Glyph column x lands on window column x0 + x, glyph row y on window row y0 + y.
+    const long long x0 = at + glyph.left - left;
+    const int y0 = instance->ascent - glyph.top - top;
+    for (int y = std::max(0, -y0); y < glyph.rows && y0 + y < rows; ++y) {
       const std::uint8_t* src = glyph.alpha.data() + static_cast<std::size_t>(y) * glyph.width;
       std::uint8_t* dst = mask.alpha.data() + static_cast<std::size_t>(y0 + y) * width;
-      for (int x = std::max(0, -x0); x < glyph.width && x0 + x < width; ++x)
-        dst[x0 + x] = std::max(dst[x0 + x], src[x]);
+      const long long first = std::max<long long>(0, -x0);
+      const long long last = std::min<long long>(glyph.width, width - x0);
+      for (long long x = first; x < last; ++x) dst[x0 + x] = std::max(dst[x0 + x], src[x]);
     }
-    pen += glyph.advance;
   }
   return true;
+}
+
+long long Font_Rasterized_Glyphs() {
+  return rasterized_glyphs;
 }
 
 std::string Font_File(const Font_Spec& font) {

@@ -11,32 +11,49 @@
 
 namespace pw {
 
-// A text rendered unturned: `width` x `height` coverage values (0..255), row after row; the
-// box is the text's advance width by the font's cell height, baseline at the font's ascent.
-// Ink reaching beyond the box (overhanging glyph parts) is cut off. A mask may hold only a
-// window of the text: its column 0 is column `left` of the whole text, `advance` wide.
+// A text rendered unturned: `width` x `height` coverage values (0..255), row after row. The
+// text's box is its advance width by the font's cell height, baseline at the font's ascent;
+// ink reaching beyond the box (overhanging glyph parts) is cut off. A mask holds a window of
+// that box: its column 0 is column `left` and its row 0 row `top` of the box. `glyphs`
+// counts the glyphs whose ink was composed into the window.
 struct Text_Mask {
   int width = 0;
   int height = 0;
   int left = 0;
+  int top = 0;
   int advance = 0;
+  int glyphs = 0;
   std::vector<std::uint8_t> alpha;
+};
+
+// The part of a text's box [left, right) x [top, bottom) to render (box coordinates); the
+// default is the whole box.
+struct Text_Window {
+  long long left = 0;
+  long long right = INT64_MAX;
+  long long top = 0;
+  long long bottom = INT64_MAX;
 };
 
 // The code points of UTF-8 text; every byte that does not start a valid, shortest-form
 // sequence of a scalar value becomes one U+FFFD.
 std::u32string Decode_Utf8(std::string_view text);
 
-// Advance width of `text` in pixels; 0 for empty text or when no font can be found.
+// Advance width of `text` in pixels (at most INT32_MAX); 0 for empty text or when no font can
+// be found. Only glyph outlines are loaded: measuring rasterizes nothing.
 int Font_Text_Width(const Font_Spec& font, std::string_view text);
 // Full cell height (ascent + descent) in pixels; with no font at all, the requested height.
 int Font_Cell_Height(const Font_Spec& font);
-// Renders `text` into `mask`; false (and an empty mask) when there is nothing to draw. Only
-// the columns [from, to) of the text's advance box are kept (the whole box by default), so
-// that a very long text on a small picture costs memory for the visible part alone; a window
-// outside the box gives a true result with a mask 0 columns wide.
+// Renders the `window` of `text`'s box into `mask`; false (and an empty mask) when there is
+// nothing to draw. Memory and work follow the window, not the text: glyphs whose ink misses
+// the window are only measured, so a very long or very tall text on a small picture costs
+// what its visible part costs. A window outside the box gives a true result with an empty
+// mask (0 columns or rows) that still carries the advance.
 bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
-                 long long from = 0, long long to = INT64_MAX);
+                 const Text_Window& window = {});
+// How many glyph images have been rasterized in this run (each once per font and size):
+// lets tests see that measuring and clipped drawing leave the invisible glyphs alone.
+long long Font_Rasterized_Glyphs();
 // The font file a spec resolves to ("" when none), for diagnostics and tests.
 std::string Font_File(const Font_Spec& font);
 

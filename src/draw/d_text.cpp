@@ -38,13 +38,13 @@ void Blit_Quarter_Turn(TC_Bitmap& image, int x, int y, int quarter, const Text_M
   static constexpr int kCos[4] = {1, 0, -1, 0};
   static constexpr int kSin[4] = {0, 1, 0, -1};
   const int c = kCos[quarter], s = kSin[quarter];
-  for (int v = 0; v < mask.height; ++v) {
-    const std::uint8_t* row = mask.alpha.data() + static_cast<std::size_t>(v) * mask.width;
+  for (int r = 0; r < mask.height; ++r) {
+    const std::uint8_t* row = mask.alpha.data() + static_cast<std::size_t>(r) * mask.width;
+    const long long v = static_cast<long long>(mask.top) + r;
     for (int k = 0; k < mask.width; ++k) {
       if (row[k] == 0) continue;
       const long long u = static_cast<long long>(mask.left) + k;
-      Blend_At(image, x + u * c + static_cast<long long>(v) * s,
-               y - u * s + static_cast<long long>(v) * c, color, row[k]);
+      Blend_At(image, x + u * c + v * s, y - u * s + v * c, color, row[k]);
     }
   }
 }
@@ -54,11 +54,12 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
                  std::uint32_t color) {
   const double angle = degrees * std::numbers::pi / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
-  double min_x = mask.left * c, max_x = min_x, min_y = -mask.left * s, max_y = min_y;
-  for (int corner = 1; corner < 4; ++corner) {
+  double min_x = 0, max_x = 0, min_y = 0, max_y = 0;
+  for (int corner = 0; corner < 4; ++corner) {
     const double u = mask.left + ((corner & 1) ? mask.width : 0);
-    const double v = (corner & 2) ? mask.height : 0;
+    const double v = mask.top + ((corner & 2) ? mask.height : 0);
     const double dx = u * c + v * s, dy = -u * s + v * c;
+    if (corner == 0) min_x = max_x = dx, min_y = max_y = dy;
     min_x = std::min(min_x, dx), max_x = std::max(max_x, dx);
     min_y = std::min(min_y, dy), max_y = std::max(max_y, dy);
   }
@@ -71,7 +72,7 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
   for (long long py = y0; py < y1; ++py) {
     for (long long px = x0; px < x1; ++px) {
       const double dx = px + 0.5 - x, dy = py + 0.5 - y;
-      const double u = dx * c - dy * s - mask.left, v = dx * s + dy * c;
+      const double u = dx * c - dy * s - mask.left, v = dx * s + dy * c - mask.top;
       if (u < 0 || v < 0 || u >= mask.width || v >= mask.height) continue;
       const std::uint8_t a =
           mask.alpha[static_cast<std::size_t>(v) * mask.width + static_cast<std::size_t>(u)];
@@ -80,23 +81,24 @@ void Blit_Turned(TC_Bitmap& image, int x, int y, int degrees, const Text_Mask& m
   }
 }
 
-// The columns of the text's unturned box that can land on the picture: the box's u axis runs
-// along the text, so the picture's corners projected onto it bound every visible column.
-// Two columns spare cover the rounding of turned text.
-void Visible_Columns(const TC_Bitmap& image, int x, int y, int degrees, long long& from,
-                     long long& to) {
+// The part of the text's unturned box that can land on the picture: the picture's corners,
+// taken back into box coordinates (u along the text, v down its cell), bound every visible
+// box pixel. Two pixels spare cover the rounding of turned text.
+Text_Window Visible_Window(const TC_Bitmap& image, int x, int y, int degrees) {
   const double angle = degrees * std::numbers::pi / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
-  double lo = 0, hi = 0;
+  double u_lo = 0, u_hi = 0, v_lo = 0, v_hi = 0;
   for (int corner = 0; corner < 4; ++corner) {
     const double dx = ((corner & 1) ? image.Width() : 0) - static_cast<double>(x);
     const double dy = ((corner & 2) ? image.Height() : 0) - static_cast<double>(y);
-    const double u = dx * c - dy * s;
-    if (corner == 0 || u < lo) lo = u;
-    if (corner == 0 || u > hi) hi = u;
+    const double u = dx * c - dy * s, v = dx * s + dy * c;
+    if (corner == 0) u_lo = u_hi = u, v_lo = v_hi = v;
+    u_lo = std::min(u_lo, u), u_hi = std::max(u_hi, u);
+    v_lo = std::min(v_lo, v), v_hi = std::max(v_hi, v);
   }
-  from = static_cast<long long>(std::floor(lo)) - 2;
-  to = static_cast<long long>(std::ceil(hi)) + 2;
+  return {static_cast<long long>(std::floor(u_lo)) - 2, static_cast<long long>(std::ceil(u_hi)) + 2,
+          static_cast<long long>(std::floor(v_lo)) - 2,
+          static_cast<long long>(std::ceil(v_hi)) + 2};
 }
 
 }  // namespace
@@ -125,10 +127,9 @@ void Text_Out(int x, int y, std::string_view text) {
   // that touch a line or another label do not wipe it out.
   Text_Mask mask;
   const int degrees = ((canvas.Font.Angle % 360) + 360) % 360;
-  long long from = 0, to = 0;
-  Visible_Columns(canvas.Image, x, y, degrees, from, to);
   const bool drawn =
-      canvas.Text_Color != No_Color && Font_Render(canvas.Font, text, mask, from, to);
+      canvas.Text_Color != No_Color &&
+      Font_Render(canvas.Font, text, mask, Visible_Window(canvas.Image, x, y, degrees));
   if (drawn) {
     const std::uint32_t color = Color_To_Pixel(canvas.Text_Color);
     if (degrees % 90 == 0) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "draw/d_draw.h"
 #include "draw/d_font.h"
 
@@ -170,6 +173,97 @@ TEST_F(Text_Test, EmptyTextAndOddHeights) {
     Set_Font_Height(h);
     Text_Out(0, 0, "h");
     EXPECT_GE(Text_Width("h"), 0);
+  }
+}
+
+// A page title of the longest setup value at the largest height on a small picture: only
+// the glyphs that can show are rasterized and the mask is no bigger than the picture's part
+// of the text box (once it was the whole 1.2 million x 1000 box).
+TEST_F(Text_Test, HugeTitleOnSmallCanvasCostsOnlyItsVisiblePart) {
+  canvas_.Image.Set_Size(200, 100);
+  Clear_Image();
+  std::string title;
+  while (title.size() < 2047) title += "Page title WAVE fj 0123456789 ";
+  title.resize(2047);
+  Set_Font_Height(1000);
+  const long long before = Font_Rasterized_Glyphs();
+  const int width = Text_Width(title);
+  EXPECT_GT(width, 2047 * 100);
+  EXPECT_EQ(Font_Rasterized_Glyphs(), before);  // measuring rasterizes nothing
+  struct Case {
+    int angle, x, y;
+  };
+  for (const Case& c : {Case{0, 10, -300}, Case{90, 10, 95}, Case{45, 0, 0}, Case{33, -50, 300},
+                        Case{180, 190, 900}, Case{270, 100, -400}}) {
+    Set_Text_Angle(c.angle);
+    Clear_Image();
+    Set_Color(0);  // clearing leaves the background colour current
+    const long long start = Font_Rasterized_Glyphs();
+    Text_Out(c.x, c.y, title);
+    EXPECT_LE(Font_Rasterized_Glyphs() - start, 4) << c.angle;
+    EXPECT_EQ(canvas_.Pen_X, c.x + width) << c.angle;
+  }
+  Set_Text_Angle(0);
+  Clear_Image();
+  Set_Color(0);
+  Text_Out(10, -300, title);  // the upper part of "P" crosses the picture
+  EXPECT_LE(Ink_Box().left, Ink_Box().right) << "no ink";
+
+  // The renderer itself, through windows of the text box.
+  struct Window_Case {
+    Text_Window window;
+    int width, height, max_glyphs;
+  };
+  const int cell = Text_Height(title);
+  const std::vector<Window_Case> windows = {
+      {{-12, 192, 290, 404}, 192, 114, 2},
+      {{width - 150, width + 50, 0, 1 << 20}, 150, cell, 2},
+      {{600000, 600300, -50, 50}, 300, 50, 3},
+      {{-500, -10, 0, 100}, 0, 100, 0},             // left of the box
+      {{0, 300, cell + 5, cell + 90}, 300, 0, 0},  // below it
+  };
+  for (const auto& w : windows) {
+    Text_Mask mask;
+    ASSERT_TRUE(Font_Render(canvas_.Font, title, mask, w.window));
+    EXPECT_EQ(mask.width, w.width);
+    EXPECT_EQ(mask.height, w.height);
+    EXPECT_EQ(mask.alpha.size(), static_cast<std::size_t>(w.width) * w.height);
+    EXPECT_LE(mask.glyphs, w.max_glyphs);
+    EXPECT_EQ(mask.advance, width);
+  }
+}
+
+// Drawing only the visible part changes nothing: a text cut by a small picture's edges shows
+// exactly the pixels it shows in the same place of a large picture.
+TEST_F(Text_Test, ClippedTextMatchesTheSameTextOnALargerPicture) {
+  const std::string text = "Window fj WAVy \xC3\xA9t\xC3\xA9 1234567890";
+  for (int height : {9, 14, 33, 120}) {
+    for (bool bold : {false, true}) {
+      for (int angle : {0, 90, 180, 270, 33, 45, 300}) {
+        Set_Font_Height(height);
+        Set_Font_Bold(bold);
+        Set_Text_Angle(angle);
+        canvas_.Image.Set_Size(400, 300);
+        Clear_Image();
+        Set_Color(0);
+        Text_Out(150, 120, text);
+        ASSERT_LE(Ink_Box().left, Ink_Box().right) << "no ink";
+        TC_Canvas small;
+        small.Font = canvas_.Font;
+        small.Text_Color = canvas_.Text_Color;
+        small.Image.Set_Size(120, 90);
+        for (int y = 0; y < 90; ++y)
+          for (int x = 0; x < 120; ++x) small.Image.Row(y)[x] = kWhite;
+        Cur_Image = &small;
+        Text_Out(150 - 140, 120 - 100, text);
+        Cur_Image = &canvas_;
+        int differences = 0;
+        for (int y = 0; y < 90; ++y)
+          for (int x = 0; x < 120; ++x)
+            differences += small.Image.Pixel(x, y) != canvas_.Image.Pixel(x + 140, y + 100);
+        EXPECT_EQ(differences, 0) << height << " " << bold << " " << angle;
+      }
+    }
   }
 }
 
