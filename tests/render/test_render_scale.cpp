@@ -134,11 +134,11 @@ TEST_F(Render_Scale, AbsurdGrowthStepEndsTheLoadWithAMessage) {
   EXPECT_EQ(j["pages"][0]["drawn"], false);
 }
 
-// 128 columns of 16 bytes a point: 250 000 points need 512 MB, more than the limit allows.
+// 128 columns of 10 bytes a point: 400 000 points need 512 MB, more than the limit allows.
 TEST_F(Render_Scale, FileTooLargeForMemoryKeepsTheEarlierPoints) {
   if (Sanitized) GTEST_SKIP() << "no address space limit under AddressSanitizer";
   constexpr int Step = 20000;
-  constexpr int Lines = 250000;
+  constexpr int Lines = 400000;
   std::string setup = "[Plotwright]\nNPts=" + std::to_string(Step) + "\n[DataFile]\n";
   for (int c = 1; c <= 128; ++c) {
     setup += 'C';
@@ -278,6 +278,25 @@ TEST_F(Render_Scale, CanvasOf8000By8000) {
   EXPECT_GT(yellow, 0);
 }
 
+// A title of 100 000 characters at the largest font is millions of pixels wide; only the part
+// that lands on the canvas is rendered, so it costs no more memory than a short one.
+TEST_F(Render_Scale, HugeTitleRendersWithinLittleMemory) {
+  Write("s.ini", "[DataFile]\nA=1 5.2 Alpha\n[Pages]\nPages=P1\n[P1]\nTitleFontSize=1000\nTitle=" +
+                     std::string(100000, 'W') + "\nGraphs=H\n[P1/H]\nKind=hist\nx=A\n");
+  Write("d.dat", "1\n2\n3\n");
+  Limits limits;
+  if (!Sanitized) limits.Address_Space = 300 * Megabyte;
+  const Run_Result r = Run_Limited({"-f", "bmp", "-o", "out", "s.ini", "d.dat"}, limits);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Err, "");
+  const Bmp bmp = Read_Bmp("out/d.01.bmp");
+  ASSERT_EQ(bmp.Width, 1024);
+  // The middle of the title band is covered by the letters' ink (silver on black).
+  int lit = 0;
+  for (int x = 0; x < bmp.Width; ++x) lit += bmp.At(x, 500) != 0;
+  EXPECT_GT(lit, 100);
+}
+
 // 16 pages of 64 graphs of 32 layers, every graph and layer from the shared section.
 std::string Full_Setup() {
   std::string pages, graphs, layers;
@@ -290,7 +309,8 @@ std::string Full_Setup() {
       pages + "\nRows=8\nColumns=8\nGraphs=" + graphs +
       "\nKind=scatter\nx=A\ny=B\nLayers=" + layers + "\n";
   // Odd pages are histograms, with fixed X limits so that they may have several layers.
-  for (int i = 1; i <= 16; i += 2) setup += "[P" + std::to_string(i) + "]\nKind=hist\nxlo=0\nxhi=20\n";
+  for (int i = 1; i <= 16; i += 2)
+    setup += "[P" + std::to_string(i) + "]\nKind=hist\nxlo=0\nxhi=20\n";
   return setup;
 }
 
