@@ -351,6 +351,64 @@ class Test_Main_Window : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // The real launch, no stand-in: an editor (a script whose own path has blanks and shell
+  // syntax) gets a setup path full of blanks, quotes, semicolons and $(...) as exactly one
+  // argument, and no shell ever sees either.
+  void editor_launch_passes_hostile_paths_through_no_shell() {
+    Session s;
+    const std::string folder = s.Path("a b;'q\"$(touch PWNED)`touch PWNED2`/");
+    const std::string editor = folder + "my editor $(touch PWNED3);.sh";
+    const std::string setup = folder + "set up; rm -rf x $(touch PWNED4) 'q' \"d\".ini";
+    const std::string data = folder + "data `touch PWNED5` & echo.dat";
+    // Writes its argument count and arguments, NUL-separated, beside itself; the rename makes
+    // the file appear whole.
+    Write_File(editor,
+               "#!/bin/sh\n"
+               "printf '%s\\0' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.args\"\n");
+    fs::permissions(editor, fs::perms::owner_all);
+    Write_File(setup, Setup_Text(1, true, "Editor=" + editor));
+    Write_File(data, Data_Text(10));
+    Box_Closer closer;
+    s.Start({setup, data});
+    QCOMPARE(closer.Closed(), 0);
+    QCOMPARE(Editor_Command, editor);
+    bool url_opened = false;
+    s.w->Open_Url = [&](const QUrl&) { url_opened = true; return true; };
+    auto expect_one_argument = [&](const char* item, const std::string& path) {
+      fs::remove(editor + ".args");
+      s.w->Item(item)->trigger();
+      QVERIFY(Wait_Until([&] { return fs::exists(editor + ".args"); }, 10000));
+      const std::vector<unsigned char> bytes = Read_File(editor + ".args");
+      const std::string expected = std::string("1") + '\0' + path + '\0';
+      QCOMPARE(std::string(bytes.begin(), bytes.end()), expected);
+    };
+    expect_one_argument("mEditSetup", setup);
+    expect_one_argument("mEditData", data);
+    QVERIFY(!url_opened);  // the editor started: no fallback to the desktop
+    for (const char* name : {"PWNED", "PWNED2", "PWNED3", "PWNED4", "PWNED5"}) {
+      QVERIFY(!fs::exists(s.Path(name)));
+      QVERIFY(!fs::exists(folder + name));
+      QVERIFY(!fs::exists(fs::current_path() / name));
+    }
+  }
+
+  // The help page goes to the desktop as a file address that gives back exactly the path.
+  void help_page_address_keeps_a_hostile_folder_exact() {
+    Session s;
+    const std::string folder = s.Path("h b;'q\"$(touch PWNED)#%20?x/");
+    Write_File(folder + "doc/plotwright-manual.html", "<html></html>");
+    Box_Closer closer;
+    s.w = std::make_unique<TMain>(s.box, folder, std::vector<std::string>{});
+    s.w->resize(800, 600);
+    s.w->show();
+    QVERIFY(Wait_Until([&] { return s.w->First_Show_Done(); }));
+    QUrl opened;
+    s.w->Open_Url = [&](const QUrl& url) { opened = url; return true; };
+    s.w->Item("mHelp")->trigger();
+    QVERIFY(opened.isLocalFile());
+    QCOMPARE(opened.toLocalFile().toStdString(), folder + "doc/plotwright-manual.html");
+  }
+
   void about_box_opens_centred_on_the_window() {
     Session s;
     s.Setup(Setup_Text(1, true));
