@@ -4,7 +4,8 @@
 //   bench_load load FILE    # Load_File through an 8-field definition (7 columns, 1 selector)
 //   bench_load bare FILE    # the practical limit
 //
-// Run each mode as its own process so that the peak memory (VmHWM) is its own.
+// Run each mode as its own process so that the peak memory (VmHWM) is its own. "storage" is
+// what the buffer holds: 7 packed 10-byte values and one 32-byte text slot per point.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -66,7 +67,7 @@ int Run_Load(const std::string& file) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double storage_mib =
-      buffer.Point_Count() * (7 * sizeof(long double) + 32.0) / (1024.0 * 1024.0);
+      buffer.Point_Count() * (7.0 * pw::Packed_Values::Bytes + 32.0) / (1024.0 * 1024.0);
   std::printf("load %d points %.3f s (cpu %.3f s) peak %.0f MiB storage %.0f MiB (%.2fx)\n",
               buffer.Point_Count(), seconds, Cpu_Seconds() - cpu_start, Peak_Kib() / 1024.0,
               storage_mib,

@@ -1,0 +1,159 @@
+// The buffer's fast walks: the one-pass summary, selected-point walks through the cached
+// selection masks, and the packed value storage.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "base/settings.h"
+#include "data/d_databuffer.h"
+#include "data/d_filedef.h"
+#include "data_test_util.h"
+#include "draw/D_Math.h"
+
+namespace pw {
+namespace {
+
+using pw_test::Make_Def;
+using pw_test::Temp_File;
+
+class BufferWalks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    NPts = 4;  // small steps: the loads below grow the storage several times
+    Base_Date = 0;
+    Date_Offset = 0;
+  }
+  void TearDown() override { NPts = 1024; }
+
+  void Load(const std::string& data) {
+    def_ = Make_Def("[DataFile]\nA=1 1.2\nB=2 1.2\n@G=3\n");
+    Temp_File file(data);
+    buffer_.Load_File(file.Path(), *def_);
+  }
+  T_Selection Key(const std::string& text) {
+    T_Selection sel;
+    sel.Key_Sel[0] = 1;
+    sel.Key_Text[0] = text;
+    return sel;
+  }
+  std::vector<long double> Walk(int column) {
+    std::vector<long double> seen;
+    buffer_.For_Each_Selected(column, [&seen](long double v) { seen.push_back(v); });
+    return seen;
+  }
+
+  std::unique_ptr<TC_File_Def> def_;
+  TC_Data_Buffer buffer_;
+};
+
+constexpr const char* Data =
+    "1 10 a\n2 ? b\n3 30 a\n? 40 a\n5 50 b\n6 60 a\n7 ? a\n8 80 b\n9 90 a\n10 100 a\n";
+
+TEST_F(BufferWalks, SummaryEqualsStatsAndRange) {
+  Load(Data);
+  const std::vector<T_Selection> selections = {T_Selection{}, Key("a"), Key("b"), Key("zz")};
+  for (std::size_t k = 0; k < selections.size(); ++k) {
+    buffer_.Set_Selection(selections[k]);
+    for (int c = 1; c <= 2; ++c) {
+      const auto stats = buffer_.Column_Stats(c);
+      const auto range = buffer_.Column_Range(c);
+      const auto summary = buffer_.Column_Summary(c);
+      ASSERT_EQ(summary.stats.n, stats.n) << k << " " << c;
+      ASSERT_EQ(summary.range.n, range.n) << k << " " << c;
+      if (stats.n == 0) {
+        EXPECT_TRUE(Is_Missing(summary.stats.mean));
+        EXPECT_TRUE(Is_Missing(summary.range.minimum));
+        continue;
+      }
+      EXPECT_EQ(summary.stats.mean, stats.mean) << k << " " << c;
+      EXPECT_EQ(summary.stats.deviation, stats.deviation) << k << " " << c;
+      EXPECT_EQ(summary.range.minimum, range.minimum) << k << " " << c;
+      EXPECT_EQ(summary.range.maximum, range.maximum) << k << " " << c;
+    }
+  }
+}
+
+TEST_F(BufferWalks, WalkVisitsSelectedPointsInOrder) {
+  Load(Data);
+  buffer_.Set_Selection(Key("b"));
+  const std::vector<long double> b = Walk(1);
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_EQ(b[0], 2.0L);
+  EXPECT_EQ(b[1], 5.0L);
+  EXPECT_EQ(b[2], 8.0L);
+  T_Selection required;
+  required.Required.set(2);
+  buffer_.Set_Selection(required);
+  EXPECT_EQ(Walk(1).size(), 8u);
+  buffer_.Set_Selection(T_Selection{});
+  const std::vector<long double> all = Walk(2);
+  ASSERT_EQ(all.size(), 10u);
+  EXPECT_TRUE(Is_Missing(all[1]));  // missing values are passed as stored
+  EXPECT_EQ(all[9], 100.0L);
+}
+
+TEST_F(BufferWalks, WalkMatchesIsSelectedPastOneMaskWord) {
+  std::string data;
+  for (int i = 1; i <= 200; ++i) {
+    data += std::to_string(i) + " " + (i % 7 == 0 ? "?" : std::to_string(i * 2)) + " " +
+            (i % 3 == 0 ? "x" : "y") + "\n";
+  }
+  Load(data);
+  T_Selection sel = Key("x");
+  sel.Required.set(2);
+  buffer_.Set_Selection(sel);
+  std::vector<long double> expected;
+  for (int p = 1; p <= buffer_.Point_Count(); ++p) {
+    if (buffer_.Is_Selected(p)) expected.push_back(buffer_.Raw_Value(p, 1));
+  }
+  EXPECT_EQ(Walk(1), expected);
+  EXPECT_EQ(expected.size(), 66u - 9u);  // multiples of 3, less those of 21
+}
+
+// Masks belong to the points loaded: the same selection after a reload tests the new texts.
+TEST_F(BufferWalks, ReloadForgetsSelectionMasks) {
+  Load(Data);
+  buffer_.Set_Selection(Key("b"));
+  EXPECT_EQ(buffer_.Column_Range(1).n, 3);
+  Load("1 1 b\n2 2 a\n");
+  EXPECT_EQ(buffer_.Column_Range(1).n, 1);
+  EXPECT_TRUE(buffer_.Is_Selected(1));
+  EXPECT_FALSE(buffer_.Is_Selected(2));
+  buffer_.Set_Selection(Key("b"));
+  EXPECT_EQ(buffer_.Column_Range(1).n, 1);
+}
+
+// More selections than the mask cache holds, visited again in turn.
+TEST_F(BufferWalks, ManySelectionsStayRight) {
+  Load(Data);
+  const char* texts[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "a", "b"};
+  for (const char* text : texts) {
+    buffer_.Set_Selection(Key(text));
+    const int expected = std::string(text) == "a" ? 7 : std::string(text) == "b" ? 3 : 0;
+    EXPECT_EQ(buffer_.Column_Range(1).n + (std::string(text) == "a" ? 1 : 0), expected)
+        << text;  // point 4 of "a" has no value in column 1
+  }
+}
+
+TEST_F(BufferWalks, PackedValuesKeepEveryBit) {
+  const long double values[] = {
+      0.1L, -1.0e-4950L, std::numeric_limits<long double>::max(),
+      std::numeric_limits<long double>::denorm_min(), -0.0L, 123456789012345678.0L};
+  std::vector<char> block(Packed_Values::Array_Bytes(6));
+  const Packed_Values packed(block.data());
+  for (std::size_t i = 0; i < 6; ++i) packed.Set(i, values[i]);
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(packed[i], values[i]) << i;
+    EXPECT_EQ(std::signbit(packed[i]), std::signbit(values[i])) << i;
+  }
+  packed.Set(2, Missing);
+  EXPECT_TRUE(Is_Missing(packed[2]));
+  EXPECT_EQ(packed[1], values[1]);  // neighbours untouched
+  EXPECT_EQ(packed[3], values[3]);
+}
+
+}  // namespace
+}  // namespace pw
