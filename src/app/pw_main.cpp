@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QWindow>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -69,6 +72,9 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
     xPages_->Add_Page(std::move(view));
   }
   Build_Menu();
+  settle_timer_ = Child<QTimer>(this);
+  settle_timer_->setSingleShot(true);
+  connect(settle_timer_, &QTimer::timeout, this, [this] { Settle_Timeout(); });
 
   Start_Program = [](const QString& program, const QStringList& program_args) {
     return QProcess::startDetached(program, program_args);
@@ -127,9 +133,32 @@ void TMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (first_show_queued_) return;
   first_show_queued_ = true;
-  // Runs once the window has its shown size, so the canvases are sized to it.
-  QMetaObject::invokeMethod(this, [this] { Guarded([this] { FormShow(); }); },
-                            Qt::QueuedConnection);
+  // The page lays its graphs out from the bitmap size while reading, so the first load waits
+  // for the size the window will keep.
+  shown_since_.start();
+  settle_timer_->start(Settle_Ms);
+}
+
+void TMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (settle_timer_->isActive()) settle_timer_->start(Settle_Ms);
+}
+
+void TMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && settle_timer_->isActive()) {
+    settle_timer_->start(Settle_Ms);
+  }
+}
+
+void TMain::Settle_Timeout() {
+  if (first_show_done_) return;
+  const bool on_screen = windowHandle() != nullptr && windowHandle()->isExposed();
+  if (!on_screen && shown_since_.elapsed() < Settle_Limit_Ms) {
+    settle_timer_->start(Settle_Ms);  // the window manager has not placed the window yet
+    return;
+  }
+  Guarded([this] { FormShow(); });
 }
 
 void TMain::FormShow() {

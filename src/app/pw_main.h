@@ -2,6 +2,7 @@
 // load-and-draw cycle that rebuilds the page set from the setup and data files.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,7 @@
 #include "pages/d_graphpageset.h"
 
 class QAction;
+class QTimer;
 class QMenu;
 
 namespace pw {
@@ -33,7 +35,8 @@ class TMain : public QMainWindow {
   ~TMain() override;
 
   // The first-show sequence: fill patterns, file names, caption, help item, first load. Runs
-  // once (later calls do nothing); the first show of the window queues it.
+  // once (later calls do nothing). The first show of the window starts it once the window
+  // has settled on its final size (see Settle_Ms).
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
   // caller. Asked for while the pages are being drawn, it runs once after the drawing ends.
@@ -84,12 +87,15 @@ class TMain : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void Build_Menu();
+  void Settle_Timeout();
   void Run_Load();
   void Request_Load(bool ignore_limits);
   void Finish_Load();
@@ -116,6 +122,13 @@ class TMain : public QMainWindow {
   QMenu* xPopUp_ = nullptr;
   TAboutBox* about_box_ = nullptr;
 
+  // A window manager sizes a maximized window after it was shown: the first load waits until
+  // the window is on screen and its size has stayed the same for Settle_Ms, at most
+  // Settle_Limit_Ms after the show (without a window manager the size is final at once).
+  static constexpr int Settle_Ms = 50;
+  static constexpr int Settle_Limit_Ms = 2000;
+  QTimer* settle_timer_ = nullptr;
+  QElapsedTimer shown_since_;
   bool first_show_queued_ = false;
   bool first_show_done_ = false;
   bool drawing_ = false;

@@ -447,6 +447,27 @@ class Test_Main_Window : public QObject {
     QCOMPARE(s.box.Last_Text(), std::string("Wrong filter limits"));
     QVERIFY(s.w->isVisible());
   }
+
+  // A window manager answers the maximized show with a smaller size a moment later: the
+  // first load must size the bitmaps to the size the window keeps.
+  void first_load_waits_for_the_window_managers_size() {
+    Session s;
+    s.Setup(Setup_Text(5, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.w = std::make_unique<TMain>(s.box, s.dir.Path(), std::vector<std::string>{});
+    s.w->resize(800, 600);
+    s.w->show();
+    QTimer::singleShot(0, s.w.get(), [&] { s.w->resize(700, 480); });
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() > 0; }));
+    QCOMPARE(closer.Closed(), 0);
+    QCOMPARE(s.w->size(), QSize(700, 480));
+    const QSize view = s.w->Canvas_View(1).size();
+    QCOMPARE(s.w->Pages().Current_Page()->size(), view);
+    for (int i = 1; i <= 16; ++i) {
+      QCOMPARE(QSize(s.w->Canvas(i).Image.Width(), s.w->Canvas(i).Image.Height()), view);
+    }
+  }
 };
 
 }  // namespace
