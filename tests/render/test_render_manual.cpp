@@ -94,16 +94,5 @@ TEST(Render_Manual, HistogramBinsAndWidth) {
             std::string::npos);
 }
 
-// The manual is written for users: no talk of where the behaviour was written down.
-TEST(Render_Manual, SpeaksToUsers) {
-  std::string text = Manual();
-  ASSERT_FALSE(text.empty());
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  EXPECT_EQ(text.find("specification"), std::string::npos);
-  EXPECT_EQ(text.find("spec."), std::string::npos);
-  EXPECT_EQ(text.find("spec "), std::string::npos);
-}
-
 }  // namespace
 }  // namespace pw::test
