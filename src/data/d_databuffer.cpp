@@ -77,7 +77,21 @@ void TC_Data_Buffer::Select_Mask() {
   Mask_Entry entry{required_, banned_, keys_, never_, {}};
   const auto n = static_cast<std::size_t>(point_count_);
   entry.bits.assign((n + 63) / 64, 0);
-  if (!never_) {
+  if (!never_ && required_.empty() && banned_.empty() && keys_.size() == 1) {
+    // The usual layer selection, one key text: compared slot by slot without a call.
+    const char* slot = texts_[keys_[0].selector];
+    static_assert(Slot_Size == 4 * sizeof(std::uint64_t));
+    std::uint64_t key[4];
+    std::memcpy(key, keys_[0].slot.data(), Slot_Size);
+    for (std::size_t i = 0; i < n; ++i, slot += Slot_Size) {
+      std::uint64_t text[4];
+      std::memcpy(text, slot, Slot_Size);
+      if (((text[0] ^ key[0]) | (text[1] ^ key[1]) | (text[2] ^ key[2]) | (text[3] ^ key[3])) ==
+          0) {
+        entry.bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+      }
+    }
+  } else if (!never_) {
     for (std::size_t i = 0; i < n; ++i) {
       if (Check_Selection(static_cast<std::int32_t>(i + 1))) {
         entry.bits[i >> 6] |= std::uint64_t{1} << (i & 63);
