@@ -76,13 +76,15 @@ std::vector<int> TTab_Bar::Visible_Tabs() const {
   return shown;
 }
 
-int TTab_Bar::Column_Width() const {
+int TTab_Bar::Column_Tab_Length() const {
   const QFontMetrics fm(font());
   int widest = 0;
   for (const Tab& t : tabs_) {
     if (t.Visible) widest = std::max(widest, fm.horizontalAdvance(t.Caption));
   }
-  return std::max(32, widest + 16);
+  int length = std::max(Min_Tab_Length, widest + 16);
+  if (height() > 0) length = std::min(length, std::max(Min_Tab_Length, height() / per_row_));
+  return length;
 }
 
 QRect TTab_Bar::Tab_Rect(int index) const {
@@ -92,22 +94,24 @@ QRect TTab_Bar::Tab_Rect(int index) const {
   const int pos = static_cast<int>(it - shown.begin());
   const int row = pos / per_row_;
   const int slot = pos % per_row_;
+  const int rows = Rows();
   if (Horizontal()) {
     // Tabs of a row share the bar's width equally; the first row lies next to the page.
-    const int rows = Rows();
     const int line = side_ == Tab_Side::Top ? rows - 1 - row : row;
     const int x0 = width() * slot / per_row_;
     const int x1 = width() * (slot + 1) / per_row_;
     return QRect(x0, line * Tab_Height, x1 - x0, Tab_Height);
   }
-  const int rows = Rows();
   const int col = side_ == Tab_Side::Left ? rows - 1 - row : row;
-  return QRect(col * Column_Width(), slot * Tab_Height, Column_Width(), Tab_Height);
+  const int length = Column_Tab_Length();
+  return QRect(col * Tab_Height, slot * length, Tab_Height, length);
 }
 
 QSize TTab_Bar::sizeHint() const {
-  if (Horizontal()) return QSize(per_row_ * 32, Rows() * Tab_Height);
-  return QSize(Rows() * Column_Width(), per_row_ * Tab_Height);
+  // Captions play no part: renaming the tabs after the canvases were sized must not move the
+  // pages' edges.
+  if (Horizontal()) return QSize(per_row_ * Min_Tab_Length, Rows() * Tab_Height);
+  return QSize(Rows() * Tab_Height, per_row_ * Min_Tab_Length);
 }
 
 void TTab_Bar::Layout_Changed() {
@@ -128,7 +132,24 @@ void TTab_Bar::paintEvent(QPaintEvent*) {
     f.setBold(current);
     p.setFont(f);
     p.setPen(pal.color(QPalette::ButtonText));
-    p.drawText(r, Qt::AlignCenter, tabs_[i].Caption);
+    p.save();
+    // The caption runs along the tab: bottom to top on the left, top to bottom on the right.
+    QRect along(0, 0, r.width(), r.height());
+    if (side_ == Tab_Side::Left) {
+      p.translate(r.left(), r.bottom() + 1);
+      p.rotate(-90);
+      along = QRect(0, 0, r.height(), r.width());
+    } else if (side_ == Tab_Side::Right) {
+      p.translate(r.right() + 1, r.top());
+      p.rotate(90);
+      along = QRect(0, 0, r.height(), r.width());
+    } else {
+      p.translate(r.topLeft());
+    }
+    const QString text =
+        QFontMetrics(f).elidedText(tabs_[i].Caption, Qt::ElideRight, along.width() - 4);
+    p.drawText(along, Qt::AlignCenter, text);
+    p.restore();
   }
 }
 

@@ -37,10 +37,17 @@ class TTab_Bar : public QWidget {
   // Called after the current tab changed, with the new index.
   std::function<void(int)> Current_Changed;
 
-  // Where a visible tab is drawn, in the bar's coordinates; empty for a hidden tab.
+  // Where a visible tab is drawn, in the bar's coordinates; empty for a hidden tab. On the
+  // left and right a tab is Tab_Height wide and as long as its caption needs (at least
+  // Min_Tab_Length), all tabs of the bar equally long.
   QRect Tab_Rect(int index) const;
 
+  // Across a row of tabs: the height of a tab at the top or bottom, the width of a column of
+  // tabs on the left or right (whose captions are turned by 90 degrees, so the column width
+  // never depends on the captions).
   static constexpr int Tab_Height = 22;
+  // The shortest a tab gets along its row.
+  static constexpr int Min_Tab_Length = 32;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
@@ -55,7 +62,9 @@ class TTab_Bar : public QWidget {
     bool Visible = true;
   };
   std::vector<int> Visible_Tabs() const;
-  int Column_Width() const;
+  // Along a column on the left or right: the widest caption's room, shortened so the tabs of
+  // a column fit the bar's height.
+  int Column_Tab_Length() const;
   bool Horizontal() const { return side_ == Tab_Side::Top || side_ == Tab_Side::Bottom; }
   void Layout_Changed();
 

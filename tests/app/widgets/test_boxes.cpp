@@ -1,4 +1,5 @@
 // The error box, the about box and the tab bar on their own.
+#include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
@@ -153,8 +154,29 @@ class Test_Boxes : public QObject {
     QCOMPARE(bar.Tab_Rect(0).top(), TTab_Bar::Tab_Height);
     QCOMPARE(bar.Tab_Rect(6).top(), 0);
     bar.Set_Side(Tab_Side::Left);
-    QCOMPARE(bar.sizeHint().height(), 6 * TTab_Bar::Tab_Height);
+    // On the side the captions are turned: a column per row, Tab_Height wide, the tabs as
+    // long as the widest caption needs; the captions never change the column's width.
+    QCOMPARE(bar.sizeHint(), QSize(2 * TTab_Bar::Tab_Height, 6 * TTab_Bar::Min_Tab_Length));
     QVERIFY(bar.Tab_Rect(0).left() > bar.Tab_Rect(6).left());
+    QCOMPARE(bar.Tab_Rect(0), QRect(TTab_Bar::Tab_Height, 0, TTab_Bar::Tab_Height,
+                                    TTab_Bar::Min_Tab_Length));
+    QCOMPARE(bar.Tab_Rect(7), QRect(0, TTab_Bar::Min_Tab_Length, TTab_Bar::Tab_Height,
+                                    TTab_Bar::Min_Tab_Length));
+    // All tabs take the widest caption's length, but a column's tabs stay within the bar.
+    bar.resize(2 * TTab_Bar::Tab_Height, 600);
+    bar.Set_Caption(0, "North");
+    const int north = std::max(TTab_Bar::Min_Tab_Length,
+                               QFontMetrics(bar.font()).horizontalAdvance("North") + 16);
+    QCOMPARE(bar.Tab_Rect(0).size(), QSize(TTab_Bar::Tab_Height, north));
+    QCOMPARE(bar.Tab_Rect(7).top(), north);
+    bar.Set_Caption(0, "Readings of the northern station over the whole season");
+    QCOMPARE(bar.Tab_Rect(0).size(), QSize(TTab_Bar::Tab_Height, 600 / 6));
+    QCOMPARE(bar.sizeHint(), QSize(2 * TTab_Bar::Tab_Height, 6 * TTab_Bar::Min_Tab_Length));
+    bar.Set_Side(Tab_Side::Right);
+    QVERIFY(bar.Tab_Rect(0).left() < bar.Tab_Rect(6).left());
+    bar.Set_Caption(0, "1");
+    bar.Set_Side(Tab_Side::Left);
+    bar.resize(600, 100);
     // Hiding the current tab moves the current one to a visible tab.
     int reported = -1;
     bar.Current_Changed = [&](int i) { reported = i; };

@@ -468,6 +468,33 @@ class Test_Main_Window : public QObject {
       QCOMPARE(QSize(s.w->Canvas(i).Image.Width(), s.w->Canvas(i).Image.Height()), view);
     }
   }
+
+  // On the left the tab column is as wide as its rows, whatever the captions: the page names
+  // read after the canvases were sized must not narrow the pages.
+  void tabs_on_the_left_keep_their_width_when_renamed() {
+    Session s;
+    std::string names;
+    for (int i = 1; i <= 5; ++i) {
+      names += "[P" + std::to_string(i) + "]\nName=Readings of station number " +
+               std::to_string(i) + " over the whole season\n";
+    }
+    s.Setup(Setup_Text(5, false, "Tabs=Left", names));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(closer.Closed(), 0);
+    QCOMPARE(s.Tabs().Caption(0), QString("Readings of station number 1 over the whole season"));
+    QTest::qWait(50);  // let any layout the renaming asked for happen
+    QCOMPARE(s.Tabs().width(), s.Tabs().Rows() * TTab_Bar::Tab_Height);
+    QCOMPARE(s.w->Canvas(1).Image.Width(), s.w->Canvas_View(1).width());
+    QCOMPARE(s.w->Canvas(5).Image.Height(), s.w->Canvas_View(1).height());
+    const int width = s.Tabs().width();
+    s.Tabs().Set_Caption(0, "x");
+    s.Tabs().Set_Caption(1, QString(80, 'W'));
+    QTest::qWait(50);
+    QCOMPARE(s.Tabs().width(), width);
+    QCOMPARE(s.w->Canvas(1).Image.Width(), s.w->Canvas_View(1).width());
+  }
 };
 
 }  // namespace
