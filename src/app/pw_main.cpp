@@ -240,15 +240,10 @@ void TMain::Finish_Load() {
   drawing_ = false;
   ++loads_finished_;
   for (TCanvas_View* view : views_) view->update();
-  if (pending_close_) {
-    pending_close_ = false;
-    pending_load_ = false;
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-  } else if (pending_load_) {
-    pending_load_ = false;
-    const bool ignore = pending_ignore_;
-    QMetaObject::invokeMethod(
-        this, [this, ignore] { Guarded([&] { Request_Load(ignore); }); }, Qt::QueuedConnection);
+  // A load that fails shows its error next, in the box's own event loop: what was asked for
+  // during the drawing must wait until that box is closed, not run behind it.
+  if (pending_close_ || pending_load_) {
+    QTimer::singleShot(0, this, [this] { Run_Pending(); });
   }
   if (After_Load) {
     try {
@@ -256,6 +251,24 @@ void TMain::Finish_Load() {
     } catch (...) {
       // A watcher's failure must not hide the load's own outcome.
     }
+  }
+}
+
+void TMain::Run_Pending() {
+  if (!pending_close_ && !pending_load_) return;
+  if (err_box_.Showing()) {
+    QTimer::singleShot(Pending_Retry_Ms, this, [this] { Run_Pending(); });
+    return;
+  }
+  if (drawing_) return;  // a load started meanwhile runs them when it ends
+  if (pending_close_) {
+    pending_close_ = false;
+    pending_load_ = false;
+    close();
+  } else {
+    pending_load_ = false;
+    const bool ignore = pending_ignore_;
+    Guarded([&] { Request_Load(ignore); });
   }
 }
 

@@ -39,7 +39,8 @@ class TMain : public QMainWindow {
   // has settled on its final size (see Settle_Ms).
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
-  // caller. Asked for while the pages are being drawn, it runs once after the drawing ends.
+  // caller. Asked for while the pages are being drawn, it runs once after the drawing ends
+  // (and after the error box that drawing opened, if any, was closed).
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
@@ -99,6 +100,8 @@ class TMain : public QMainWindow {
   void Run_Load();
   void Request_Load(bool ignore_limits);
   void Finish_Load();
+  // The close or redraw asked for during a drawing, once no error box is showing.
+  void Run_Pending();
   void Pump();
   void xCanvMouseDown(Qt::MouseButton button, int x, int y);
   void xCanvMouseUp(Qt::MouseButton button, int x, int y);
@@ -132,6 +135,8 @@ class TMain : public QMainWindow {
   bool first_show_queued_ = false;
   bool first_show_done_ = false;
   bool drawing_ = false;
+  // How often deferred commands look again whether the error box was closed.
+  static constexpr int Pending_Retry_Ms = 20;
   bool pending_load_ = false;
   bool pending_ignore_ = false;
   bool pending_close_ = false;

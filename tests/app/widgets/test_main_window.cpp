@@ -495,6 +495,47 @@ class Test_Main_Window : public QObject {
     QCOMPARE(s.Tabs().width(), width);
     QCOMPARE(s.w->Canvas(1).Image.Width(), s.w->Canvas_View(1).width());
   }
+
+  // Exit asked for during a drawing that ends in an error: the window closes only after the
+  // error box was closed.
+  void exit_while_drawing_waits_for_the_error_box() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    s.Data(10);
+    bool visible_while_shown = false;
+    Box_Closer closer([&](QWidget&) { visible_while_shown = s.w->isVisible(); });
+    s.Start();
+    QCOMPARE(closer.Closed(), 0);
+    s.Setup(Setup_Text(1, true, "", "[P1]\nKind=Hist\nLayers=A B\n"));
+    QTimer::singleShot(0, s.w.get(), [&] { s.w->Item("mExit")->trigger(); });
+    s.w->Item("mRedraw")->trigger();
+    QCOMPARE(closer.Closed(), 1);
+    QCOMPARE(s.box.Last_Text(), std::string("More than 1 Hist layer"));
+    QVERIFY(visible_while_shown);
+    QVERIFY(Wait_Until([&] { return !s.w->isVisible(); }));
+  }
+
+  // A redraw asked for during a drawing that ends in an error runs after that error's box
+  // was closed, and its own error gets a box of its own.
+  void redraw_while_drawing_waits_for_the_error_box() {
+    Session s;
+    s.Setup(Setup_Text(1, true));
+    s.Data(10);
+    std::vector<int> loads_at_box;
+    Box_Closer closer([&](QWidget&) { loads_at_box.push_back(s.w->Loads_Finished()); });
+    s.Start();
+    const int loads = s.w->Loads_Finished();
+    s.Setup(Setup_Text(1, true, "", "[P1]\nKind=Hist\nLayers=A B\n"));
+    QTimer::singleShot(0, s.w.get(), [&] { s.w->Item("mRedrawIgnore")->trigger(); });
+    s.w->Item("mRedraw")->trigger();
+    QVERIFY(Wait_Until([&] { return closer.Closed() == 2; }));
+    QTest::qWait(100);
+    QCOMPARE(closer.Closed(), 2);
+    QCOMPARE(loads_at_box, (std::vector<int>{loads + 1, loads + 2}));
+    QCOMPARE(s.box.Last_Text(), std::string("More than 1 Hist layer"));
+    QVERIFY(Ignore_Limits);
+    QVERIFY(s.w->isVisible());
+  }
 };
 
 }  // namespace
