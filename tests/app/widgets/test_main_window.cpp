@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/app_logic.h"
 #include "app/canvas_view.h"
 #include "app/d_errbox.h"
 #include "app/notebook.h"
@@ -535,6 +536,32 @@ class Test_Main_Window : public QObject {
     QCOMPARE(s.box.Last_Text(), std::string("More than 1 Hist layer"));
     QVERIFY(Ignore_Limits);
     QVERIFY(s.w->isVisible());
+  }
+
+  // "s" and "S" before any page was drawn: the empty picture is reported, nothing breaks, and
+  // a later load writes its pages as usual.
+  void screen_shots_before_any_load() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    QCOMPARE(closer.Closed(), 1);  // "File not found: "
+    const std::string shots = s.Path("scrn/");
+    QTest::keyClick(s.w.get(), 's');
+    QCOMPARE(closer.Closed(), 2);
+    const std::string shot = shots + "plotwright.01.bmp";
+    QCOMPARE(s.box.Last_Text(), Error_Box_Text("Cannot write file " + shot +
+                                               ": the picture is empty"));
+    QVERIFY(!fs::exists(shot));
+    QTest::keyClick(s.w.get(), 'S');  // no page set: nothing to save
+    QCOMPARE(closer.Closed(), 2);
+    QVERIFY(s.w->isVisible());
+    s.Setup(Setup_Text(2, true));
+    s.Data(10);
+    s.Menu("mRedraw");
+    QTest::keyClick(s.w.get(), 'S');
+    QVERIFY(fs::exists(shots + "plotwright.01.bmp"));
+    QVERIFY(fs::exists(shots + "plotwright.02.bmp"));
+    QCOMPARE(closer.Closed(), 2);
   }
 };
 
