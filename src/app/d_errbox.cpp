@@ -1,5 +1,7 @@
 #include "app/d_errbox.h"
 
+#include <new>
+
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -122,6 +124,11 @@ void TErrBox::Set_Font(const std::string& typeface, int /*charset*/) {
 
 void TErrBox::Display(const std::exception& e) {
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  // The library's own text ("std::bad_alloc") means nothing to a user.
+  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+    Show_Text("Out of memory");
+    return;
+  }
   Show_Text(e.what());
 }
 

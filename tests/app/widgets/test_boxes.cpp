@@ -1,4 +1,5 @@
 // The error box, the about box and the tab bar on their own.
+#include <new>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
@@ -64,6 +65,8 @@ class Test_Boxes : public QObject {
     Box_Closer closer;
     box.Display(std::runtime_error("Access violation at address 00000000. Read of address 0"));
     QCOMPARE(box.Last_Text(), std::string("System error: please send in a problem report."));
+    box.Display(std::bad_alloc());
+    QCOMPARE(box.Last_Text(), std::string("Out of memory"));
   }
 
   void errbox_closes_on_mouse_press_and_keeps_on_screen() {
