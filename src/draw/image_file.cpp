@@ -1,18 +1,15 @@
 #include "draw/image_file.h"
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <new>
 #include <vector>
 
 #include "base/D_Error.h"
+#include "base/safe_file.h"
 
 namespace pw {
 
@@ -20,46 +17,6 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& path, const std::string& reason) {
   throw Error("Cannot write file " + path + ": " + reason);
-}
-
-// Creates a temporary file beside `path`, hands it to `write` (which returns false with errno
-// set, or an empty/filled `reason`, on failure), then renames it over `path`. On any failure
-// the temporary file is removed and an Error raised.
-void Write_Atomically(const std::string& path,
-                      const std::function<bool(std::FILE*, std::string&)>& write) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) Fail(path, std::strerror(errno));
-  // mkstemp makes the file private; a picture is as readable as any file the user makes.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    const int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    Fail(path, std::strerror(error));
-  }
-  std::string reason;
-  errno = 0;
-  bool ok = write(file, reason);
-  if (ok && std::fflush(file) != 0) ok = false;
-  if (ok && std::ferror(file)) ok = false;
-  int error = errno;
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    unlink(temp.c_str());
-    if (reason.empty()) reason = std::strerror(error != 0 ? error : EIO);
-    Fail(path, reason);
-  }
 }
 
 void Put_U16(std::vector<unsigned char>& out, unsigned value) {
@@ -102,7 +59,7 @@ void Write_BMP(const TC_Bitmap& bitmap, const std::string& path) {
   Put_U32(header, 3780);
   Put_U32(header, 0);  // colours used
   Put_U32(header, 0);  // important colours
-  Write_Atomically(path, [&](std::FILE* file, std::string&) {
+  Write_File_Atomically(path, [&](std::FILE* file, std::string&) {
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return false;
     std::vector<unsigned char> row(row_bytes, 0);
     for (int y = bitmap.Height() - 1; y >= 0; --y) {
@@ -137,7 +94,7 @@ void Write_PNG(const TC_Bitmap& bitmap, const std::string& path) {
       dst[x * 3 + 2] = static_cast<unsigned char>(src[x] & 0xFF);
     }
   }
-  Write_Atomically(path, [&](std::FILE* file, std::string& reason) {
+  Write_File_Atomically(path, [&](std::FILE* file, std::string& reason) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

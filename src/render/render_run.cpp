@@ -7,11 +7,11 @@
 #include <string>
 
 #include "base/D_Error.h"
+#include "base/safe_file.h"
 #include "base/settings.h"
 #include "draw/D_Math.h"
 #include "draw/image_file.h"
 #include "pages/d_graphpageset.h"
-#include "render/render_file.h"
 #include "render/render_names.h"
 #include "render/render_progress.h"
 #include "render/render_report.h"

@@ -1,0 +1,64 @@
+#include "base/safe_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/D_Error.h"
+
+namespace pw {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
+  throw Error("Cannot write file " + path + ": " + reason);
+}
+
+}  // namespace
+
+void Write_File_Atomically(const std::string& path,
+                           const std::function<bool(std::FILE*, std::string&)>& write) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) Fail(path, std::strerror(errno));
+  // mkstemp makes the file private; ours are as readable as any file the user makes.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    close(fd);
+    unlink(temp.c_str());
+    Fail(path, std::strerror(error));
+  }
+  std::string reason;
+  errno = 0;
+  bool ok = write(file, reason);
+  if (ok && std::fflush(file) != 0) ok = false;
+  if (ok && std::ferror(file)) ok = false;
+  int error = errno;
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    if (reason.empty()) reason = std::strerror(error != 0 ? error : EIO);
+    Fail(path, reason);
+  }
+}
+
+void Write_Text_File(const std::string& path, const std::string& text) {
+  Write_File_Atomically(path, [&text](std::FILE* file, std::string&) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  });
+}
+
+}  // namespace pw

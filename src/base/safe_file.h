@@ -1,0 +1,21 @@
+// Writing a file so that a failed write never leaves a partial file behind.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace pw {
+
+// Creates a fresh temporary file beside `path`, hands it to `write`, and renames it over `path`
+// once every byte is out. `write` returns false on failure, with errno set or `reason` filled
+// in. On any failure the temporary file is removed, an existing `path` is left as it was, and
+// a non-fatal Error "Cannot write file <path>: <reason>" is raised, the reason being `reason`
+// or else the system's.
+void Write_File_Atomically(const std::string& path,
+                           const std::function<bool(std::FILE*, std::string&)>& write);
+
+// Write_File_Atomically of a whole text; an empty text gives an empty file.
+void Write_Text_File(const std::string& path, const std::string& text);
+
+}  // namespace pw
