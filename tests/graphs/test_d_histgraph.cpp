@@ -251,6 +251,13 @@ TEST(HistGraph, StatisticsLine) {
   }
 }
 
+// 250 values, mean 12.3492, deviation 0.5015, 2 decimals: the line users see most.
+TEST(HistGraph, StatisticsLineOfTwoHundredFiftyPoints) {
+  Hist_Fixture f("x=V\n", "10 1 A\n14.5 1 A\n" + Lines(124, "11.89 1 A") + Lines(124, "12.81 1 A"));
+  f.Draw();
+  EXPECT_EQ(f.Graph().Stat_Line, "N=250  m=12.35  s=0.5  mn=10  mx=14.5");
+}
+
 TEST(HistGraph, StatisticsOfTheFirstLayerOnly) {
   Hist_Fixture f("x=V\nxlo=0\nxhi=20\nLayers=a b\n[G/a]\nKey1=@S A\n[G/b]\nx=W\n",
                  "10 1 A\n14 1 A\n3 1 B\n");
