@@ -1,3 +1,4 @@
+#include <ostream>
 #include "graphs/d_graph.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,8 @@ struct Tick_Case {
   long double lo, hi, factor;
   std::vector<std::string> labels;
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Tick_Case& c, std::ostream* os) { *os << c.name; }
 
 class Make_Ticks_Test : public testing::TestWithParam<Tick_Case> {};
 
@@ -371,6 +374,8 @@ struct Title_Case {
   bool x_title, stat_line, y_title;
   int left_shift_in_th_plus_2, bottom_lift_in_th_plus_2;
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Title_Case& c, std::ostream* os) { *os << c.name; }
 
 class Title_Shift_Test : public GraphFrame, public testing::WithParamInterface<Title_Case> {};
 
@@ -589,6 +594,8 @@ struct Small_Cell_Case {
   const char* name;
   int left, right, top, bottom;
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Small_Cell_Case& c, std::ostream* os) { *os << c.name; }
 
 class Small_Cell_Test : public GraphFrame, public testing::WithParamInterface<Small_Cell_Case> {};
 

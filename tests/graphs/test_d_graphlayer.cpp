@@ -1,3 +1,4 @@
+#include <ostream>
 #include "graphs/d_graphlayer.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,8 @@ struct Message_Case {
   const char* layer_lines;
   const char* message;
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Message_Case& c, std::ostream* os) { *os << c.name; }
 
 class Layer_Message_Test : public testing::TestWithParam<Message_Case> {};
 

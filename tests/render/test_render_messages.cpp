@@ -1,4 +1,5 @@
 // Every message a setup or data file can raise, as plotwright-render prints it.
+#include <ostream>
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,7 @@
 // Hostile and huge inputs through the real plotwright-render: every case ends with its own
 // message and exit status, never a crash or a hang, and nothing that was made before the
 // failure is lost (pictures already drawn, the report, no half-written files left behind).
+#include <ostream>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -350,6 +351,8 @@ struct Number_Case {
   const char* field;
   bool accepted;  // false: "'<field>' is not a valid floating point value"
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Number_Case& c, std::ostream* os) { *os << c.name; }
 
 class Number_Forms : public Render_Stress, public ::testing::WithParamInterface<Number_Case> {};
 
@@ -423,6 +426,8 @@ struct Date_Case {
   const char* date;
   bool accepted;  // false: "'<date>' is not a valid date"
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Date_Case& c, std::ostream* os) { *os << c.name; }
 
 class Dates : public Render_Stress, public ::testing::WithParamInterface<Date_Case> {};
 
@@ -545,6 +550,8 @@ struct Odd_Value {
   std::string value;  // as written after "="
   std::string shown;  // the value in the message; empty: accepted
 };
+// Test names show the case name, not the bytes of the case.
+void PrintTo(const Odd_Value& c, std::ostream* os) { *os << c.name; }
 
 std::vector<Odd_Value> Odd_Colors() {
   return {
