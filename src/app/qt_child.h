@@ -6,8 +6,9 @@
 
 namespace pw {
 
-// A new T whose ownership passes at once to its Qt parent (the first constructor argument):
-// the parent deletes it with itself, so the returned pointer is an observer.
+// A new T built from `args` followed by `parent` (Qt constructors take the parent last), whose
+// ownership passes at once to that parent: the parent deletes it with itself, so the returned
+// pointer is an observer. `parent` must not be null, or the object would leak.
 template <class T, class Parent, class... Args>
 T* Child(Parent* parent, Args&&... args) {
   auto owned = std::make_unique<T>(std::forward<Args>(args)..., parent);
