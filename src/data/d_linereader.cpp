@@ -13,16 +13,20 @@
 namespace pw {
 
 TC_Line_Reader::TC_Line_Reader(const std::string& file_name) : file_name_(file_name) {
+  // The buffer first: nothing may throw once the file is open, since a throwing constructor
+  // runs no destructor to close it.
+  buffer_.resize(Block_Size + Tail_Padding);
   fd_ = ::open(file_name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) Fail("Cannot open data file ");
   struct stat info {};
-  if (::fstat(fd_, &info) != 0) Fail("Cannot read data file ");
-  if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
+  const int error = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+  if (error != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    errno = error;
     Fail("Cannot read data file ");
   }
   file_size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
-  buffer_.resize(Block_Size + Tail_Padding);
 }
 
 TC_Line_Reader::~TC_Line_Reader() {

@@ -15,7 +15,7 @@ namespace pw {
 class TC_Line_Reader {
  public:
   // Opens the file; raises a non-fatal Error naming the file and the system's reason when it
-  // cannot be opened or is not a regular readable file (a folder, for example).
+  // cannot be opened or is a folder. A device or pipe is read as it comes, its size taken as 0.
   explicit TC_Line_Reader(const std::string& file_name);
   ~TC_Line_Reader();
   TC_Line_Reader(const TC_Line_Reader&) = delete;
