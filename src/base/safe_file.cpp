@@ -36,7 +36,14 @@ void Write_File_Atomically(const std::string& path,
   }
   std::string reason;
   errno = 0;
-  bool ok = write(file, reason);
+  bool ok = false;
+  try {
+    ok = write(file, reason);
+  } catch (...) {  // an exception from `write` (out of memory) must not leak the temporary file
+    std::fclose(file);
+    unlink(temp.c_str());
+    throw;
+  }
   if (ok && std::fflush(file) != 0) ok = false;
   if (ok && std::ferror(file)) ok = false;
   int error = errno;

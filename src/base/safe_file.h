@@ -11,7 +11,7 @@ namespace pw {
 // once every byte is out. `write` returns false on failure, with errno set or `reason` filled
 // in. On any failure the temporary file is removed, an existing `path` is left as it was, and
 // a non-fatal Error "Cannot write file <path>: <reason>" is raised, the reason being `reason`
-// or else the system's.
+// or else the system's. An exception thrown by `write` is passed on after the same clean-up.
 void Write_File_Atomically(const std::string& path,
                            const std::function<bool(std::FILE*, std::string&)>& write);
 
