@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
@@ -77,16 +78,15 @@ std::string Read_File_Text(const std::string& file_name) {
   auto fail = [&](int error) {
     throw Error("Cannot read file " + file_name + ": " + std::strerror(error));
   };
-  std::FILE* file = std::fopen(file_name.c_str(), "rb");
+  // Owned so that running out of memory while the text grows still closes the file.
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      std::fopen(file_name.c_str(), "rb"), &std::fclose);
   if (file == nullptr) fail(errno);
   std::string text;
   char block[65536];
   std::size_t count;
-  while ((count = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
-  const bool bad = std::ferror(file) != 0;
-  const int error = errno;
-  std::fclose(file);
-  if (bad) fail(error != 0 ? error : EIO);
+  while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) text.append(block, count);
+  if (std::ferror(file.get()) != 0) fail(errno != 0 ? errno : EIO);
   return text;
 }
 
