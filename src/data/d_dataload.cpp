@@ -278,11 +278,7 @@ void TC_Data_Buffer::Loader::Read_Point(std::string_view line, std::int32_t p) {
 void TC_Data_Buffer::Loader::Run() {
   Allocate(step_);
   TC_Line_Reader reader(file_name_);
-  Storage& storage = *buffer_.storage_;
-  for (int c = 1; c <= def_.Column_Count(); ++c) {
-    storage.titles.push_back(def_.Column(c).Title);
-    storage.decimals.push_back(def_.Column(c).Decimals);
-  }
+  const Storage& storage = *buffer_.storage_;
   auto last_report = std::chrono::steady_clock::now();
   std::string_view line;
   bool overlong = false;
@@ -324,6 +320,12 @@ void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& 
   selector_count_ = def.Selector_Count();
   storage_->values.resize(column_count_);
   storage_->texts.resize(selector_count_);
+  // Titles and decimals before anything can fail: a load that stops early (the file cannot be
+  // opened, say) still leaves every column of the count readable.
+  for (int c = 1; c <= column_count_; ++c) {
+    storage_->titles.push_back(def.Column(c).Title);
+    storage_->decimals.push_back(def.Column(c).Decimals);
+  }
   Refresh_Views();
   masks_.clear();
   Prepare_Selection();
