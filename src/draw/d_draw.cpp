@@ -32,20 +32,32 @@ inline std::uint32_t Cur_Pixel() {
   return cur_pixel.pixel;
 }
 
-// Fills the rectangle [x1, x2] x [y1, y2] (inclusive, x1 <= x2, y1 <= y2) clipped to the
-// image, taking pixel (x, y) from the 8 x 8 tile at (x mod 8, y mod 8).
 // `v` brought into [0, size - 1] (size >= 1), for the sides of a rectangle to fill.
 inline int Clamp_To(std::int64_t v, int size) {
   return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::max(size, 1) - 1));
 }
 
-// Coordinates are 64-bit so that the inside of a box reaching the ends of int stays exact.
+// The part of [left, right] x [top, bottom] (inclusive) inside the image as [x1, x2] x [y1, y2];
+// false when no pixel of it is. Coordinates are 64-bit so that the inside of a box reaching the
+// ends of int stays exact.
+bool Clip_To_Image(const TC_Bitmap& image, std::int64_t left, std::int64_t top,
+                   std::int64_t right, std::int64_t bottom, int& x1, int& y1, int& x2, int& y2) {
+  if (image.Empty() || left > right || top > bottom || left >= image.Width() ||
+      top >= image.Height() || right < 0 || bottom < 0) {
+    return false;
+  }
+  x1 = Clamp_To(left, image.Width());
+  x2 = Clamp_To(right, image.Width());
+  y1 = Clamp_To(top, image.Height());
+  y2 = Clamp_To(bottom, image.Height());
+  return true;
+}
+
+// Fills the rectangle, taking pixel (x, y) from the 8 x 8 tile at (x mod 8, y mod 8).
 void Fill_Tiled(TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int64_t right,
                 std::int64_t bottom, const std::uint32_t* tile) {
-  const int x1 = Clamp_To(left, image.Width()), x2 = Clamp_To(right, image.Width());
-  const int y1 = Clamp_To(top, image.Height()), y2 = Clamp_To(bottom, image.Height());
-  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 || bottom < 0)
-    return;
+  int x1, y1, x2, y2;
+  if (!Clip_To_Image(image, left, top, right, bottom, x1, y1, x2, y2)) return;
   for (int y = y1; y <= y2; ++y) {
     std::uint32_t* row = image.Row(y);
     const std::uint32_t* tile_row = tile + (y & 7) * 8;
@@ -55,11 +67,8 @@ void Fill_Tiled(TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int6
 
 void Fill_Solid(TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int64_t right,
                 std::int64_t bottom, std::uint32_t pixel) {
-  const int x1 = Clamp_To(left, image.Width()), x2 = Clamp_To(right, image.Width());
-  const int y1 = Clamp_To(top, image.Height()), y2 = Clamp_To(bottom, image.Height());
-  if (image.Empty() || left >= image.Width() || top >= image.Height() || right < 0 || bottom < 0)
-    return;
-  if (x1 > x2) return;
+  int x1, y1, x2, y2;
+  if (!Clip_To_Image(image, left, top, right, bottom, x1, y1, x2, y2)) return;
   for (int y = y1; y <= y2; ++y) std::fill(image.Row(y) + x1, image.Row(y) + x2 + 1, pixel);
 }
 
