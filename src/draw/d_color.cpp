@@ -144,18 +144,15 @@ Fill_Pattern Make_Pattern(std::uint32_t a, std::uint32_t b, const char* const ro
 
 std::uint32_t Color_To_Pixel(Color c) {
   const auto u = static_cast<std::uint32_t>(c);
-  if ((u & 0xFF000000u) == 0) {
-    return 0xFF000000u | ((u & 0xFF) << 16) | (u & 0xFF00) | ((u >> 16) & 0xFF);
-  }
   // No colour at all: callers that draw with it get black; the drawing operations themselves
-  // skip it (see Pixel_Visible).
+  // skip it (see Visible in d_draw.cpp).
   if (c == No_Color) return 0xFF000000u;
   if ((u & 0x80000000u) != 0) {
     const std::uint32_t index = u & 0xFF;
     return 0xFF000000u | (index < std::size(kDesktopRgb) ? kDesktopRgb[index] : 0);
   }
-  // None is drawn white, the colour its low three bytes spell; Default is drawn black (the
-  // default text and pen colour); any other value by its low three bytes likewise.
+  // Fixed colours by their low three bytes (blue highest); None is drawn white, the colour
+  // those bytes spell; Default is drawn black (the default text and pen colour).
   return 0xFF000000u | ((u & 0xFF) << 16) | (u & 0xFF00) | ((u >> 16) & 0xFF);
 }
 

@@ -25,7 +25,7 @@ inline constexpr Color Color_Default = 0x20000000;
 inline constexpr Color Color_System = static_cast<Color>(0x80000000u);
 
 // The 32-bit pixel (0xFFRRGGBB) a colour is drawn with. Desktop colours take the usual light
-// desktop theme; None and Default are drawn as documented in d_draw.cpp.
+// desktop theme; None is drawn white and Default black.
 std::uint32_t Color_To_Pixel(Color c);
 
 // The font of a canvas: typeface name, character height in pixels (the em size, without
