@@ -86,13 +86,12 @@ const TC_Histog& TC_Hist_Graph::Layer_Bins(int i, TC_Data_Buffer& buffer) {
 void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
   if (XLo >= XHi) {
     if (Layer_Count() > 1) throw Error("More than 1 Hist layer");
-    bool first = true;
-    for (int i = 1; i <= Layer_Count(); ++i) {  // at most one layer here
+    if (Layer_Count() == 1) {
       const TC_Data_Buffer::Range r = First_Summary(buffer).range;
-      if (r.n == 0) continue;
-      if (first || r.minimum < XLo) XLo = r.minimum;
-      if (first || r.maximum > XHi) XHi = r.maximum;
-      first = false;
+      if (r.n > 0) {
+        XLo = r.minimum;
+        XHi = r.maximum;
+      }
     }
     if (XLo == XHi) {
       XLo = std::trunc(XLo);
