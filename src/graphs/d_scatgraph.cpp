@@ -218,7 +218,8 @@ void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long d
   // While both axes are automatic, the X walk finds the Y extents too (the Y limits are
   // found right after, from the same layers and selections).
   const bool both = sharing_ && x_axis && YLo >= YHi;
-  const bool use_kept = sharing_ && !x_axis && kept_y_.size() == static_cast<std::size_t>(Layer_Count());
+  const bool use_kept =
+      sharing_ && !x_axis && kept_y_.size() == static_cast<std::size_t>(Layer_Count());
   if (both) kept_y_.clear();
   bool first = true;
   for (int i = 1; i <= Layer_Count(); ++i) {

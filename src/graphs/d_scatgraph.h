@@ -16,7 +16,8 @@ class TC_Scat_Graph : public TC_Graph {
   void Draw_Frame(TC_Data_Buffer& buffer) override;
   // Selects the layer, then Plot_Points with its columns, colour and marker.
   void Draw(int layer, TC_Data_Buffer& buffer) override;
-  // Automatic limits only while lo >= hi; no value at all gives (trunc(lo), trunc(lo) + 1).
+  // Automatic limits only while lo >= hi. With no value at all the limits stay, except that
+  // equal ones become (trunc(lo), trunc(lo) + 1).
   void Find_X_Limits(TC_Data_Buffer& buffer) override;
   void Find_Y_Limits(TC_Data_Buffer& buffer) override;
   std::unique_ptr<TC_Graph_Layer> Create_Layer() override;
