@@ -51,7 +51,7 @@ void TC_Graph_Page::Read_Setup(const TC_Ini_File& ini, const Section_List& secti
 
   std::vector<std::string> names(Max_Graphs);
   const int count = ini.Read_List(sections, "Graphs", names, Graph_Limit(Rows, Columns));
-  const std::string& own = sections.back();
+  const std::string own = sections.empty() ? std::string() : sections.back();
   for (int j = 0; j < count; ++j) {
     Section_List graph_sections = sections;
     graph_sections.push_back(own + "/" + names[j]);

@@ -30,6 +30,9 @@ class TC_Graph_Page {
   // graphs by "Kind" and lets each read its setup, then lays them out. Errors pass through;
   // graphs created so far stay.
   void Read_Setup(const TC_Ini_File& ini, const Section_List& sections, const TC_File_Def& def);
+  // Gives the graphs equal cells in reading order, Columns to a row, below the title band
+  // (when there is a title), each inset by Margin. Nothing happens without graphs or with no
+  // row or column.
   void Layout_Graphs();
   // Makes the canvas current and clears it in Bg_Color.
   void Select_Canvas();
