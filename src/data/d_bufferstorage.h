@@ -1,15 +1,33 @@
 // The data buffer's storage, shared by the buffer and its loader.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/settings.h"
 #include "data/d_databuffer.h"
+#include "data/d_fastnum.h"
+#include "setup/D_Format.h"
 
 namespace pw {
+
+// Is_Missing, inline for the loops that run once per point.
+inline bool Missing_Value(long double x) { return !std::isfinite(x); }
+
+// A field as a time (plus Date_Offset) or a number; raises the conversion error otherwise.
+// The fast number path refuses every text with a ":", so trying it first changes nothing and
+// spares the time scan on ordinary numbers. Inline: the loader calls it for every field.
+inline long double Field_Value(std::string_view field) {
+  long double value;
+  if (Fast_Str_To_Float(field, value)) return value;
+  if (Parse_Time(field, value)) return value + Date_Offset;
+  return Str_To_Float(field);
+}
 
 struct Free_Deleter {
   void operator()(void* block) const noexcept { std::free(block); }

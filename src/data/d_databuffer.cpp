@@ -5,16 +5,8 @@
 #include <cstring>
 
 #include "data/d_bufferstorage.h"
-#include "data/d_fastnum.h"
-#include "setup/D_Format.h"
-#include "base/settings.h"
 
 namespace pw {
-namespace {
-
-inline bool Missing_Value(long double x) { return !std::isfinite(x); }
-
-}  // namespace
 
 TC_Data_Buffer::TC_Data_Buffer() : storage_(std::make_unique<Storage>()) {}
 TC_Data_Buffer::~TC_Data_Buffer() = default;
@@ -209,9 +201,7 @@ const std::string& TC_Data_Buffer::Get_Title(int c) const { return storage_->tit
 int TC_Data_Buffer::Get_Decimals(int c) const { return storage_->decimals[c - 1]; }
 
 long double TC_Data_Buffer::Parse_Value(std::string_view text) const {
-  long double value;
-  if (Parse_Time(text, value)) return value + Date_Offset;
-  return Field_To_Float(text);
+  return Field_Value(text);
 }
 
 }  // namespace pw

@@ -92,17 +92,6 @@ inline int Split_Line(std::string_view line, std::array<std::string_view, Max_Fi
   return count;
 }
 
-// A time (with the day offset of the line's date) or a number. The fast number path
-// refuses every text with a ":", so trying it first changes nothing and spares a scan.
-inline long double Field_Value(std::string_view field) {
-  long double value;
-  if (Fast_Str_To_Float(field, value)) return value;
-  if (Parse_Time(field, value)) return value + Date_Offset;
-  return Str_To_Float(field);
-}
-
-inline bool Missing_Value(long double x) { return !std::isfinite(x); }
-
 inline long double Combine(long double a, long double b, Column_Operation operation) {
   switch (operation) {
     case Op_Add: return a + b;
