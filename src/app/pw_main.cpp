@@ -44,8 +44,6 @@ bool Stretches(int number) { return (number >= 1 && number <= 4) || (number >= 6
 
 }  // namespace
 
-std::string TMain::Default_Help_File_Name() { return Default_Help_File; }
-
 TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string> args,
              QWidget* parent)
     : QMainWindow(parent),
@@ -176,19 +174,12 @@ void TMain::FormShow() {
   Load_And_Draw();
 }
 
-void TMain::Load_And_Draw() {
-  if (drawing_) {
-    // The page set is in use: run once more after the drawing ends.
-    pending_load_ = true;
-    pending_ignore_ = Ignore_Limits;
-    return;
-  }
-  Run_Load();
-}
+void TMain::Load_And_Draw() { Request_Load(Ignore_Limits); }
 
 void TMain::Request_Load(bool ignore_limits) {
   if (closing_) return;
   if (drawing_) {
+    // The page set is in use: run once more after the drawing ends.
     pending_load_ = true;
     pending_ignore_ = ignore_limits;
     return;
@@ -216,12 +207,8 @@ void TMain::Run_Load() {
   const int n = ini.Read_List({"Pages"}, "Pages", items, Max_Pages);
   TTab_Bar& bar = xPages_->Tabs();
   // Show the new tabs before hiding the old ones, so the current tab moves to a listed one.
-  for (int i = 0; i < Max_Pages; ++i) {
-    if (i < n) bar.Set_Tab_Visible(i, true);
-  }
-  for (int i = 0; i < Max_Pages; ++i) {
-    if (i >= n) bar.Set_Tab_Visible(i, false);
-  }
+  for (int i = 0; i < n; ++i) bar.Set_Tab_Visible(i, true);
+  for (int i = n; i < Max_Pages; ++i) bar.Set_Tab_Visible(i, false);
   bar.Set_Tabs_Per_Row(Tabs_Per_Row(per_row, n));
   Size_Canvases();
 
@@ -289,9 +276,10 @@ void TMain::Size_Canvases() {
 }
 
 void TMain::Save_Screen_Shots(bool all) {
+  // A folder that cannot be made is reported by the write below, with the file's name.
   std::error_code ec;
-  std::filesystem::create_directories(Screen_Shot_Folder(program_dir_), ec);  // failure shows
-  std::vector<int> pages;                                                    // at the write
+  std::filesystem::create_directories(Screen_Shot_Folder(program_dir_), ec);
+  std::vector<int> pages;
   if (!all) {
     pages.push_back(xPages_->Current() + 1);
   } else if (page_set_) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_logic.h"
 #include "pages/d_graphpageset.h"
 
 class QAction;
@@ -40,7 +41,8 @@ class TMain : public QMainWindow {
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
   // caller. Asked for while the pages are being drawn, it runs once after the drawing ends
-  // (and after the error box that drawing opened, if any, was closed).
+  // (and after the error box that drawing opened, if any, was closed); once the window has
+  // closed it does nothing.
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
@@ -98,6 +100,8 @@ class TMain : public QMainWindow {
   void Build_Menu();
   void Settle_Timeout();
   void Run_Load();
+  // Load_And_Draw with Ignore_Limits set to `ignore_limits`; while drawing, the flag waits with
+  // the deferred load (the latest request wins).
   void Request_Load(bool ignore_limits);
   void Finish_Load();
   // The close or redraw asked for during a drawing, once no error box is showing.
@@ -114,8 +118,7 @@ class TMain : public QMainWindow {
   std::string setup_file_ = "plotwright.pwr.ini";
   std::string data_file_ = "plotwright.dat";
   std::string title_text_ = "PlotWright";
-  std::string help_file_ = Default_Help_File_Name();
-  static std::string Default_Help_File_Name();
+  std::string help_file_ = Default_Help_File;
 
   // The canvases outlive the page set that draws on them (declared first, released last).
   Canvas_Array canvases_;
