@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
   }
   window->showMaximized();
   const int code = app.exec();
+  // The hook points at the window: events sent while the window is destroyed must not reach it.
+  app.On_Exception = nullptr;
   window.reset();
   return status != 0 ? status : code;
 }
