@@ -1,8 +1,6 @@
 #include "data/d_filedef.h"
 
 #include <array>
-#include <cfloat>
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -81,14 +79,10 @@ int Format_Decimals(const std::string& format) {
 }
 
 // A filter limit is held in double precision. A number that would round to an infinity there
-// (magnitude from DBL_MAX plus half its last place up) is refused like text that is no number:
-// the conversion is not defined for it, and an infinite limit filters nothing sensibly.
+// is refused like text that is no number: an infinite limit filters nothing sensibly.
 double Filter_Limit(const std::string& text) {
   const long double number = Str_To_Float(text);
-  const long double overflow = static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970);
-  if (std::fabs(number) >= overflow) {
-    throw Error("'" + text + "' is not a valid floating point value");
-  }
+  if (!Fits_Double(number)) throw Error("'" + text + "' is not a valid floating point value");
   return static_cast<double>(number);
 }
 

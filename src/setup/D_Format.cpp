@@ -5,6 +5,8 @@
 #include <stdlib.h>
 
 #include <cerrno>
+#include <cfloat>
+#include <cmath>
 #include <clocale>
 #include <cstdint>
 #include <string>
@@ -168,6 +170,10 @@ long double Str_To_Float(std::string_view text) {
     throw Error(Quoted(text, "is not a valid floating point value"));
   }
   return value;
+}
+
+bool Fits_Double(long double x) {
+  return std::fabs(x) < static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970);
 }
 
 double Str_To_Date(std::string_view text) {

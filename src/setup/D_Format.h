@@ -33,6 +33,11 @@ bool Try_Str_To_Int(std::string_view text, std::int32_t& value);
 long double Str_To_Float(std::string_view text);
 bool Try_Str_To_Float(std::string_view text, long double& value);
 
+// True when x converts to a finite double: its magnitude is below DBL_MAX plus half its last
+// place (from there on the conversion, undefined for such values, would give an infinity).
+// An infinity or NaN gives false.
+bool Fits_Double(long double x);
+
 // Date written year/month/day (1-4, 1-2 and 1-2 digits, year 1..9999 taken literally, a real
 // calendar date: 2024/02/30 fails); returns the day number (days since 1899-12-30).
 double Str_To_Date(std::string_view text);

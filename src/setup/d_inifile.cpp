@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cfloat>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -103,11 +101,7 @@ bool Integer_Rule(const std::string& value, std::int32_t& result) {
 // beyond the double range does not convert (it would become an infinity).
 bool Float_Rule(const std::string& value, long double& result) {
   long double number = 0;
-  if (value.empty() || !Try_Str_To_Float(value, number) || std::isnan(number)) return false;
-  // Magnitudes from DBL_MAX plus half its last place up round to infinity; test before the
-  // conversion, which is undefined for out-of-range values.
-  const long double overflow = static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970);
-  if (std::fabs(number) >= overflow) return false;
+  if (!Try_Str_To_Float(value, number) || !Fits_Double(number)) return false;
   result = static_cast<double>(number);
   return true;
 }
