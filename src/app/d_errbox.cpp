@@ -1,7 +1,5 @@
 #include "app/d_errbox.h"
 
-#include <new>
-
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -10,6 +8,8 @@
 #include <QPolygon>
 #include <QScreen>
 #include <cmath>
+#include <new>
+#include <numbers>
 
 #include "app/app_logic.h"
 #include "app/qt_child.h"
@@ -34,7 +34,7 @@ class Stop_Icon : public QWidget {
     QPolygonF octagon;
     const double c = 15.5, r = 15.5;
     for (int i = 0; i < 8; ++i) {
-      const double a = (22.5 + 45.0 * i) * M_PI / 180.0;
+      const double a = (22.5 + 45.0 * i) * std::numbers::pi / 180.0;
       octagon << QPointF(c + r * std::cos(a), c + r * std::sin(a));
     }
     p.setPen(QPen(Qt::white, 2));

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
+#include <functional>
 
 #include "app/d_errbox.h"
 #include "app/qt_child.h"
