@@ -44,14 +44,6 @@ inline bool Is_Missing_Field(std::string_view field) {
   return field.empty() || field[0] == '?' || field[0] == 'N' || field[0] == 'n';
 }
 
-inline std::string_view Strip(std::string_view line) {
-  std::size_t first = 0;
-  std::size_t last = line.size();
-  while (first < last && static_cast<unsigned char>(line[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(line[last - 1]) <= ' ') --last;
-  return line.substr(first, last - first);
-}
-
 inline bool Is_Comment(std::string_view line) {
   return line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';';
 }
@@ -284,7 +276,7 @@ void TC_Data_Buffer::Loader::Run() {
         progress_(std::min(1.0, static_cast<double>(reader.Bytes_Consumed()) / size));
       }
     }
-    line = Strip(line);
+    line = Strip_Blanks(line);
     if (Is_Comment(line)) continue;
     if (overlong || line.size() > Max_Field_Text) throw Error(Range_Check_Message);
     if (buffer_.point_count_ == storage.capacity) {

@@ -15,15 +15,6 @@ namespace {
 
 constexpr int kMaxIndex = Max_Fields;  // a line is never split into more fields
 
-// Drops leading and trailing spaces and control characters.
-std::string Trimmed(const std::string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
-
 [[noreturn]] void Wrong_Index(const std::string& rest) {
   throw Error("Wrong table column index: " + rest);
 }
@@ -106,12 +97,12 @@ Column_Def Read_Column(const TC_Ini_File& ini, const std::string& name, std::str
   Check_Index_Token(token, value);
   Read_Source(token, value, column);
   column.Decimals = Format_Decimals(Next_Field(value, ' '));
-  value = Trimmed(value);
+  value = std::string(Strip_Blanks(value));
   column.Scale = 1;
   if (!value.empty() && (value[0] == '.' || (value[0] >= '0' && value[0] <= '9'))) {
     column.Scale = Str_To_Float(Next_Field(value, ' '));
   }
-  column.Title = Trimmed(value);
+  column.Title = Strip_Blanks(value);
   Read_Filter(ini, column);
   return column;
 }

@@ -195,8 +195,7 @@ double Str_To_Date(std::string_view text) {
 
 bool Parse_Time(std::string_view text, long double& value) {
   value = 0;
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  text = Strip_Blanks(text);
   if (text.find(':') == std::string_view::npos) return false;
   long double offset = 0;
   switch (text.front()) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace pw {
 
@@ -24,6 +25,15 @@ std::string Next_Field(std::string& text, char delimiter);
 // limited to items.size().
 std::uint16_t Split_Fields(std::string& text, std::span<std::string> items, char delimiter,
                            std::size_t max_count);
+
+// `text` without the spaces and control characters (bytes up to ' ') at either end; empty
+// when it holds nothing else. Inline: the data loader strips every line with it.
+inline std::string_view Strip_Blanks(std::string_view text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
 
 // Prefixes `fill` until `text` is at least `width` characters long.
 void Pad_Left(std::string& text, std::size_t width, char fill);
