@@ -32,6 +32,9 @@ test-san: build-san
 test: test-main test-san
 	@if [ -f tests/fuzz/CMakeLists.txt ]; then scripts/run-fuzz; fi
 
+fuzz: bootstrap
+	@scripts/run-fuzz
+
 run: build
 	@scripts/run-demo $(BUILD)
 
