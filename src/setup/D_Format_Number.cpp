@@ -136,6 +136,13 @@ std::string Fixed_Decimals(long double x, int decimals) {
   return text;
 }
 
+// Drops the zeros that end the mantissa of an exponent-form text, then a point left last.
+void Strip_Mantissa_Zeros(std::string& text) {
+  std::size_t pos = text.find('E');
+  while (pos > 0 && text[pos - 1] == '0') text.erase(--pos, 1);
+  if (pos > 0 && text[pos - 1] == '.') text.erase(pos - 1, 1);
+}
+
 }  // namespace
 
 int Decimal_Exponent(long double x) {
@@ -253,11 +260,7 @@ std::string Format_Number(int width, int max_decimals, bool force_exponent, long
       int p = width - c - 3;
       if (p > max_decimals) p = max_decimals;
       text = Exponent_Form(x, p, 2);
-      if (strip_zeros) {
-        std::size_t pos = text.find('E');
-        while (pos > 0 && text[pos - 1] == '0') text.erase(--pos, 1);
-        if (pos > 0 && text[pos - 1] == '.') text.erase(pos - 1, 1);
-      }
+      if (strip_zeros) Strip_Mantissa_Zeros(text);
     }
   }
   if (!no_fill && width > 0) Pad_Left(text, static_cast<std::size_t>(width), ' ');
@@ -272,10 +275,9 @@ std::string Format_Short(int precision, long double x) {
     text = General_Form(x, precision);
   } else {
     text = Exponent_Form(x, precision, 1);
-    std::size_t pos = text.find('E');
+    const std::size_t pos = text.find('E');
     if (pos + 1 < text.size() && text[pos + 1] == '+') text.erase(pos + 1, 1);
-    while (pos > 0 && text[pos - 1] == '0') text.erase(--pos, 1);
-    if (pos > 0 && text[pos - 1] == '.') text.erase(pos - 1, 1);
+    Strip_Mantissa_Zeros(text);
   }
   if (text.size() > 1) {
     if (text[0] == '0') {
