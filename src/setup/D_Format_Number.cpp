@@ -148,6 +148,8 @@ void Strip_Mantissa_Zeros(std::string& text) {
 int Decimal_Exponent(long double x) {
   if (x == 0) return -1;
   if (Is_Missing(x)) return 0;  // no leading digit; the loops below would never end
+  // Nudged just above |x|: the repeated multiplications by 0.1 below round, and would take
+  // an exact power of ten such as 1000 to 99.99... and one exponent short.
   long double a = std::fabs(x) * (1 + 92 * 0x1p-63L);
   int n = 0;
   while (a >= 10) {
