@@ -37,7 +37,7 @@ struct Free_Deleter {
 // rather than copied, and pages never written cost no memory.
 struct TC_Data_Buffer::Storage {
   std::vector<std::unique_ptr<char, Free_Deleter>> values;  // one per column, packed
-  std::vector<std::unique_ptr<char, Free_Deleter>> texts;          // one per selector
+  std::vector<std::unique_ptr<char, Free_Deleter>> texts;   // one per selector
   std::vector<std::string> titles;
   std::vector<int> decimals;
   std::int32_t capacity = 0;

@@ -1,8 +1,8 @@
 // The data buffer: every point of the data file in memory, with the current selection.
 //
-// One contiguous array of extended numbers per column (see Packed_Values), one array of fixed 31-character text slots
-// per selector, grown in steps of NPts points. Graphs set Selection, then read values; a point
-// that fails the selection reads as Missing.
+// One contiguous array of extended numbers per column (see Packed_Values), one array of fixed
+// 31-character text slots per selector, grown in steps of NPts points. Graphs set Selection, then
+// read values; a point that fails the selection reads as Missing.
 #pragma once
 
 #include <array>
@@ -180,8 +180,8 @@ class TC_Data_Buffer {
   std::vector<int> required_;  // 0-based columns that must have a value
   std::vector<int> banned_;    // 0-based columns that must be missing
   struct Key_Test {
-    int selector;                // 0-based
-    std::array<char, 32> slot;   // the text as a stored slot would hold it
+    int selector;               // 0-based
+    std::array<char, 32> slot;  // the text as a stored slot would hold it
     bool operator==(const Key_Test&) const = default;
   };
   std::vector<Key_Test> keys_;

@@ -18,13 +18,15 @@ namespace fastnum_detail {
 
 // 10^k for k = 0..27: 5^27 < 2^63, so each is exact in the 64-bit mantissa.
 inline constexpr long double kPow10[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                    1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                    1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L,
-                                    1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+                                           1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                           1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L,
+                                           1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
 inline constexpr int kMaxPow = 27;
 inline constexpr int kMaxDigits = 19;  // 10^19 - 1 < 2^64: the mantissa fits an uint64
 
-inline bool Is_Digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool Is_Digit(char c) {
+  return static_cast<unsigned char>(c - '0') < 10;
+}
 
 }  // namespace fastnum_detail
 
@@ -66,7 +68,9 @@ inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
     if (p != end && (*p == '-' || *p == '+')) ++p;
     const char* const exponent_start = p;
     int exponent = 0;
-    while (p != end && Is_Digit(*p) && p - exponent_start < 4) exponent = exponent * 10 + (*p++ - '0');
+    while (p != end && Is_Digit(*p) && p - exponent_start < 4) {
+      exponent = exponent * 10 + (*p++ - '0');
+    }
     if (p == exponent_start) return false;
     exponent10 += negative_exponent ? -exponent : exponent;
   }
@@ -88,7 +92,6 @@ inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
   value = negative ? -result : result;
   return true;
 }
-
 
 // The field as a number: the fast path, else Str_To_Float (which raises the conversion error
 // "'%s' is not a valid floating point value" on bad text, the empty text included).

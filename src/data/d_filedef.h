@@ -18,17 +18,23 @@ inline constexpr int Max_Selectors = 64;
 // A data line is split into at most this many fields.
 inline constexpr int Max_Fields = 128;
 
-enum Column_Operation : unsigned char { Op_None = 0, Op_Add = 1, Op_Sub = 2, Op_Mul = 3, Op_Div = 4 };
+enum Column_Operation : unsigned char {
+  Op_None = 0,
+  Op_Add = 1,
+  Op_Sub = 2,
+  Op_Mul = 3,
+  Op_Div = 4
+};
 
 struct Column_Def {
-  std::string Name;          // the key in "DataFile", as written
-  std::string Title;         // the rest of the definition; may be empty
-  int Source_A = 0;          // table column of the first operand (from 1)
-  int Source_B = 0;          // table column of the second operand (with an operation)
+  std::string Name;   // the key in "DataFile", as written
+  std::string Title;  // the rest of the definition; may be empty
+  int Source_A = 0;   // table column of the first operand (from 1)
+  int Source_B = 0;   // table column of the second operand (with an operation)
   Column_Operation Operation = Op_None;
-  int Decimals = 0;          // decimals shown in the statistics line
-  long double Scale = 1;     // factor applied to every value
-  double Filter_Low;         // accepted range of the scaled value; both Missing when unfiltered
+  int Decimals = 0;       // decimals shown in the statistics line
+  long double Scale = 1;  // factor applied to every value
+  double Filter_Low;      // accepted range of the scaled value; both Missing when unfiltered
   double Filter_High;
 };
 

@@ -39,20 +39,20 @@ class TC_Line_Reader {
   static constexpr std::size_t Tail_Padding = 16;
 
  private:
-  bool Fill();                   // reads more; false at the end of the data
-  void Skip_Rest_Of_Line();      // after an overlong line
-  bool Drop_Blanks();            // room in a full buffer without changing the stripped line
+  bool Fill();               // reads more; false at the end of the data
+  void Skip_Rest_Of_Line();  // after an overlong line
+  bool Drop_Blanks();        // room in a full buffer without changing the stripped line
   [[noreturn]] void Fail(const char* what) const;
 
   std::string file_name_;
   int fd_ = -1;
   std::uint64_t file_size_ = 0;
   std::vector<char> buffer_;
-  std::size_t begin_ = 0;          // start of the unread data in buffer_
-  std::size_t end_ = 0;            // end of the valid data in buffer_
+  std::size_t begin_ = 0;            // start of the unread data in buffer_
+  std::size_t end_ = 0;              // end of the valid data in buffer_
   std::uint64_t buffer_offset_ = 0;  // file offset of buffer_[0]
-  bool at_end_ = false;          // no more data to read (end of file or code 26)
-  bool pending_skip_ = false;    // the rest of an overlong line is still to be skipped
+  bool at_end_ = false;              // no more data to read (end of file or code 26)
+  bool pending_skip_ = false;        // the rest of an overlong line is still to be skipped
 };
 
 }  // namespace pw

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cfloat>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <string>
 

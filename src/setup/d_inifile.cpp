@@ -77,8 +77,8 @@ std::string Read_File_Text(const std::string& file_name) {
     throw Error("Cannot read file " + file_name + ": " + std::strerror(error));
   };
   // Owned so that running out of memory while the text grows still closes the file.
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(file_name.c_str(), "rb"), &std::fclose);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(file_name.c_str(), "rb"),
+                                                             &std::fclose);
   if (file == nullptr) fail(errno);
   std::string text;
   char block[65536];
