@@ -80,6 +80,9 @@ class TC_Data_Buffer {
   int Column_Count() const { return column_count_; }
   int Selector_Count() const { return selector_count_; }
 
+  // Applies to every later read until the next call, across loads too. Bits of columns past
+  // Column_Count are ignored; a key on a selector out of range, or with a text longer than
+  // any stored one, selects no point at all.
   void Set_Selection(const T_Selection& selection);
   const T_Selection& Selection() const { return selection_; }
 
@@ -144,6 +147,8 @@ class TC_Data_Buffer {
     }
   }
 
+  // Of column c (1..Column_Count, not checked), as the file definition gave them, also after
+  // a load that failed; the title may be empty.
   const std::string& Get_Title(int c) const;
   int Get_Decimals(int c) const;
 
