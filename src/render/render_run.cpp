@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "base/D_Error.h"
 #include "base/safe_file.h"
