@@ -27,8 +27,9 @@ struct Form_Rect {
 inline constexpr int Screen_Margin = 4;
 
 // `form` moved so it keeps Screen_Margin pixels inside a screen of the given size: a left
-// (top) edge before the margin moves to it, else one too far right (down) moves back. A form
-// wider than the screen ends at the left margin (the right rule wins only when left >= 4).
+// (top) edge before the margin moves to it, else one too far right (down) moves back. So a
+// form wider than the screen goes to the left margin only when it started before it; from
+// anywhere else its right edge is put at the margin and its left edge lies off screen.
 Form_Rect Keep_On_Screen(Form_Rect form, int screen_width, int screen_height);
 
 // `form` centred on `active` (or on the screen when `active` is null), then kept on screen.
