@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -319,7 +320,7 @@ TEST_F(DataBuffer, LongLines) {
 }
 
 TEST_F(DataBuffer, UnreadableFiles) {
-  def_ = Make_Def("[DataFile]\nV=1 1\n");
+  def_ = Make_Def("[DataFile]\nV=1 1.2 Volts\n");
   const std::string absent =
       (std::filesystem::temp_directory_path() / "pw_no_such_file.dat").string();
   try {
@@ -337,6 +338,16 @@ TEST_F(DataBuffer, UnreadableFiles) {
     EXPECT_EQ(e.Message(), "Cannot read data file " + folder + ": Is a directory");
     EXPECT_FALSE(e.Fatal());
   }
+  // The graphs go on to ask for titles after a failed load; refused files keep no handle open.
+  EXPECT_EQ(buffer_.Get_Title(1), "Volts");
+  EXPECT_EQ(buffer_.Get_Decimals(1), 2);
+  const auto open_files = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto before = open_files();
+  for (int i = 0; i < 20; ++i) EXPECT_THROW(buffer_.Load_File(folder, *def_), Error);
+  EXPECT_EQ(open_files(), before);
 }
 
 TEST_F(DataBuffer, StatisticsAndRange) {
