@@ -4,11 +4,15 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
 
+#include "data/d_databuffer.h"
+#include "data/d_filedef.h"
 #include "draw/d_draw.h"
+#include "setup/d_inifile.h"
 
 namespace pw::graph_test {
 
@@ -53,6 +57,55 @@ class Test_Canvas {
  private:
   TC_Canvas canvas_;
   TC_Canvas* previous_;
+};
+
+// A graph of kind G read from section [G] of a temporary setup (the data definition, then
+// `graph_keys`), its data loaded from a temporary data file, and a canvas of its own whose
+// size is the graph's cell. With `current_now` the canvas is current from the start, otherwise
+// from the first Draw; the current canvas before is put back at the end.
+template <typename G>
+class Loaded_Graph {
+ public:
+  Loaded_Graph(const std::string& data_file_def, const std::string& graph_keys,
+               const std::string& data_lines, int width, int height, bool current_now)
+      : setup_(data_file_def + "[G]\n" + graph_keys), previous_(Cur_Image) {
+    static std::atomic<int> counter{0};
+    data_ = std::filesystem::temp_directory_path() /
+            ("pw_graph_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
+             ".dat");
+    std::ofstream(data_) << data_lines;
+    ini_ = std::make_unique<TC_Ini_File>(setup_.Path());
+    def_ = std::make_unique<TC_File_Def>(*ini_);
+    buffer_.Load_File(data_.string(), *def_);
+    canvas_.Image.Set_Size(width, height);
+    if (current_now) Cur_Image = &canvas_;
+    graph_.Read_Setup(*ini_, {"G"}, *def_);
+    graph_.Set_Cell(0, width - 1, 0, height - 1);
+  }
+  ~Loaded_Graph() {
+    Cur_Image = previous_;
+    std::error_code ec;
+    std::filesystem::remove(data_, ec);
+  }
+  Loaded_Graph(const Loaded_Graph&) = delete;
+  Loaded_Graph& operator=(const Loaded_Graph&) = delete;
+
+  G& Graph() { return graph_; }
+  TC_Data_Buffer& Buffer() { return buffer_; }
+  void Draw() {
+    Cur_Image = &canvas_;
+    graph_.Draw_All(buffer_);
+  }
+
+ protected:
+  Temp_Setup setup_;
+  std::filesystem::path data_;
+  std::unique_ptr<TC_Ini_File> ini_;
+  std::unique_ptr<TC_File_Def> def_;
+  TC_Data_Buffer buffer_;
+  TC_Canvas canvas_;
+  TC_Canvas* previous_;
+  G graph_{0, 0, 0, 0};
 };
 
 }  // namespace pw::graph_test

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "base/D_Error.h"
+#include "graph_test_util.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
@@ -28,51 +29,14 @@ namespace {
 const char* const Data_File_Def = "[DataFile]\nV=1 2.2 value\nW=2 1.1 other\n@S=3\n";
 
 // Setup and data in temporary files, read and loaded; a canvas current while it lives.
-class Hist_Fixture {
+class Hist_Fixture : public graph_test::Loaded_Graph<TC_Hist_Graph> {
  public:
   Hist_Fixture(const std::string& graph_keys, const std::string& data_lines, int width = 200,
-               int height = 150) {
-    const auto dir = std::filesystem::temp_directory_path();
-    const std::string stem =
-        "pw_test_histgraph_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++);
-    setup_ = dir / (stem + ".ini");
-    data_ = dir / (stem + ".dat");
-    std::ofstream(setup_) << Data_File_Def << "[G]\n" << graph_keys;
-    std::ofstream(data_) << data_lines;
-    ini_ = std::make_unique<TC_Ini_File>(setup_.string());
-    def_ = std::make_unique<TC_File_Def>(*ini_);
-    buffer_.Load_File(data_.string(), *def_);
-    canvas_.Image.Set_Size(width, height);
-    previous_ = Cur_Image;
-    Cur_Image = &canvas_;
-    graph_.Read_Setup(*ini_, {"G"}, *def_);
-    graph_.Set_Cell(0, width - 1, 0, height - 1);
-  }
-  ~Hist_Fixture() {
-    Cur_Image = previous_;
-    std::error_code ec;
-    std::filesystem::remove(setup_, ec);
-    std::filesystem::remove(data_, ec);
-  }
+               int height = 150)
+      : Loaded_Graph(Data_File_Def, graph_keys, data_lines, width, height, true) {}
 
-  TC_Hist_Graph& Graph() { return graph_; }
-  TC_Data_Buffer& Buffer() { return buffer_; }
   std::uint32_t Pixel(int x, int y) const { return canvas_.Image.Pixel(x, y); }
   const TC_Bitmap& Image() const { return canvas_.Image; }
-  void Draw() {
-    Cur_Image = &canvas_;
-    graph_.Draw_All(buffer_);
-  }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path setup_, data_;
-  std::unique_ptr<TC_Ini_File> ini_;
-  std::unique_ptr<TC_File_Def> def_;
-  TC_Data_Buffer buffer_;
-  TC_Canvas canvas_;
-  TC_Canvas* previous_ = nullptr;
-  TC_Hist_Graph graph_{0, 0, 0, 0};
 };
 
 std::string Lines(int count, const std::string& line) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "base/D_Error.h"
+#include "graph_test_util.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
@@ -26,37 +27,12 @@ const char* const Data_File_Def = "[DataFile]\nX=1 1.1 across\nY=2 1.1 up\n@A=3\
 
 constexpr Color Red = 0x0000FF;  // $00BBGGRR
 
-class Scat_Fixture {
+class Scat_Fixture : public graph_test::Loaded_Graph<TC_Scat_Graph> {
  public:
   Scat_Fixture(const std::string& graph_keys, const std::string& data_lines, int width = 220,
-               int height = 170) {
-    const auto dir = std::filesystem::temp_directory_path();
-    const std::string stem =
-        "pw_test_scatgraph_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++);
-    setup_ = dir / (stem + ".ini");
-    data_ = dir / (stem + ".dat");
-    std::ofstream(setup_) << Data_File_Def << "[G]\n" << graph_keys;
-    std::ofstream(data_) << data_lines;
-    ini_ = std::make_unique<TC_Ini_File>(setup_.string());
-    def_ = std::make_unique<TC_File_Def>(*ini_);
-    buffer_.Load_File(data_.string(), *def_);
-    canvas_.Image.Set_Size(width, height);
-    graph_.Read_Setup(*ini_, {"G"}, *def_);
-    graph_.Set_Cell(0, width - 1, 0, height - 1);
-  }
-  ~Scat_Fixture() {
-    Cur_Image = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(setup_, ec);
-    std::filesystem::remove(data_, ec);
-  }
+               int height = 170)
+      : Loaded_Graph(Data_File_Def, graph_keys, data_lines, width, height, false) {}
 
-  TC_Scat_Graph& Graph() { return graph_; }
-  TC_Data_Buffer& Buffer() { return buffer_; }
-  void Draw() {
-    Cur_Image = &canvas_;
-    graph_.Draw_All(buffer_);
-  }
   bool Red_At(long double vx, long double vy, int dx = 0, int dy = 0) const {
     return Red_Pixel(static_cast<int>(graph_.Pixel_X(vx)) + dx,
                      static_cast<int>(graph_.Pixel_Y(vy)) + dy);
@@ -74,15 +50,6 @@ class Scat_Fixture {
     graph_.Point_Info(x, y, text, buffer_);
     return text;
   }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path setup_, data_;
-  std::unique_ptr<TC_Ini_File> ini_;
-  std::unique_ptr<TC_File_Def> def_;
-  TC_Data_Buffer buffer_;
-  TC_Canvas canvas_;
-  TC_Scat_Graph graph_{0, 0, 0, 0};
 };
 
 // Sets PixOff for one test.
