@@ -1,11 +1,12 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD      ?= build
 BUILD_SAN  ?= build-san
+BUILD_TSAN ?= build-tsan
 BUILD_BENCH?= build-bench
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 JOBS       ?= $(shell nproc)
 
-.PHONY: all bootstrap build build-san test test-main test-san run bench fuzz clean
+.PHONY: all bootstrap build build-san build-tsan test test-main test-san test-tsan run bench fuzz clean
 
 all: build
 
@@ -20,6 +21,12 @@ build-san: bootstrap
 	@cmake -S . -B $(BUILD_SAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DPW_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_SAN) -j $(JOBS)
 
+# ThreadSanitizer: the core and the renderer with their tests (the window is left out: Qt is
+# not built for it).
+build-tsan: bootstrap
+	@cmake -S . -B $(BUILD_TSAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_TSAN=ON -DPW_BUILD_APP=OFF >/dev/null
+	@cmake --build $(BUILD_TSAN) -j $(JOBS)
+
 test-main: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -27,9 +34,13 @@ test-san: build-san
 	@cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# Plain build and tests, then the same tests under AddressSanitizer and UBSan,
-# then the bounded fuzz runs when the fuzz targets exist.
-test: test-main test-san
+test-tsan: build-tsan
+	@cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Plain build and tests, then the same tests under AddressSanitizer and UBSan, then the core
+# and renderer tests under ThreadSanitizer, then the bounded fuzz runs.
+test: test-main test-san test-tsan
 	@if [ -f tests/fuzz/CMakeLists.txt ]; then scripts/run-fuzz; fi
 
 fuzz: bootstrap
@@ -44,4 +55,4 @@ bench: bootstrap
 	@scripts/run-bench $(BUILD_BENCH)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) build-fuzz
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(BUILD_BENCH) build-fuzz

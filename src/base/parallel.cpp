@@ -1,0 +1,141 @@
+#include "base/parallel.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/D_Error.h"
+
+namespace pw {
+namespace {
+
+std::atomic<int> thread_setting{0};  // 0: the default
+thread_local bool inside_parallel = false;
+
+int Affinity_Cores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) != 0) {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  }
+  return std::max(1, CPU_COUNT(&set));
+}
+
+// Whole cores a cgroup quota allows (rounded up); 0 when there is no quota.
+int Quota_Cores() {
+  long long quota = 0, period = 0;
+  if (std::ifstream v2("/sys/fs/cgroup/cpu.max"); v2) {
+    std::string q;
+    if (v2 >> q >> period && q != "max") quota = std::atoll(q.c_str());
+  } else {
+    std::ifstream q1("/sys/fs/cgroup/cpu/cpu.cfs_quota_us");
+    std::ifstream p1("/sys/fs/cgroup/cpu/cpu.cfs_period_us");
+    if (!(q1 >> quota && p1 >> period)) quota = 0;
+  }
+  if (quota <= 0 || period <= 0) return 0;
+  return static_cast<int>(std::max<long long>(1, (quota + period - 1) / period));
+}
+
+}  // namespace
+
+int Available_Cores() {
+  static const int cores = [] {
+    const int affinity = Affinity_Cores();
+    const int quota = Quota_Cores();
+    return quota > 0 ? std::min(affinity, quota) : affinity;
+  }();
+  return cores;
+}
+
+void Set_Thread_Count(int n) { thread_setting.store(n < 1 ? 0 : n); }
+
+int Thread_Count() {
+  const int n = thread_setting.load();
+  return n > 0 ? n : Available_Cores();
+}
+
+void Thread_Count_From_Environment() {
+  const char* text = std::getenv("PLOTWRIGHT_THREADS");
+  if (text == nullptr || *text == '\0') return;
+  const std::string value(text);
+  int n = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (error != std::errc() || end != value.data() + value.size() || n < 1 || n > 1024) {
+    throw Error("Wrong PLOTWRIGHT_THREADS value: " + value);
+  }
+  Set_Thread_Count(n);
+}
+
+void Parallel_For(std::size_t count, const std::function<void(std::size_t)>& f) {
+  if (count == 0) return;
+  const std::size_t threads =
+      inside_parallel ? 1 : std::min<std::size_t>(count, static_cast<std::size_t>(Thread_Count()));
+  if (threads <= 1) {
+    for (std::size_t k = 0; k < count; ++k) f(k);
+    return;
+  }
+
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> stop_at{count};  // pieces from here on are not started
+  std::mutex error_lock;
+  std::size_t error_piece = count;
+  std::exception_ptr error;
+
+  auto work = [&] {
+    inside_parallel = true;
+    for (;;) {
+      const std::size_t k = next.fetch_add(1);
+      if (k >= count || k >= stop_at.load()) break;
+      try {
+        f(k);
+      } catch (...) {
+        const std::lock_guard<std::mutex> hold(error_lock);
+        if (k < error_piece) {
+          error_piece = k;
+          error = std::current_exception();
+        }
+        std::size_t limit = stop_at.load();
+        while (k < limit && !stop_at.compare_exchange_weak(limit, k)) {
+        }
+      }
+    }
+    inside_parallel = false;
+  };
+  {
+    std::vector<std::jthread> helpers;
+    helpers.reserve(threads - 1);
+    try {
+      for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      // No more threads to be had: the ones started and this one do all the work.
+    }
+    work();
+  }  // joins the helpers
+  if (error) std::rethrow_exception(error);
+}
+
+void Parallel_Chunks(std::size_t n,
+                     const std::function<void(std::size_t, std::size_t, std::size_t)>& f) {
+  const std::size_t pieces = Chunk_Count(n);
+  auto piece = [&](std::size_t k) {
+    const std::size_t begin = k * Chunk_Points;
+    f(k, begin, std::min(n, begin + Chunk_Points));
+  };
+  if (n < Parallel_Threshold) {
+    for (std::size_t k = 0; k < pieces; ++k) piece(k);
+    return;
+  }
+  Parallel_For(pieces, piece);
+}
+
+}  // namespace pw

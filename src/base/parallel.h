@@ -1,0 +1,52 @@
+// Work split over threads, with results that never depend on how many threads run.
+//
+// The work is cut into a fixed number of pieces that depends on the input only (never on the
+// thread count); each piece writes its own result, and the caller merges them in piece order.
+// So integer counts, floating-point sums and messages come out the same, bit for bit, on one
+// thread and on many.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace pw {
+
+// Points per piece of a pass over the data buffer. Fixed: a sum over the points is the sum of
+// the pieces' sums in piece order, whatever the number of threads.
+inline constexpr std::size_t Chunk_Points = std::size_t{1} << 16;
+// Below this many points a pass runs on the calling thread: starting threads costs more.
+inline constexpr std::size_t Parallel_Threshold = 100000;
+
+// The cores this process may run on: its CPU affinity, capped by a cgroup CPU quota (v2
+// "cpu.max" or v1 "cpu.cfs_quota_us"); at least 1.
+int Available_Cores();
+
+// The number of threads parallel work uses; starts at Available_Cores(). n < 1 restores that
+// default. 1 runs everything on the calling thread.
+void Set_Thread_Count(int n);
+int Thread_Count();
+
+// Reads PLOTWRIGHT_THREADS: a whole number 1..1024 sets the thread count; unset or empty
+// leaves it. Anything else raises "Wrong PLOTWRIGHT_THREADS value: " + the text.
+void Thread_Count_From_Environment();
+
+// Number of pieces of `chunk` items that cover n items (0 for n = 0).
+inline std::size_t Chunk_Count(std::size_t n, std::size_t chunk = Chunk_Points) {
+  return (n + chunk - 1) / chunk;
+}
+
+// Calls f(k) once for every k in [0, count) on up to Thread_Count() threads, the calling
+// thread among them, and returns when every call has ended. Which thread runs which k is
+// unspecified; pieces are started in increasing k. A call from inside f runs all its pieces
+// on the current thread (no nested thread explosion).
+// When calls throw, the exception of the lowest k that threw is rethrown once all started
+// calls have ended; pieces not yet started past a throwing one are skipped. Every piece below
+// the lowest throwing one has run, so the outcome is the same on any number of threads.
+void Parallel_For(std::size_t count, const std::function<void(std::size_t)>& f);
+
+// Parallel_For over the pieces of n items (Chunk_Points each), serial below
+// Parallel_Threshold: f(k, begin, end) for every piece k covering [begin, end).
+void Parallel_Chunks(std::size_t n,
+                     const std::function<void(std::size_t, std::size_t, std::size_t)>& f);
+
+}  // namespace pw

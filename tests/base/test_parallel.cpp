@@ -1,0 +1,108 @@
+#include "base/parallel.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <numeric>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/D_Error.h"
+
+namespace pw {
+namespace {
+
+struct Thread_Setting {  // restores the default whatever a test set
+  ~Thread_Setting() { Set_Thread_Count(0); }
+};
+
+TEST(Parallel, EveryPieceRunsOnceForAnyThreadCount) {
+  Thread_Setting restore;
+  for (int threads : {1, 2, 3, 8}) {
+    Set_Thread_Count(threads);
+    for (std::size_t count : {0u, 1u, 2u, 7u, 1000u}) {
+      std::vector<std::atomic<int>> runs(count);
+      Parallel_For(count, [&](std::size_t k) { ++runs[k]; });
+      for (std::size_t k = 0; k < count; ++k) EXPECT_EQ(runs[k].load(), 1) << threads << " " << k;
+    }
+  }
+}
+
+TEST(Parallel, LowestThrowingPieceWinsAndEveryPieceBelowItRan) {
+  Thread_Setting restore;
+  for (int threads : {1, 2, 8}) {
+    Set_Thread_Count(threads);
+    std::vector<std::atomic<int>> runs(100);
+    try {
+      Parallel_For(100, [&](std::size_t k) {
+        ++runs[k];
+        if (k == 37 || k == 60) throw Error("piece " + std::to_string(k));
+      });
+      FAIL() << "no exception";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Message(), "piece 37");
+    }
+    for (std::size_t k = 0; k <= 37; ++k) EXPECT_EQ(runs[k].load(), 1) << threads << " " << k;
+  }
+}
+
+TEST(Parallel, NestedCallsRunOnTheCurrentThread) {
+  Thread_Setting restore;
+  Set_Thread_Count(4);
+  std::atomic<int> total{0};
+  Parallel_For(4, [&](std::size_t) { Parallel_For(10, [&](std::size_t k) { total += int(k); }); });
+  EXPECT_EQ(total.load(), 4 * 45);
+}
+
+TEST(Parallel, ChunkedSumIsTheSameOnAnyThreadCount) {
+  Thread_Setting restore;
+  std::vector<double> values(1000003);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = 1.0 / double(i + 1);
+  std::vector<std::string> sums;
+  for (int threads : {1, 2, 3, 8}) {
+    Set_Thread_Count(threads);
+    std::vector<double> parts(Chunk_Count(values.size()));
+    Parallel_Chunks(values.size(), [&](std::size_t k, std::size_t b, std::size_t e) {
+      parts[k] = std::accumulate(values.begin() + b, values.begin() + e, 0.0);
+    });
+    char text[40];
+    snprintf(text, sizeof text, "%a", std::accumulate(parts.begin(), parts.end(), 0.0));
+    sums.push_back(text);
+  }
+  for (const std::string& s : sums) EXPECT_EQ(s, sums[0]);
+  EXPECT_EQ(Chunk_Count(0), 0u);
+  EXPECT_EQ(Chunk_Count(Chunk_Points), 1u);
+  EXPECT_EQ(Chunk_Count(Chunk_Points + 1), 2u);
+}
+
+TEST(Parallel, EnvironmentSetting) {
+  Thread_Setting restore;
+  struct Case {
+    const char* text;
+    int threads;       // expected setting after the call; -1: an error
+  };
+  const Case cases[] = {{"3", 3}, {"1", 1}, {"1024", 1024}, {"0", -1}, {"-2", -1},
+                        {"1025", -1}, {"2x", -1}, {" 2", -1}, {"", 0}};
+  for (const Case& c : cases) {
+    Set_Thread_Count(0);
+    setenv("PLOTWRIGHT_THREADS", c.text, 1);
+    if (c.threads < 0) {
+      try {
+        Thread_Count_From_Environment();
+        ADD_FAILURE() << c.text;
+      } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), std::string("Wrong PLOTWRIGHT_THREADS value: ") + c.text);
+      }
+    } else {
+      Thread_Count_From_Environment();
+      EXPECT_EQ(Thread_Count(), c.threads == 0 ? Available_Cores() : c.threads) << c.text;
+    }
+  }
+  unsetenv("PLOTWRIGHT_THREADS");
+  EXPECT_GE(Available_Cores(), 1);
+}
+
+}  // namespace
+}  // namespace pw
