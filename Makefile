@@ -5,16 +5,29 @@ BUILD_TSAN ?= build-tsan
 BUILD_BENCH?= build-bench
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
-.PHONY: all bootstrap build build-san build-tsan test test-main test-san test-tsan run bench fuzz clean
+# What scripts/bootstrap installs: the test tools by default; only what building and running
+# needs for run and install, plus the packaging tools for package, plus the peers for bench.
+# Without the test tools the plain build leaves the tests out (PW_BUILD_TESTS=AUTO).
+KIND       ?= test
+run install: KIND = run
+package: KIND = package
+bench: KIND = bench
+TESTS       = $(if $(filter test,$(KIND)),ON,AUTO)
+
+.PHONY: all bootstrap build build-san build-tsan test test-main test-san test-tsan run bench fuzz \
+	install uninstall package clean
 
 all: build
 
 bootstrap:
-	@scripts/bootstrap
+	@scripts/bootstrap $(KIND)
 
 build: bootstrap
-	@cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPW_BUILD_TESTS=$(TESTS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 build-san: bootstrap
@@ -48,6 +61,21 @@ fuzz: bootstrap
 
 run: build
 	@scripts/run-demo $(BUILD)
+
+# Installs under $(PREFIX) (below $(DESTDIR) when given); the list of installed files is kept
+# in $(BUILD)/installed-files.txt for uninstall.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
+
+uninstall:
+	@scripts/uninstall $(BUILD)/installed-files.txt
+	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
+
+# The Debian package, $(BUILD)/plotwright_<version>_<arch>.deb.
+package: build
+	@cmake --build $(BUILD) --target package
 
 bench: bootstrap
 	@cmake -S . -B $(BUILD_BENCH) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DPW_BUILD_BENCH=ON -DPW_BUILD_TESTS=OFF >/dev/null

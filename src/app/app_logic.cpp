@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/app_paths.h"
+
 namespace pw {
 
 std::string Error_Box_Text(const std::string& text) {
@@ -49,14 +51,28 @@ std::string Resolve_Program_File(const std::string& program_dir, const std::stri
 
 Command_Line Parse_Command_Line(const std::string& program_dir,
                                 const std::vector<std::string>& args, bool ignore_limits) {
-  Command_Line line;
-  line.Setup_File = args.size() >= 1 ? args[0] : "plotwright.pwr.ini";
-  line.Data_File = args.size() >= 2 ? args[1] : "plotwright.dat";
-  line.Setup_File = Resolve_Program_File(program_dir, line.Setup_File);
-  line.Data_File = Resolve_Program_File(program_dir, line.Data_File);
-  line.Ignore_Limits = ignore_limits;
-  if (args.size() >= 3) line.Ignore_Limits = args[2] == "/i" || args[2] == "/I";
-  return line;
+  return Parse_Command_Line(Program_Places{program_dir, {}, {}, {}}, args, ignore_limits);
+}
+
+Early_Answer Early_Answer_Of(const std::vector<std::string>& args) {
+  if (args.empty()) return Early_Answer::None;
+  if (args[0] == "--version") return Early_Answer::Version;
+  if (args[0] == "--help") return Early_Answer::Help;
+  return Early_Answer::None;
+}
+
+std::string Window_Usage_Text() {
+  return "usage: plotwright [SETUP_FILE [DATA_FILE [/i]]]\n"
+         "Shows the pages of a Plotwright setup in a window, one tab per page.\n"
+         "  SETUP_FILE  the setup file (default: plotwright.pwr.ini beside the program,\n"
+         "              else the installed demo in share/plotwright/)\n"
+         "  DATA_FILE   the data file (default: plotwright.dat, found the same way)\n"
+         "  /i          the graphs ignore their fixed axis limits until the next plain redraw\n"
+         "  --help      show this text\n"
+         "  --version   show the version\n"
+         "Relative names are looked up in the current folder first, then beside the program.\n"
+         "Screen shots go to scrn/ beside the program, or to $XDG_DATA_HOME/plotwright/scrn/\n"
+         "(~/.local/share/plotwright/scrn/) when the program's folder cannot be written.\n";
 }
 
 std::string Screen_Shot_Folder(const std::string& program_dir) { return program_dir + "scrn/"; }

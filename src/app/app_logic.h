@@ -43,6 +43,7 @@ std::string Resolve_Program_File(const std::string& program_dir, const std::stri
 
 // The files and flag of the command line `[setup file] [data file] [/i]` (arguments without
 // the program name); defaults "plotwright.pwr.ini" and "plotwright.dat" in `program_dir`.
+// The names of a program that knows only its own folder (app_paths.h has the full lookup).
 // `ignore_limits` is set only when there are 3 or more arguments, from the third being
 // exactly "/i" or "/I"; otherwise it is left as given. Further arguments are ignored.
 struct Command_Line {
@@ -52,6 +53,14 @@ struct Command_Line {
 };
 Command_Line Parse_Command_Line(const std::string& program_dir,
                                 const std::vector<std::string>& args, bool ignore_limits);
+
+// What the window answers without opening (and without needing a display): "--version" or
+// "--help" as the first argument; the rest of the command line is then not looked at.
+enum class Early_Answer { None, Version, Help };
+Early_Answer Early_Answer_Of(const std::vector<std::string>& args);
+
+// The window's --help text, ending in a line break.
+std::string Window_Usage_Text();
 
 // Screen-shot file of page `page` (1..16): program_dir + "scrn/" + base + 2-digit number +
 // ".bmp", base being the data file's name without its folder (after the last "/" or "\"),

@@ -1,5 +1,8 @@
 // plotwright [setup file] [data file] [/i]: the viewer's start-up.
 //
+// "--version" or "--help" as the first argument prints and ends before any window (or display)
+// is opened.
+//
 // PW_EXIT_AFTER_DRAW=1 in the environment makes it print the time from start to the end of
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
 #include <QGuiApplication>
@@ -14,31 +17,55 @@
 #include <vector>
 
 #include "app/app_logic.h"
+#include "app/app_paths.h"
 #include "app/d_errbox.h"
 #include "app/pw_app.h"
 #include "app/pw_main.h"
 #include "base/settings.h"
+#include "base/version.h"
 #include "draw/D_Math.h"
 #include "setup/D_Format.h"
 
+// The installed shared files relative to the program's folder (set by the build).
+#ifndef PW_DATA_FROM_BIN
+#define PW_DATA_FROM_BIN "../share/plotwright"
+#endif
+
 int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
+  switch (pw::Early_Answer_Of(std::vector<std::string>(argv + 1, argv + argc))) {
+    case pw::Early_Answer::Version:
+      std::printf("%s\n", pw::Version_Line().c_str());
+      return 0;
+    case pw::Early_Answer::Help:
+      std::fputs(pw::Window_Usage_Text().c_str(), stdout);
+      return 0;
+    case pw::Early_Answer::None:
+      break;
+  }
+  // Relative names on the command line are looked up here first: read it before the working
+  // directory becomes the program's folder.
+  std::error_code ec;
+  const std::filesystem::path start_dir = std::filesystem::current_path(ec);
   pw::TApplication app(argc, argv);
 
   // Program-wide initialisation: notation, precision, the working directory, the error box.
   pw::Set_Notation();
   pw::Check_Precision();
   pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
-  std::error_code ec;
   std::filesystem::current_path(pw::Work_Dir, ec);
   auto err_box = std::make_unique<pw::TErrBox>();
-  pw::Version_Text = "2.34";
+  pw::Version_Text = pw::Program_Version;
   err_box->Set_Font("Lucida Console", 0);
   // Dates are read as yyyy/mm/dd with "/" whatever the locale: fixed in the date parser.
 
+  // The arguments Qt left: it takes its own options (-platform, -style, ...) out of argv.
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   auto window = std::make_unique<pw::TMain>(*err_box, pw::Work_Dir, args);
+  window->Set_Places({pw::Work_Dir, start_dir.empty() ? "" : pw::With_Slash(start_dir.string()),
+                      pw::Data_Dir_Of(pw::Work_Dir, PW_DATA_FROM_BIN),
+                      pw::User_Data_Dir(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))});
   app.On_Exception = [&window](const std::exception& e) { window->AppEventsException(e); };
 
   int status = 0;

@@ -49,6 +49,7 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
     : QMainWindow(parent),
       err_box_(err_box),
       program_dir_(std::move(program_dir)),
+      places_{program_dir_, {}, {}, {}},
       args_(std::move(args)) {
   setWindowTitle(QString::fromStdString(title_text_));
   resize(800, 600);
@@ -85,6 +86,11 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
 }
 
 TMain::~TMain() = default;
+
+void TMain::Set_Places(const Program_Places& places) {
+  places_ = places;
+  places_.Program_Dir = program_dir_;
+}
 
 void TMain::Build_Menu() {
   xPopUp_ = Child<QMenu>(this);
@@ -163,14 +169,15 @@ void TMain::FormShow() {
   if (first_show_done_) return;
   first_show_done_ = true;
   Set_Fill_Patterns(Default_Fill_Patterns());
-  const Command_Line line = Parse_Command_Line(program_dir_, args_, Ignore_Limits);
+  const Command_Line line = Parse_Command_Line(places_, args_, Ignore_Limits);
   setup_file_ = line.Setup_File;
   data_file_ = line.Data_File;
   Ignore_Limits = line.Ignore_Limits;
   title_text_ = "PlotWright";
   Set_Caption(title_text_ + ": " + data_file_);
   if (!File_Exists(program_dir_ + help_file_)) help_file_.erase(0, 1);
-  Item("mHelp")->setVisible(File_Exists(program_dir_ + help_file_));
+  help_page_ = Find_Help_Page(places_, help_file_);
+  Item("mHelp")->setVisible(!help_page_.empty());
   Load_And_Draw();
 }
 
@@ -275,10 +282,17 @@ void TMain::Size_Canvases() {
   }
 }
 
+std::string TMain::Shot_Home() const {
+  return Screen_Shot_Home(places_, Shots_Writable_Beside(program_dir_));
+}
+
+std::string TMain::Screen_Shot_Dir() const { return Screen_Shot_Folder(Shot_Home()); }
+
 void TMain::Save_Screen_Shots(bool all) {
+  const std::string home = Shot_Home();
   // A folder that cannot be made is reported by the write below, with the file's name.
   std::error_code ec;
-  std::filesystem::create_directories(Screen_Shot_Folder(program_dir_), ec);
+  std::filesystem::create_directories(Screen_Shot_Folder(home), ec);
   std::vector<int> pages;
   if (!all) {
     pages.push_back(xPages_->Current() + 1);
@@ -286,7 +300,7 @@ void TMain::Save_Screen_Shots(bool all) {
     for (int i = 1; i <= page_set_->Page_Count(); ++i) pages.push_back(i);
   }
   for (int i : pages) {
-    Write_BMP(canvases_[i - 1].Image, Screen_Shot_Name(program_dir_, data_file_, i));
+    Write_BMP(canvases_[i - 1].Image, Screen_Shot_Name(home, data_file_, i));
   }
 }
 
@@ -327,8 +341,9 @@ void TMain::mEditSetupClick() { Open_In_Editor(setup_file_); }
 void TMain::mEditDataClick() { Open_In_Editor(data_file_); }
 
 void TMain::mHelpClick() {
-  // The help page lies in the program's folder, which is also the working directory.
-  Open_Url(QUrl::fromLocalFile(QString::fromStdString(program_dir_ + help_file_)));
+  // Beside the program (also the working directory), or the installed manual.
+  if (help_page_.empty()) return;
+  Open_Url(QUrl::fromLocalFile(QString::fromStdString(help_page_)));
 }
 
 void TMain::mWebClick() { Open_Url(QUrl(QString::fromUtf8(Home_Page))); }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/app_logic.h"
+#include "app/app_paths.h"
 #include "pages/d_graphpageset.h"
 
 class QAction;
@@ -34,6 +35,13 @@ class TMain : public QMainWindow {
   TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string> args,
         QWidget* parent = nullptr);
   ~TMain() override;
+
+  // The folders the file lookups use besides the program's own (app_paths.h): the start
+  // folder, the installed shared files and the user's data folder. The program start sets
+  // them before the window is shown; `places.Program_Dir` is ignored (the constructor's
+  // stays). Without them every name is taken from the program's folder and screen shots go
+  // beside the program.
+  void Set_Places(const Program_Places& places);
 
   // The first-show sequence: fill patterns, file names, caption, help item, first load. Runs
   // once (later calls do nothing). The first show of the window starts it once the window
@@ -67,6 +75,11 @@ class TMain : public QMainWindow {
   const std::string& Program_Dir() const { return program_dir_; }
   const std::string& Title_Text() const { return title_text_; }
   const std::string& Help_File() const { return help_file_; }
+  // The help page the help item opens (full path); empty when there is none.
+  const std::string& Help_Page() const { return help_page_; }
+  // The folder the screen shots go to ("scrn/" beside the program, or in the user's data
+  // folder when the program's folder cannot be written).
+  std::string Screen_Shot_Dir() const;
   bool First_Show_Done() const { return first_show_done_; }
   bool Drawing() const { return drawing_; }
   int Loads_Finished() const { return loads_finished_; }
@@ -111,14 +124,18 @@ class TMain : public QMainWindow {
   void xCanvMouseUp(Qt::MouseButton button, int x, int y);
   void Set_Caption(const std::string& text);
   void Open_In_Editor(const std::string& file);
+  // The folder that gets "scrn/" (Screen_Shot_Home).
+  std::string Shot_Home() const;
 
   TErrBox& err_box_;
   std::string program_dir_;
+  Program_Places places_;
   std::vector<std::string> args_;
   std::string setup_file_ = "plotwright.pwr.ini";
   std::string data_file_ = "plotwright.dat";
   std::string title_text_ = "PlotWright";
   std::string help_file_ = Default_Help_File;
+  std::string help_page_;
 
   // The canvases outlive the page set that draws on them (declared first, released last).
   Canvas_Array canvases_;

@@ -5,12 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "render/render_options.h"
 #include "render/render_run.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const pw::render::Parse_Result parsed = pw::render::Parse_Command_Line(args);
+  if (parsed.Options.Version) {
+    std::printf("%s\n", pw::Version_Line().c_str());
+    return 0;
+  }
   if (parsed.Options.Help) {
     std::fputs(pw::render::Usage_Text().c_str(), stdout);
     return 0;

@@ -106,6 +106,11 @@ Parse_Result Parse_Command_Line(const std::vector<std::string>& args) {
       r.Problem.clear();
       return r;
     }
+    if (arg == "--version") {
+      o.Version = true;
+      r.Problem.clear();
+      return r;
+    }
     if (s.Name == "-i" || s.Name == "--ignore-limits") {
       if (s.Has_Value) {
         if (r.Problem.empty()) r.Problem = "unknown option '" + arg + "'";
@@ -151,6 +156,7 @@ std::string Usage_Text() {
          "  -r, --report FILE    write a JSON report of every page and graph;\n"
          "                       \"-\" writes it to standard output\n"
          "  -h, --help           show this text\n"
+         "      --version        show the version\n"
          "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"
          "last \".\" (data file run7.dat, page 3: run7.03.png).\n"
          "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line.\n";

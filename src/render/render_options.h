@@ -18,6 +18,7 @@ struct Render_Options {
   bool Ignore_Limits = false;
   std::string Report_File;  // empty: no report; "-": standard output
   bool Help = false;
+  bool Version = false;  // --version: print Version_Line() and exit
 };
 
 // Largest canvas side accepted by --size: 16 canvases of this size still fit in memory.
@@ -30,7 +31,7 @@ struct Parse_Result {
 
 // Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
 // are all accepted; "--" ends the options. With -h/--help the other arguments are not
-// checked. Anything else wrong (unknown option, missing value, bad size or format, not exactly
+// checked, nor with --version. Anything else wrong (unknown option, missing value, bad size or format, not exactly
 // two files) gives a Problem text.
 Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
 

@@ -67,6 +67,8 @@ TEST(Render_Options, Problems) {
       {{"-s", "-5x10", "a", "b"}, "bad size '-5x10' (expected WxH, each 1 to 8192)"},
       {{"-f", "PNG", "a", "b"}, "bad format 'PNG' (expected png or bmp)"},
       {{"--out=", "a", "b"}, "empty folder name for --out"},
+      {{"--version=1", "a", "b"}, "unknown option '--version=1'"},
+      {{"-version", "a", "b"}, "unknown option '-version'"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Parse_Command_Line(c.args).Problem, c.problem);
@@ -77,6 +79,14 @@ TEST(Render_Options, HelpWinsOverEverythingElse) {
   const Parse_Result r = Parse_Command_Line({"-x", "-h"});
   EXPECT_TRUE(r.Options.Help);
   EXPECT_EQ(r.Problem, "");
+}
+
+TEST(Render_Options, VersionWinsOverEverythingElse) {
+  const Parse_Result r = Parse_Command_Line({"-x", "--version", "a", "b", "c"});
+  EXPECT_TRUE(r.Options.Version);
+  EXPECT_FALSE(r.Options.Help);
+  EXPECT_EQ(r.Problem, "");
+  EXPECT_FALSE(Parse_Command_Line({"a", "b"}).Options.Version);
 }
 
 TEST(Render_Options, SizeLimits) {

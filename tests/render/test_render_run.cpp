@@ -404,5 +404,15 @@ TEST_F(Render_Run, Help) {
   EXPECT_EQ(r.Err, "");
 }
 
+TEST_F(Render_Run, Version) {
+  for (const char* args : {"--version", "--version s.ini", "-o out --version"}) {
+    SCOPED_TRACE(args);
+    const Run_Result r = Run(args);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "plotwright 2.34\n");
+    EXPECT_EQ(r.Err, "");
+  }
+}
+
 }  // namespace
 }  // namespace pw::test

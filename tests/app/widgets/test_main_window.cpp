@@ -393,6 +393,33 @@ class Test_Main_Window : public QObject {
     }
   }
 
+  // Installed: the program's folder holds nothing and cannot be written (here: it does not
+  // exist); names come from the start folder, the defaults and the manual from the shared
+  // files, and screen shots go to the user's data folder.
+  void installed_window_finds_its_files_and_shoots_into_the_users_folder() {
+    Session s;
+    const std::string share = s.Path("share/plotwright/"), user = s.Path("home/plotwright/");
+    Write_File(s.Path("start/mine.ini"), Setup_Text(2, true));
+    Write_File(share + "plotwright.dat", Data_Text(10));
+    Write_File(share + "doc/plotwright-manual.html", "<html></html>");
+    Box_Closer closer;
+    s.w = std::make_unique<TMain>(s.box, s.Path("bin/"), std::vector<std::string>{"mine.ini"});
+    s.w->Set_Places({"ignored/", s.Path("start/"), share, user});
+    s.w->resize(800, 600);
+    s.w->show();
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() > 0 || s.box.Shown_Count() > 0; }));
+    QCOMPARE(closer.Closed(), 0);
+    QCOMPARE(s.w->Setup_File(), s.Path("start/mine.ini"));
+    QCOMPARE(s.w->Data_File(), share + "plotwright.dat");
+    QCOMPARE(s.w->Help_Page(), share + "doc/plotwright-manual.html");
+    QVERIFY(s.w->Item("mHelp")->isVisible());
+    QCOMPARE(s.w->Screen_Shot_Dir(), user + "scrn/");
+    QTest::keyClick(s.w.get(), 'S');
+    QVERIFY(fs::exists(user + "scrn/plotwright.01.bmp"));
+    QVERIFY(fs::exists(user + "scrn/plotwright.02.bmp"));
+    QVERIFY(!fs::exists(s.Path("bin/")));
+  }
+
   // The help page goes to the desktop as a file address that gives back exactly the path.
   void help_page_address_keeps_a_hostile_folder_exact() {
     Session s;

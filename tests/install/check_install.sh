@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR and builds the Debian package from it, then
+# checks what a user gets: the file list, the desktop entry, AppStream data and file type, the
+# manual pages, the installed programs running from the staged tree (defaults and manual from
+# share/plotwright/, relative names from the current folder), and that the package holds the
+# same files and declares its library dependencies. Needs no root.
+#
+#   check_install.sh BUILD_DIR WINDOW(0|1) VERSION
+set -euo pipefail
+build=$1
+window=$2
+version=$3
+id=org.plotwright.Plotwright
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+stage=$work/stage
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+check() {  # name, command...: the command must succeed
+  local name=$1; shift
+  if ! "$@" >"$work/out" 2>&1; then fail "$name"; sed 's/^/  /' "$work/out"; fi
+}
+
+# The staged install. A component name keeps the build's own install_manifest.txt untouched.
+DESTDIR=$stage cmake --install "$build" --prefix /usr --component Unspecified >"$work/log" \
+  || { cat "$work/log"; exit 1; }
+
+expected=(
+  usr/bin/plotwright-render
+  usr/share/man/man1/plotwright-render.1.gz
+  usr/share/plotwright/doc/plotwright-manual.html
+  usr/share/plotwright/plotwright.dat
+  usr/share/plotwright/plotwright.pwr.ini
+)
+if [ "$window" = 1 ]; then
+  expected+=(
+    usr/bin/plotwright
+    usr/share/applications/$id.desktop
+    usr/share/icons/hicolor/48x48/apps/$id.png
+    usr/share/icons/hicolor/scalable/apps/$id.svg
+    usr/share/man/man1/plotwright.1.gz
+    usr/share/metainfo/$id.metainfo.xml
+    usr/share/mime/packages/$id.xml
+    usr/share/plotwright/screenshots/plotwright-demo.png
+  )
+fi
+printf '%s\n' "${expected[@]}" | LC_ALL=C sort >"$work/expected"
+(cd "$stage" && find . -type f -o -type l) | sed 's|^\./||' | LC_ALL=C sort >"$work/staged"
+if ! diff -u "$work/expected" "$work/staged" >"$work/diff"; then
+  fail "installed files differ from the expected list"; cat "$work/diff"
+fi
+
+# The desktop files, by Debian's validators.
+share=$stage/usr/share
+if [ "$window" = 1 ]; then
+  check "desktop-file-validate" desktop-file-validate "$share/applications/$id.desktop"
+  check "appstreamcli validate --no-net" appstreamcli validate --no-net \
+    "$share/metainfo/$id.metainfo.xml"
+  mkdir -p "$work/mime/packages"
+  cp "$share/mime/packages/$id.xml" "$work/mime/packages/"
+  check "update-mime-database" update-mime-database "$work/mime"
+  grep -qx "60:text/x-plotwright-setup:\*\.pwr\.ini" "$work/mime/globs2" 2>/dev/null \
+    || fail "the file type does not claim *.pwr.ini"
+  # The screen shot the AppStream data announces has the size it states.
+  size=$(file -b "$share/plotwright/screenshots/plotwright-demo.png" | grep -o '[0-9]* x [0-9]*')
+  [ "$size" = "1280 x 720" ] || fail "screen shot size '$size', expected 1280 x 720"
+  grep -q 'width="1280" height="720"' "$share/metainfo/$id.metainfo.xml" \
+    || fail "the AppStream data does not state 1280 x 720"
+  [ "$(file -b "$share/icons/hicolor/48x48/apps/$id.png" | grep -o '[0-9]* x [0-9]*')" = \
+    "48 x 48" ] || fail "the PNG icon is not 48 x 48"
+fi
+
+# The manual pages format without a warning.
+for page in "$share"/man/man1/*.1.gz; do
+  if ! MANWIDTH=80 man --warnings -l "$page" >/dev/null 2>"$work/warn" || [ -s "$work/warn" ]; then
+    fail "man --warnings -l $(basename "$page")"; sed 's/^/  /' "$work/warn"
+  fi
+done
+
+# The installed programs, from the staged tree.
+bin=$stage/usr/bin
+[ "$("$bin/plotwright-render" --version)" = "plotwright $version" ] \
+  || fail "plotwright-render --version"
+mkdir -p "$work/pages"
+check "plotwright-render on the installed demo" "$bin/plotwright-render" -o "$work/pages" \
+  "$share/plotwright/plotwright.pwr.ini" "$share/plotwright/plotwright.dat"
+[ -s "$work/pages/plotwright.01.png" ] || fail "no page 1 rendered from the installed demo"
+if [ "$window" = 1 ]; then
+  # --version needs no display.
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$bin/plotwright" --version 2>&1) \
+    && [ "$out" = "plotwright $version" ] || fail "plotwright --version: '$out'"
+  # Started elsewhere without arguments: the installed demo; with a relative setup name: the
+  # one in the current folder (and the installed data file).
+  mkdir -p "$work/start" "$work/home"
+  cp "$share/plotwright/plotwright.pwr.ini" "$work/start/mine.pwr.ini"
+  for args in "" "mine.pwr.ini"; do
+    # shellcheck disable=SC2086
+    if ! (cd "$work/start" && HOME=$work/home QT_QPA_PLATFORM=offscreen PW_EXIT_AFTER_DRAW=1 \
+          "$bin/plotwright" $args >"$work/out" 2>&1) || ! grep -q "first draw" "$work/out"; then
+      fail "installed window with arguments '$args'"; sed 's/^/  /' "$work/out"
+    fi
+  done
+fi
+
+# The Debian package: the same files, and dependencies found by dpkg-shlibdeps.
+cpack --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/log" 2>&1 \
+  || { cat "$work/log"; fail "cpack"; }
+deb=$(find "$work/pkg" -maxdepth 1 -name "plotwright_${version}_*.deb" | head -1)
+if [ -z "$deb" ]; then
+  fail "no plotwright_${version}_*.deb"
+else
+  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | LC_ALL=C sort \
+    >"$work/packaged"
+  diff -u "$work/staged" "$work/packaged" >"$work/diff" \
+    || { fail "the package holds other files than the install"; cat "$work/diff"; }
+  depends=$(dpkg-deb -f "$deb" Depends)
+  needed=(libc6 libstdc++6 libpng16-16 libfreetype6 libfontconfig1)
+  [ "$window" = 1 ] && needed+=(libqt6widgets6 libqt6gui6 libqt6core6)
+  for lib in "${needed[@]}"; do
+    [[ ", $depends" == *", $lib "* || ", $depends," == *", $lib,"* ]] \
+      || fail "Depends lacks $lib: $depends"
+  done
+  [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+fi
+
+if [ $fails -ne 0 ]; then
+  echo "$fails checks failed"
+  exit 1
+fi
+echo "install: staged $(wc -l <"$work/staged") files; package $(basename "${deb:-none}") OK"
