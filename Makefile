@@ -62,11 +62,11 @@ fuzz: bootstrap
 run: build
 	@scripts/run-demo $(BUILD)
 
-# Installs under $(PREFIX) (below $(DESTDIR) when given); the list of installed files is kept
-# in $(BUILD)/installed-files.txt for uninstall.
+# Installs under $(PREFIX) (below $(DESTDIR) when given); the list of installed files, with
+# $(DESTDIR), is kept in $(BUILD)/installed-files.txt for uninstall.
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
-	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt >$(BUILD)/installed-files.txt
 	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
 
 uninstall:

@@ -72,14 +72,14 @@ if(TARGET plotwright)
     message(WARNING "rsvg-convert (librsvg2-bin) not found: the 48x48 icon is not installed")
   endif()
 
-  # The screen shot the AppStream data names: page 1 of the demo, drawn by the renderer at
-  # the size given there.
+  # The screen shot the AppStream data names: page 2 of the demo (scatter graphs and
+  # histograms), drawn by the renderer at the size given there.
   if(TARGET plotwright-render)
     set(shot ${PW_STAGE}/screenshots/plotwright-demo.png)
     add_custom_command(OUTPUT ${shot}
       COMMAND plotwright-render -s 1280x720 -o ${PW_STAGE}/screenshots/pages
               ${CMAKE_SOURCE_DIR}/examples/demo.pwr.ini ${CMAKE_SOURCE_DIR}/examples/demo.dat
-      COMMAND ${CMAKE_COMMAND} -E copy ${PW_STAGE}/screenshots/pages/demo.01.png ${shot}
+      COMMAND ${CMAKE_COMMAND} -E copy ${PW_STAGE}/screenshots/pages/demo.02.png ${shot}
       DEPENDS plotwright-render ${CMAKE_SOURCE_DIR}/examples/demo.pwr.ini
               ${CMAKE_SOURCE_DIR}/examples/demo.dat VERBATIM)
     install(FILES ${shot} DESTINATION ${PW_SHARE_DIR}/screenshots)

@@ -124,6 +124,12 @@ else
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 fi
 
+# make uninstall removes every installed file and Plotwright's own folders.
+sed "s|^|$stage|" "$build/install_manifest_Unspecified.txt" >"$work/installed-files.txt"
+check "uninstall" "$(dirname "$0")/../../scripts/uninstall" "$work/installed-files.txt"
+left=$(cd "$stage" && find . -type f -o -type l -o -type d -name plotwright)
+[ -z "$left" ] || fail "left after uninstall: $left"
+
 if [ $fails -ne 0 ]; then
   echo "$fails checks failed"
   exit 1
