@@ -33,11 +33,6 @@ namespace {
 
 constexpr const char* Main_Section = "Plotwright";
 
-bool File_Exists(const std::string& name) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(name, ec);
-}
-
 // Canvases 1 to 4 and 6 to 8 stretch their picture to the control; the others show it
 // unscaled.
 bool Stretches(int number) { return (number >= 1 && number <= 4) || (number >= 6 && number <= 8); }
@@ -175,7 +170,7 @@ void TMain::FormShow() {
   Ignore_Limits = line.Ignore_Limits;
   title_text_ = "PlotWright";
   Set_Caption(title_text_ + ": " + data_file_);
-  if (!File_Exists(program_dir_ + help_file_)) help_file_.erase(0, 1);
+  if (!Is_File(program_dir_ + help_file_)) help_file_.erase(0, 1);
   help_page_ = Find_Help_Page(places_, help_file_);
   Item("mHelp")->setVisible(!help_page_.empty());
   Load_And_Draw();
@@ -196,7 +191,7 @@ void TMain::Request_Load(bool ignore_limits) {
 }
 
 void TMain::Run_Load() {
-  if (!File_Exists(setup_file_)) throw Error("File not found: " + setup_file_);
+  if (!Is_File(setup_file_)) throw Error("File not found: " + setup_file_);
   drawing_ = true;
   struct Finish {
     TMain* window;

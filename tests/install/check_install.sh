@@ -6,6 +6,7 @@
 # same files and declares its library dependencies. Needs no root.
 #
 #   check_install.sh BUILD_DIR WINDOW(0|1) VERSION
+# $CMAKE and $CPACK name the CMake and CPack to use (default: those on the PATH).
 set -euo pipefail
 build=$1
 window=$2
@@ -23,7 +24,7 @@ check() {  # name, command...: the command must succeed
 }
 
 # The staged install. A component name keeps the build's own install_manifest.txt untouched.
-DESTDIR=$stage cmake --install "$build" --prefix /usr --component Unspecified >"$work/log" \
+DESTDIR=$stage "${CMAKE:-cmake}" --install "$build" --prefix /usr --component Unspecified >"$work/log" \
   || { cat "$work/log"; exit 1; }
 
 expected=(
@@ -104,7 +105,7 @@ if [ "$window" = 1 ]; then
 fi
 
 # The Debian package: the same files, and dependencies found by dpkg-shlibdeps.
-cpack --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/log" 2>&1 \
+"${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/log" 2>&1 \
   || { cat "$work/log"; fail "cpack"; }
 deb=$(find "$work/pkg" -maxdepth 1 -name "plotwright_${version}_*.deb" | head -1)
 if [ -z "$deb" ]; then
