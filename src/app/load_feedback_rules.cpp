@@ -35,7 +35,9 @@ bool Load_Feedback_Rules::Progress(const std::string& what, double fraction, std
   return Due(now);
 }
 
-bool Load_Feedback_Rules::Tick(std::int64_t now) { return running_ && have_report_ && Due(now); }
+bool Load_Feedback_Rules::Tick(std::int64_t now) {
+  return running_ && have_report_ && Due(now);
+}
 
 bool Load_Feedback_Rules::Due(std::int64_t now) {
   if (now - start_ < delay_) return false;

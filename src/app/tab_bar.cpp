@@ -134,7 +134,8 @@ int TTab_Bar::Caption_Room(const QRect& r, bool horizontal) {
 QString TTab_Bar::Shown_Caption(int index) const {
   if (!Tab_Visible(index)) return {};
   return QFontMetrics(Tab_Font(index))
-      .elidedText(tabs_[index].Caption, Qt::ElideRight, Caption_Room(Tab_Rect(index), Horizontal()));
+      .elidedText(tabs_[index].Caption, Qt::ElideRight,
+                  Caption_Room(Tab_Rect(index), Horizontal()));
 }
 
 QString TTab_Bar::Tab_Tooltip(int index) const {

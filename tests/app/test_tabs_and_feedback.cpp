@@ -176,7 +176,8 @@ TEST(Load_Feedback_Rules, AQuickLoadShowsNothingAndANewLoadStartsQuiet) {
 
 TEST(Load_Feedback_Rules, NoDelayShowsTheFirstReport) {
   Load_Feedback_Rules rules(0);
-  Run_Load(rules, {{0, "Loading", 0.25, true, "Loading 25%"}, {1, "Loading", 2.0, false, "Loading 25%"}});
+  Run_Load(rules, {{0, "Loading", 0.25, true, "Loading 25%"},
+                   {1, "Loading", 2.0, false, "Loading 25%"}});
   EXPECT_DOUBLE_EQ(rules.Fraction(), 0.25);
   EXPECT_TRUE(rules.Tick(1000 + 101));
   EXPECT_EQ(rules.Text(), "Loading 100%");

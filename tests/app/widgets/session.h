@@ -37,9 +37,7 @@ struct Session {
   void Menu(const char* item) {
     const int loads = w->Loads_Finished(), boxes = box.Shown_Count();
     w->Item(item)->trigger();
-    QVERIFY(Wait_Until([&] {
-      return w->Loads_Finished() > loads || box.Shown_Count() > boxes;
-    }));
+    QVERIFY(Wait_Until([&] { return w->Loads_Finished() > loads || box.Shown_Count() > boxes; }));
   }
   TTab_Bar& Tabs() { return w->Pages().Tabs(); }
 };

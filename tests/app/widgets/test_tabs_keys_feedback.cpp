@@ -64,7 +64,8 @@ class Test_Tabs_Keys_Feedback : public QObject {
           QVERIFY2((horizontal ? r.width() : r.height()) >= 30, qPrintable(where));
         }
         const QSize page = s.w->Canvas_View(1).size();
-        QCOMPARE(page.width() + (horizontal ? 0 : TTab_Bar::Tab_Height), s.w->centralWidget()->width());
+        QCOMPARE(page.width() + (horizontal ? 0 : TTab_Bar::Tab_Height),
+                 s.w->centralWidget()->width());
         QCOMPARE(QSize(s.w->Canvas(16).Image.Width(), s.w->Canvas(16).Image.Height()), page);
       }
     }
@@ -131,12 +132,17 @@ class Test_Tabs_Keys_Feedback : public QObject {
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
     const Qt::KeyboardModifiers ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
     const Key keys[] = {
-        {Qt::Key_Tab, ctrl, 1},           {Qt::Key_PageDown, ctrl, 2},
-        {Qt::Key_Tab, ctrl, 3},           {Qt::Key_Tab, ctrl, 0},  // wraps after the 4th page
-        {Qt::Key_Backtab, ctrl_shift, 3}, {Qt::Key_PageUp, ctrl, 2},
-        {Qt::Key_Tab, ctrl_shift, 1},     {Qt::Key_PageUp, ctrl, 0},
+        {Qt::Key_Tab, ctrl, 1},
+        {Qt::Key_PageDown, ctrl, 2},
+        {Qt::Key_Tab, ctrl, 3},
+        {Qt::Key_Tab, ctrl, 0},  // wraps after the 4th page
+        {Qt::Key_Backtab, ctrl_shift, 3},
+        {Qt::Key_PageUp, ctrl, 2},
+        {Qt::Key_Tab, ctrl_shift, 1},
+        {Qt::Key_PageUp, ctrl, 0},
         {Qt::Key_PageUp, ctrl, 3},  // wraps before the first
-        {Qt::Key_PageDown, {}, 3},        {Qt::Key_Tab, Qt::AltModifier, 3},  // not paging keys
+        {Qt::Key_PageDown, {}, 3},
+        {Qt::Key_Tab, Qt::AltModifier, 3},  // not paging keys
         {Qt::Key_PageDown, ctrl_shift, 3},
     };
     for (const Key& k : keys) {

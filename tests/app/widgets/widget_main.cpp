@@ -12,7 +12,8 @@
 int main(int argc, char** argv) {
   pw::TApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback [Qt Test options]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback [Qt Test options]\n",
+                 argv[0]);
     return 2;
   }
   std::unique_ptr<QObject> test;
