@@ -1,6 +1,7 @@
 #include "app/notebook.h"
 
 #include <QBoxLayout>
+#include <QKeyEvent>
 #include <QStackedWidget>
 
 #include "app/qt_child.h"
@@ -49,6 +50,33 @@ void TNotebook::Set_Side(Tab_Side side) {
 int TNotebook::Current() const { return tabs_->Current(); }
 
 QWidget* TNotebook::Current_Page() const { return stack_->currentWidget(); }
+
+QRect TNotebook::Page_Area() const { return stack_->geometry(); }
+
+bool TNotebook::Page_Key(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+  int step = 0;
+  switch (event.key()) {
+    case Qt::Key_Tab:  // with Shift some platforms send Tab, others Backtab
+      if (mods == Qt::ControlModifier) step = 1;
+      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) step = -1;
+      break;
+    case Qt::Key_Backtab:
+      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) step = -1;
+      break;
+    case Qt::Key_PageDown:
+      if (mods == Qt::ControlModifier) step = 1;
+      break;
+    case Qt::Key_PageUp:
+      if (mods == Qt::ControlModifier) step = -1;
+      break;
+    default:
+      break;
+  }
+  if (step == 0) return false;
+  tabs_->Step_Current(step);
+  return true;
+}
 
 void TNotebook::Show_Current(int index) {
   if (index >= 0 && index < stack_->count()) stack_->setCurrentIndex(index);

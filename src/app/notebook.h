@@ -7,6 +7,7 @@
 #include "app/tab_bar.h"
 
 class QBoxLayout;
+class QKeyEvent;
 class QStackedWidget;
 
 namespace pw {
@@ -25,6 +26,11 @@ class TNotebook : public QWidget {
   void Set_Side(Tab_Side side);
   int Current() const;
   QWidget* Current_Page() const;
+  // Where the pages lie, in the notebook's coordinates.
+  QRect Page_Area() const;
+  // Ctrl+Tab and Ctrl+PgDn make the next visible tab current, Ctrl+Shift+Tab and Ctrl+PgUp the
+  // previous one, wrapping around. True when `event` was one of these keys.
+  bool Page_Key(const QKeyEvent& event);
 
  private:
   void Show_Current(int index);

@@ -18,6 +18,7 @@
 #include "app/app_logic.h"
 #include "app/canvas_view.h"
 #include "app/d_errbox.h"
+#include "app/load_feedback.h"
 #include "app/notebook.h"
 #include "app/pw_about.h"
 #include "app/qt_child.h"
@@ -65,6 +66,7 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
     views_.push_back(view.get());
     xPages_->Add_Page(std::move(view));
   }
+  feedback_ = std::make_unique<TLoad_Feedback>(*xPages_, views_);
   Build_Menu();
   settle_timer_ = Child<QTimer>(this);
   settle_timer_->setSingleShot(true);
@@ -193,6 +195,7 @@ void TMain::Request_Load(bool ignore_limits) {
 void TMain::Run_Load() {
   if (!Is_File(setup_file_)) throw Error("File not found: " + setup_file_);
   drawing_ = true;
+  feedback_->Start();
   struct Finish {
     TMain* window;
     ~Finish() { window->Finish_Load(); }
@@ -216,6 +219,11 @@ void TMain::Run_Load() {
 
   page_set_ = std::make_unique<TC_Graph_Page_Set>(canvases_);
   page_set_->Pump_Events = [this] { Pump(); };
+  if (feedback_->Enabled()) {
+    page_set_->Progress = [this](const std::string& what, double fraction) {
+      feedback_->Progress(what, fraction);
+    };
+  }
   page_set_->Read_Setup(ini, "Pages");
   page_set_->Load_Data(data_file_);
   for (int i = 1; i <= n; ++i) {
@@ -227,6 +235,7 @@ void TMain::Run_Load() {
 
 void TMain::Finish_Load() {
   drawing_ = false;
+  feedback_->Finish();
   ++loads_finished_;
   for (TCanvas_View* view : views_) view->update();
   // A load that fails shows its error next, in the box's own event loop: what was asked for
@@ -263,6 +272,7 @@ void TMain::Run_Pending() {
 
 void TMain::Pump() {
   for (TCanvas_View* view : views_) view->update();
+  feedback_->Tick();
   QCoreApplication::processEvents();
 }
 
@@ -365,6 +375,10 @@ void TMain::keyPressEvent(QKeyEvent* event) {
   if (text == "S" || text == "s") {
     event->accept();
     Guarded([&] { Save_Screen_Shots(text == "S"); });
+    return;
+  }
+  if (xPages_->Page_Key(*event)) {
+    event->accept();
     return;
   }
   QMainWindow::keyPressEvent(event);

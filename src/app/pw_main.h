@@ -26,6 +26,7 @@ namespace pw {
 class TAboutBox;
 class TCanvas_View;
 class TErrBox;
+class TLoad_Feedback;
 class TNotebook;
 
 class TMain : public QMainWindow {
@@ -91,6 +92,8 @@ class TMain : public QMainWindow {
   // The menu item whose object name is `name` ("mRedraw", "mHelp", ...); null if none.
   QAction* Item(const QString& name) const;
   TAboutBox& About_Box() { return *about_box_; }
+  // The strip and busy cursor shown while a load runs longer than half a second.
+  TLoad_Feedback& Feedback() { return *feedback_; }
 
   // How external programs and documents are started (replaceable for tests): start a program
   // without waiting, true when it started; open a file or web address with the desktop.
@@ -144,6 +147,7 @@ class TMain : public QMainWindow {
   std::vector<TCanvas_View*> views_;
   QMenu* xPopUp_ = nullptr;
   TAboutBox* about_box_ = nullptr;
+  std::unique_ptr<TLoad_Feedback> feedback_;
 
   // A window manager sizes a maximized window after it was shown: the first load waits until
   // the window is on screen and its size has stayed the same for Settle_Ms, at most

@@ -1,9 +1,13 @@
 #include "app/tab_bar.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
+
+#include "app/tab_layout.h"
 
 namespace pw {
 
@@ -68,6 +72,12 @@ void TTab_Bar::Set_Current(int index) {
   if (Current_Changed) Current_Changed(current_);
 }
 
+void TTab_Bar::Step_Current(int step) {
+  std::vector<bool> visible;
+  for (const Tab& t : tabs_) visible.push_back(t.Visible);
+  Set_Current(Step_Visible_Tab(visible, current_, step));
+}
+
 std::vector<int> TTab_Bar::Visible_Tabs() const {
   std::vector<int> shown;
   for (int i = 0; i < Count(); ++i) {
@@ -76,15 +86,25 @@ std::vector<int> TTab_Bar::Visible_Tabs() const {
   return shown;
 }
 
-int TTab_Bar::Column_Tab_Length() const {
-  const QFontMetrics fm(font());
+int TTab_Bar::In_Row() const {
+  return Tabs_In_Row(static_cast<int>(Visible_Tabs().size()), per_row_);
+}
+
+QFont TTab_Bar::Tab_Font(int index) const {
+  QFont f = font();
+  f.setBold(index == current_);
+  return f;
+}
+
+int TTab_Bar::Preferred_Tab_Length() const {
+  QFont bold = font();
+  bold.setBold(true);
+  const QFontMetrics fm(bold);
   int widest = 0;
   for (const Tab& t : tabs_) {
     if (t.Visible) widest = std::max(widest, fm.horizontalAdvance(t.Caption));
   }
-  int length = std::max(Min_Tab_Length, widest + 16);
-  if (height() > 0) length = std::min(length, std::max(Min_Tab_Length, height() / per_row_));
-  return length;
+  return std::max(Min_Tab_Length, widest + Caption_Padding);
 }
 
 QRect TTab_Bar::Tab_Rect(int index) const {
@@ -96,22 +116,44 @@ QRect TTab_Bar::Tab_Rect(int index) const {
   const int slot = pos % per_row_;
   const int rows = Rows();
   if (Horizontal()) {
-    // Tabs of a row share the bar's width equally; the first row lies next to the page.
+    // The first row lies next to the page.
     const int line = side_ == Tab_Side::Top ? rows - 1 - row : row;
-    const int x0 = width() * slot / per_row_;
-    const int x1 = width() * (slot + 1) / per_row_;
-    return QRect(x0, line * Tab_Height, x1 - x0, Tab_Height);
+    const Tab_Span span = Row_Tab_Span(width(), per_row_, In_Row(), Preferred_Tab_Length(), slot);
+    return QRect(span.Start, line * Tab_Height, span.Length, Tab_Height);
   }
   const int col = side_ == Tab_Side::Left ? rows - 1 - row : row;
-  const int length = Column_Tab_Length();
+  const int length = Column_Tab_Length(height(), In_Row(), Preferred_Tab_Length());
   return QRect(col * Tab_Height, slot * length, Tab_Height, length);
+}
+
+int TTab_Bar::Caption_Room(const QRect& r, bool horizontal) {
+  // The frame takes the last pixel of the tab, and the caption keeps 2 pixels from each end.
+  return (horizontal ? r.width() : r.height()) - 5;
+}
+
+QString TTab_Bar::Shown_Caption(int index) const {
+  if (!Tab_Visible(index)) return {};
+  return QFontMetrics(Tab_Font(index))
+      .elidedText(tabs_[index].Caption, Qt::ElideRight,
+                  Caption_Room(Tab_Rect(index), Horizontal()));
+}
+
+QString TTab_Bar::Tab_Tooltip(int index) const {
+  if (!Tab_Visible(index) || Shown_Caption(index) == tabs_[index].Caption) return {};
+  return tabs_[index].Caption;
 }
 
 QSize TTab_Bar::sizeHint() const {
   // Captions play no part: renaming the tabs after the canvases were sized must not move the
   // pages' edges.
-  if (Horizontal()) return QSize(per_row_ * Min_Tab_Length, Rows() * Tab_Height);
-  return QSize(Rows() * Tab_Height, per_row_ * Min_Tab_Length);
+  const int along = std::max(1, In_Row()) * Min_Tab_Length;
+  if (Horizontal()) return QSize(along, Rows() * Tab_Height);
+  return QSize(Rows() * Tab_Height, along);
+}
+
+QSize TTab_Bar::minimumSizeHint() const {
+  if (Horizontal()) return QSize(Min_Tab_Length, Rows() * Tab_Height);
+  return QSize(Rows() * Tab_Height, Min_Tab_Length);
 }
 
 void TTab_Bar::Layout_Changed() {
@@ -128,9 +170,7 @@ void TTab_Bar::paintEvent(QPaintEvent*) {
     p.fillRect(r, current ? pal.color(QPalette::Base) : pal.color(QPalette::Button));
     p.setPen(pal.color(QPalette::Mid));
     p.drawRect(r);
-    QFont f = font();
-    f.setBold(current);
-    p.setFont(f);
+    p.setFont(Tab_Font(i));
     p.setPen(pal.color(QPalette::ButtonText));
     p.save();
     // The caption runs along the tab: bottom to top on the left, top to bottom on the right.
@@ -146,11 +186,27 @@ void TTab_Bar::paintEvent(QPaintEvent*) {
     } else {
       p.translate(r.topLeft());
     }
-    const QString text =
-        QFontMetrics(f).elidedText(tabs_[i].Caption, Qt::ElideRight, along.width() - 4);
-    p.drawText(along, Qt::AlignCenter, text);
+    p.drawText(along, Qt::AlignCenter, Shown_Caption(i));
     p.restore();
   }
+}
+
+bool TTab_Bar::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  for (int i : Visible_Tabs()) {
+    const QRect r = Tab_Rect(i);
+    if (!r.contains(help->pos())) continue;
+    const QString tip = Tab_Tooltip(i);
+    if (!tip.isEmpty()) {
+      QToolTip::showText(help->globalPos(), tip, this, r);
+      return true;
+    }
+    break;
+  }
+  QToolTip::hideText();
+  event->ignore();
+  return true;
 }
 
 void TTab_Bar::mousePressEvent(QMouseEvent* event) {

@@ -34,27 +34,46 @@ class TTab_Bar : public QWidget {
   int Current() const { return current_; }
   // Makes a visible tab current (a hidden one is refused) and reports the change.
   void Set_Current(int index);
+  // Makes the next visible tab current (step > 0) or the previous one (step < 0), wrapping
+  // around; nothing changes when no other tab is visible.
+  void Step_Current(int step);
   // Called after the current tab changed, with the new index.
   std::function<void(int)> Current_Changed;
 
-  // Where a visible tab is drawn, in the bar's coordinates; empty for a hidden tab. On the
-  // left and right a tab is Tab_Height wide and as long as its caption needs (at least
-  // Min_Tab_Length), all tabs of the bar equally long.
+  // Where a visible tab is drawn, in the bar's coordinates; empty for a hidden tab. The tabs of
+  // a row share the bar and never pass its end (tab_layout.h): at the top or bottom they fill
+  // their row, widened towards the preferred length when the row holds fewer tabs than
+  // "TabsPerRow"; on the left and right they are as long as the preferred length, shortened
+  // so that a column fits. All tabs of the bar are equally long.
   QRect Tab_Rect(int index) const;
+  // The caption as the tab shows it: bold on the current tab, and shortened with an ellipsis
+  // when the tab is too short for it. "" for a hidden tab.
+  QString Shown_Caption(int index) const;
+  // The full caption when the tab shows it shortened, else "" (no tooltip needed).
+  QString Tab_Tooltip(int index) const;
+  // The length a tab would like along its row: room for the widest caption of a visible tab
+  // in bold (so the current tab's bold caption fits too), at least Min_Tab_Length.
+  int Preferred_Tab_Length() const;
 
   // Across a row of tabs: the height of a tab at the top or bottom, the width of a column of
   // tabs on the left or right (whose captions are turned by 90 degrees, so the column width
   // never depends on the captions).
   static constexpr int Tab_Height = 22;
-  // The shortest a tab gets along its row.
+  // The shortest a tab would like to be along its row; a crowded row shortens it further.
   static constexpr int Min_Tab_Length = 32;
+  // Room around a caption along the tab.
+  static constexpr int Caption_Padding = 16;
 
+  // Across the row the bar is as thick as its rows; along it the bar asks for no more than its
+  // visible tabs at Min_Tab_Length and needs only one such tab, whatever "TabsPerRow" says, so
+  // it never makes the window larger than the screen.
   QSize sizeHint() const override;
-  QSize minimumSizeHint() const override { return sizeHint(); }
+  QSize minimumSizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   struct Tab {
@@ -62,9 +81,11 @@ class TTab_Bar : public QWidget {
     bool Visible = true;
   };
   std::vector<int> Visible_Tabs() const;
-  // Along a column on the left or right: the widest caption's room, shortened so the tabs of
-  // a column fit the bar's height.
-  int Column_Tab_Length() const;
+  int In_Row() const;
+  // The tab's font: the bar's, bold on the current tab.
+  QFont Tab_Font(int index) const;
+  // Room for the caption along the tab whose rectangle is `r`.
+  static int Caption_Room(const QRect& r, bool horizontal);
   bool Horizontal() const { return side_ == Tab_Side::Top || side_ == Tab_Side::Bottom; }
   void Layout_Changed();
 

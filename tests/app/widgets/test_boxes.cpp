@@ -157,6 +157,7 @@ class Test_Boxes : public QObject {
     QCOMPARE(bar.Tab_Rect(0).top(), TTab_Bar::Tab_Height);
     QCOMPARE(bar.Tab_Rect(6).top(), 0);
     bar.Set_Side(Tab_Side::Left);
+    bar.resize(2 * TTab_Bar::Tab_Height, 600);
     // On the side the captions are turned: a column per row, Tab_Height wide, the tabs as
     // long as the widest caption needs; the captions never change the column's width.
     QCOMPARE(bar.sizeHint(), QSize(2 * TTab_Bar::Tab_Height, 6 * TTab_Bar::Min_Tab_Length));
@@ -165,11 +166,13 @@ class Test_Boxes : public QObject {
                                     TTab_Bar::Min_Tab_Length));
     QCOMPARE(bar.Tab_Rect(7), QRect(0, TTab_Bar::Min_Tab_Length, TTab_Bar::Tab_Height,
                                     TTab_Bar::Min_Tab_Length));
-    // All tabs take the widest caption's length, but a column's tabs stay within the bar.
-    bar.resize(2 * TTab_Bar::Tab_Height, 600);
+    // All tabs take the widest caption's length in bold, but a column's tabs stay within the
+    // bar.
     bar.Set_Caption(0, "North");
+    QFont bold = bar.font();
+    bold.setBold(true);
     const int north = std::max(TTab_Bar::Min_Tab_Length,
-                               QFontMetrics(bar.font()).horizontalAdvance("North") + 16);
+                               QFontMetrics(bold).horizontalAdvance("North") + 16);
     QCOMPARE(bar.Tab_Rect(0).size(), QSize(TTab_Bar::Tab_Height, north));
     QCOMPARE(bar.Tab_Rect(7).top(), north);
     bar.Set_Caption(0, "Readings of the northern station over the whole season");
@@ -179,6 +182,9 @@ class Test_Boxes : public QObject {
     QVERIFY(bar.Tab_Rect(0).left() < bar.Tab_Rect(6).left());
     bar.Set_Caption(0, "1");
     bar.Set_Side(Tab_Side::Left);
+    // A column shorter than its tabs at Min_Tab_Length shortens them: they never pass the bar.
+    bar.resize(2 * TTab_Bar::Tab_Height, 100);
+    QCOMPARE(bar.Tab_Rect(5), QRect(TTab_Bar::Tab_Height, 5 * 16, TTab_Bar::Tab_Height, 16));
     bar.resize(600, 100);
     // Hiding the current tab moves the current one to a visible tab.
     int reported = -1;

@@ -15,6 +15,7 @@
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "widgets/app_fixture.h"
+#include "widgets/session.h"
 #include "widgets/widget_tests.h"
 
 namespace pw::test {
@@ -22,37 +23,6 @@ namespace pw::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A program folder, the error box and the window started on it.
-struct Session {
-  Temp_Dir dir;
-  TErrBox box;
-  std::unique_ptr<TMain> w;
-
-  std::string Path(const std::string& name) const { return dir.Path() + name; }
-  void Setup(const std::string& text) { Write_File(Path("plotwright.pwr.ini"), text); }
-  void Data(int points, const std::string& name = "plotwright.dat") {
-    Write_File(Path(name), Data_Text(points));
-  }
-  // Shows the window and waits for its first load (or the box it raised) to end.
-  void Start(std::vector<std::string> args = {}) {
-    w = std::make_unique<TMain>(box, dir.Path(), std::move(args));
-    w->resize(800, 600);
-    w->show();
-    QVERIFY(Wait_Until([&] {
-      return w->First_Show_Done() && (w->Loads_Finished() > 0 || box.Shown_Count() > 0);
-    }));
-  }
-  // Runs a menu item and waits until one more load has ended (or a box was shown).
-  void Menu(const char* item) {
-    const int loads = w->Loads_Finished(), boxes = box.Shown_Count();
-    w->Item(item)->trigger();
-    QVERIFY(Wait_Until([&] {
-      return w->Loads_Finished() > loads || box.Shown_Count() > boxes;
-    }));
-  }
-  TTab_Bar& Tabs() { return w->Pages().Tabs(); }
-};
 
 class Test_Main_Window : public QObject {
   Q_OBJECT

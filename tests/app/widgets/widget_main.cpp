@@ -12,12 +12,16 @@
 int main(int argc, char** argv) {
   pw::TApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s Boxes|Main_Window [Qt Test options]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback [Qt Test options]\n",
+                 argv[0]);
     return 2;
   }
   std::unique_ptr<QObject> test;
   if (std::strcmp(argv[1], "Boxes") == 0) test = pw::test::Make_Boxes_Test();
   if (std::strcmp(argv[1], "Main_Window") == 0) test = pw::test::Make_Main_Window_Test();
+  if (std::strcmp(argv[1], "Tabs_Keys_Feedback") == 0) {
+    test = pw::test::Make_Tabs_Keys_Feedback_Test();
+  }
   if (!test) {
     std::fprintf(stderr, "no test class %s\n", argv[1]);
     return 2;

@@ -8,5 +8,6 @@ namespace pw::test {
 
 std::unique_ptr<QObject> Make_Boxes_Test();
 std::unique_ptr<QObject> Make_Main_Window_Test();
+std::unique_ptr<QObject> Make_Tabs_Keys_Feedback_Test();
 
 }  // namespace pw::test
