@@ -102,9 +102,8 @@ void Line_To(int x, int y) {
   TC_Canvas& canvas = *Cur_Image;
   // Every pen style is drawn solid: solid is the only style the program asks for.
   if (Visible(canvas.Pen_Color)) {
-    On_Backend(canvas, [&](auto& b) {
-      b.Line(canvas.Pen_X, canvas.Pen_Y, x, y, Ink(canvas.Pen_Color));
-    });
+    On_Backend(canvas,
+               [&](auto& b) { b.Line(canvas.Pen_X, canvas.Pen_Y, x, y, Ink(canvas.Pen_Color)); });
   }
   canvas.Pen_X = x;
   canvas.Pen_Y = y;

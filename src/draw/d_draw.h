@@ -71,8 +71,15 @@ void Set_Fill_Patterns(const std::array<Fill_Pattern, 6>& patterns);
 
 // Marker kinds, indexes of the marker table.
 enum Marker_Kind : int {
-  Marker_None = 0, Marker_Point = 1, Marker_Line = 2, Marker_Box1 = 3, Marker_Box2 = 4,
-  Marker_Ex1 = 5, Marker_Ex2 = 6, Marker_Plus1 = 7, Marker_Plus2 = 8
+  Marker_None = 0,
+  Marker_Point = 1,
+  Marker_Line = 2,
+  Marker_Box1 = 3,
+  Marker_Box2 = 4,
+  Marker_Ex1 = 5,
+  Marker_Ex2 = 6,
+  Marker_Plus1 = 7,
+  Marker_Plus2 = 8
 };
 
 // Empty text: `default_color`. "cl" + text one of the 52 colour names (any case): that colour.
@@ -81,12 +88,12 @@ Color Parse_Color(std::string_view text, Color default_color);
 // Turns `name` into capitals (in place) and returns its index in the marker table; 0 if none.
 int Marker_By_Name(std::string& name);
 
-void Set_Color(Color c);          // Cur_Color, pen and text colour
-void Set_Text_Color(Color c);     // text colour only
-void Clear_Image();               // whole image in Bg_Color; Cur_Color becomes Bg_Color
+void Set_Color(Color c);       // Cur_Color, pen and text colour
+void Set_Text_Color(Color c);  // text colour only
+void Clear_Image();            // whole image in Bg_Color; Cur_Color becomes Bg_Color
 void Put_Pixel(int x, int y);
 void Move_To(int x, int y);
-void Line_To(int x, int y);       // start pixel drawn, end pixel not; pen moves to (x, y)
+void Line_To(int x, int y);  // start pixel drawn, end pixel not; pen moves to (x, y)
 void Draw_Box(int x1, int y1, int x2, int y2);
 void Fill_Box(int x1, int y1, int x2, int y2, int fill);  // corners in any order
 void Draw_Marker(int x, int y, int kind);

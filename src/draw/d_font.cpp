@@ -412,8 +412,8 @@ bool Font_Describe(const Font_Spec& font, Font_Face_Info& info) {
   return true;
 }
 
-std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view text,
-                                      long long from, long long to) {
+std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view text, long long from,
+                                      long long to) {
   std::vector<Placed_Glyph> glyphs;
   if (text.empty()) return glyphs;
   Face_Instance* instance = Cache().Find(font);

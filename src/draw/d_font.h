@@ -59,13 +59,13 @@ std::string Font_File(const Font_Spec& font);
 
 // The face a spec resolves to, as the vector pages name and embed it.
 struct Font_Face_Info {
-  std::string File;    // font file and face index within it
+  std::string File;  // font file and face index within it
   int Index = 0;
   std::string Family;  // the face's family name ("DejaVu Sans")
   bool Bold = false;   // a bold face, or a regular one made bold (Embolden)
   bool Embolden = false;
-  int Size = 0;        // em size in pixels
-  int Ascent = 0;      // baseline below the top of the text box, in pixels
+  int Size = 0;    // em size in pixels
+  int Ascent = 0;  // baseline below the top of the text box, in pixels
   int Descent = 0;
 };
 // False (and `info` untouched) when no font can be found.

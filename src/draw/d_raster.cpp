@@ -20,8 +20,8 @@ inline int Clamp_To(std::int64_t v, int size) {
 // The part of [left, right] x [top, bottom] (inclusive) inside the image as [x1, x2] x [y1, y2];
 // false when no pixel of it is. Coordinates are 64-bit so that the inside of a box reaching the
 // ends of int stays exact.
-bool Clip_To_Image(const TC_Bitmap& image, std::int64_t left, std::int64_t top,
-                   std::int64_t right, std::int64_t bottom, int& x1, int& y1, int& x2, int& y2) {
+bool Clip_To_Image(const TC_Bitmap& image, std::int64_t left, std::int64_t top, std::int64_t right,
+                   std::int64_t bottom, int& x1, int& y1, int& x2, int& y2) {
   if (image.Empty() || left > right || top > bottom || left >= image.Width() ||
       top >= image.Height() || right < 0 || bottom < 0) {
     return false;
@@ -117,7 +117,8 @@ void TC_Raster_Backend::Picture(int left, int top, const TC_Bitmap& picture) {
     if (py < 0 || py >= image_.Height()) continue;
     const std::uint32_t* src = picture.Row(y);
     std::uint32_t* dst = image_.Row(static_cast<int>(py));
-    const int first = static_cast<int>(std::clamp<std::int64_t>(-std::int64_t{left}, 0, picture.Width()));
+    const int first =
+        static_cast<int>(std::clamp<std::int64_t>(-std::int64_t{left}, 0, picture.Width()));
     const int last = static_cast<int>(
         std::clamp<std::int64_t>(std::int64_t{image_.Width()} - left, 0, picture.Width()));
     for (int x = first; x < last; ++x) {

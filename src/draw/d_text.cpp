@@ -143,8 +143,7 @@ int TC_Raster_Backend::Text(int x, int y, const Font_Spec& font, std::string_vie
 void Text_Out(int x, int y, std::string_view text) {
   if (Cur_Image == nullptr) return;
   TC_Canvas& canvas = *Cur_Image;
-  const std::uint32_t pixel =
-      canvas.Text_Color != No_Color ? Color_To_Pixel(canvas.Text_Color) : 0;
+  const std::uint32_t pixel = canvas.Text_Color != No_Color ? Color_To_Pixel(canvas.Text_Color) : 0;
   const int width = canvas.Backend != nullptr
                         ? canvas.Backend->Text(x, y, canvas.Font, text, pixel)
                         : TC_Raster_Backend(canvas.Image).Text(x, y, canvas.Font, text, pixel);

@@ -34,9 +34,9 @@ template <std::size_t N>
 constexpr Marker_Rects Rects(const Marker_Rect (&r)[N]) {
   return {r, static_cast<int>(N)};
 }
-constexpr Marker_Rects kMarkerRects[9] = {{nullptr, 0},      Rects(kPointRects), {nullptr, 0},
-                                          Rects(kBox1Rects), Rects(kBox2Rects),  Rects(kEx1Rects),
-                                          Rects(kEx2Rects),  Rects(kPlus1Rects), Rects(kPlus2Rects)};
+constexpr Marker_Rects kMarkerRects[9] = {
+    {nullptr, 0},     Rects(kPointRects), {nullptr, 0},       Rects(kBox1Rects), Rects(kBox2Rects),
+    Rects(kEx1Rects), Rects(kEx2Rects),   Rects(kPlus1Rects), Rects(kPlus2Rects)};
 
 }  // namespace
 
@@ -86,9 +86,9 @@ void TC_Vector_Backend::Add_Rect(std::uint32_t pixel, bool box, std::int64_t lef
   right = std::min<std::int64_t>(right, std::int64_t{page_.Width} + Vector_Margin - 1);
   bottom = std::min<std::int64_t>(bottom, std::int64_t{page_.Height} + Vector_Margin - 1);
   if (left > right || top > bottom) return;
-  Fill_Of(pixel, box).Rects.push_back({static_cast<int>(left), static_cast<int>(top),
-                                  static_cast<int>(right - left + 1),
-                                  static_cast<int>(bottom - top + 1)});
+  Fill_Of(pixel, box)
+      .Rects.push_back({static_cast<int>(left), static_cast<int>(top),
+                        static_cast<int>(right - left + 1), static_cast<int>(bottom - top + 1)});
 }
 
 // The outline Draw_Box draws: nothing for a single pixel, the whole rectangle when it is one
@@ -102,7 +102,8 @@ void TC_Vector_Backend::Add_Outline(std::uint32_t pixel, std::int64_t left, std:
   }
   // Sides far outside the page move to its margin, where they are just as invisible.
   const auto clamp_x = [this](std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, -Vector_Margin, page_.Width + Vector_Margin));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, -Vector_Margin, page_.Width + Vector_Margin));
   };
   const auto clamp_y = [this](std::int64_t v) {
     return static_cast<int>(

@@ -51,8 +51,8 @@ class TC_Vector_Backend final : public TC_Draw_Backend {
   Fill_Item& Fill_Of(std::uint32_t pixel, bool boxes);
   Stroke_Item& Stroke_Of(std::uint32_t pixel);
   // Fills [left, right] x [top, bottom] (inclusive) in `pixel`, clipped to the page.
-  void Add_Rect(std::uint32_t pixel, bool box, std::int64_t left, std::int64_t top, std::int64_t right,
-                std::int64_t bottom);
+  void Add_Rect(std::uint32_t pixel, bool box, std::int64_t left, std::int64_t top,
+                std::int64_t right, std::int64_t bottom);
   void Add_Outline(std::uint32_t pixel, std::int64_t left, std::int64_t top, std::int64_t right,
                    std::int64_t bottom);
   std::shared_ptr<const Font_Face_Info> Face_Of(const Font_Spec& font);

@@ -19,8 +19,7 @@ Vector_XY Half_Step(const Vector_Point& from, const Vector_Point& to) {
 }
 
 // Liang-Barsky: the part of the segment a-b inside the box; false when none is.
-bool Clip_Segment(Vector_XY& a, Vector_XY& b, double lo_x, double lo_y, double hi_x,
-                  double hi_y) {
+bool Clip_Segment(Vector_XY& a, Vector_XY& b, double lo_x, double lo_y, double hi_x, double hi_y) {
   double t0 = 0, t1 = 1;
   const double dx = b.X - a.X, dy = b.Y - a.Y;
   const double p[4] = {-dx, dx, -dy, dy};

@@ -17,9 +17,8 @@ namespace {
 void Put_Number(std::string& out, double v) {
   const double rounded = std::round(v * 1000.0) / 1000.0;
   char buffer[40];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, rounded == 0 ? 0.0 : rounded,
-                    std::chars_format::fixed, 3);
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded == 0 ? 0.0 : rounded,
+                                 std::chars_format::fixed, 3);
   if (ec != std::errc()) return;
   std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
   while (text.back() == '0') text.remove_suffix(1);
@@ -40,11 +39,20 @@ void Put_Color(std::string& out, std::uint32_t pixel) {
 // Code points XML 1.0 cannot carry become U+FFFD; the markup characters are escaped.
 void Put_Escaped(std::string& out, char32_t code) {
   switch (code) {
-    case '&': out += "&amp;"; return;
-    case '<': out += "&lt;"; return;
-    case '>': out += "&gt;"; return;
-    case '"': out += "&quot;"; return;
-    default: break;
+    case '&':
+      out += "&amp;";
+      return;
+    case '<':
+      out += "&lt;";
+      return;
+    case '>':
+      out += "&gt;";
+      return;
+    case '"':
+      out += "&quot;";
+      return;
+    default:
+      break;
   }
   const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
                        (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
@@ -65,8 +73,7 @@ void Put_Attribute(std::string& out, const std::string& text) {
 }
 
 std::string Base64(const std::string& bytes) {
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   out.reserve((bytes.size() + 2) / 3 * 4);
   std::size_t i = 0;
@@ -103,8 +110,9 @@ class Svg_Writer {
       std::visit([&](const auto& i) { Put(body, i); }, item);
     }
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" "
-           "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"";
+    out +=
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+        "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"";
     Put_Int(out, page_.Width), out += "\" height=\"", Put_Int(out, page_.Height);
     out += "\" viewBox=\"0 0 ", Put_Int(out, page_.Width), out += ' ';
     Put_Int(out, page_.Height), out += "\" xml:space=\"preserve\">\n";
@@ -179,8 +187,9 @@ class Svg_Writer {
     out += "<image x=\"", Put_Int(out, item.Left), out += "\" y=\"", Put_Int(out, item.Top);
     out += "\" width=\"", Put_Int(out, item.Pixels.Width()), out += "\" height=\"";
     Put_Int(out, item.Pixels.Height());
-    out += "\" preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" "
-           "style=\"image-rendering:pixelated\" xlink:href=\"data:image/png;base64,";
+    out +=
+        "\" preserveAspectRatio=\"none\" image-rendering=\"optimizeSpeed\" "
+        "style=\"image-rendering:pixelated\" xlink:href=\"data:image/png;base64,";
     std::string png;
     const std::string reason = Encode_PNG(item.Pixels, png);
     if (!reason.empty()) throw Error("Cannot write file " + name_ + ": " + reason);

@@ -5,8 +5,8 @@
 
 #include <memory>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,7 +34,9 @@ class Vector_Test : public ::testing::Test {
 
   const std::vector<Vector_Item>& Items() const { return vector_->Page().Items; }
   template <typename T>
-  const T& Item(std::size_t i) const { return std::get<T>(Items().at(i)); }
+  const T& Item(std::size_t i) const {
+    return std::get<T>(Items().at(i));
+  }
 
   TC_Canvas canvas_;
   std::unique_ptr<TC_Vector_Backend> vector_;
@@ -103,7 +105,7 @@ TEST_F(Vector_Test, MarkerRectanglesAreTheMarkerPixels) {
 // thin or solid in the pen's colour, else inside and outline apart.
 TEST_F(Vector_Test, BoxesKeepTheRasterGeometry) {
   Set_Color(0xFF0000);
-  Fill_Box(7, 7, 7, 7, 1);     // one pixel: nothing at all
+  Fill_Box(7, 7, 7, 7, 1);      // one pixel: nothing at all
   Fill_Box(30, 50, 10, 50, 1);  // flat bar: a row of pixels
   Fill_Box(10, 50, 20, 30, 1);  // bar: one rectangle, outline included
   ASSERT_EQ(Items().size(), 2u);
@@ -119,9 +121,9 @@ TEST_F(Vector_Test, BoxesKeepTheRasterGeometry) {
   Fill_Box(40, 10, 60, 30, 3);  // pattern inside, then the outline through the pixel centres
   ASSERT_EQ(Items().size(), 4u);
   const Pattern_Item& pattern = Item<Pattern_Item>(2);
-  EXPECT_EQ(std::make_tuple(pattern.Rect.Left, pattern.Rect.Top, pattern.Rect.Width,
-                            pattern.Rect.Height),
-            std::make_tuple(41, 11, 19, 19));
+  EXPECT_EQ(
+      std::make_tuple(pattern.Rect.Left, pattern.Rect.Top, pattern.Rect.Width, pattern.Rect.Height),
+      std::make_tuple(41, 11, 19, 19));
   EXPECT_EQ(pattern.Tile[1], Color_To_Pixel(Default_Fill_Patterns()[1][1]));
   const auto pieces = Stroke_Pieces(Item<Stroke_Item>(3), 120, 90);
   ASSERT_EQ(pieces.size(), 1u);
@@ -139,11 +141,11 @@ TEST_F(Vector_Test, LinesCoverTheirPixels) {
     double sx, sy, ex, ey;
   };
   const Case cases[] = {
-      {10, 5, 15, 5, 10, 5.5, 15, 5.5},    // rightwards: pixels 10..14
-      {15, 5, 10, 5, 16, 5.5, 11, 5.5},    // leftwards: pixels 15..11
-      {3, 9, 3, 2, 3.5, 10, 3.5, 3},       // upwards
-      {0, 0, 4, 4, 0, 0, 4, 4},            // diagonal, corner to corner
-      {0, 0, 10, 5, 0, 0.25, 10, 5.25},    // half a step along the longer axis
+      {10, 5, 15, 5, 10, 5.5, 15, 5.5},  // rightwards: pixels 10..14
+      {15, 5, 10, 5, 16, 5.5, 11, 5.5},  // leftwards: pixels 15..11
+      {3, 9, 3, 2, 3.5, 10, 3.5, 3},     // upwards
+      {0, 0, 4, 4, 0, 0, 4, 4},          // diagonal, corner to corner
+      {0, 0, 10, 5, 0, 0.25, 10, 5.25},  // half a step along the longer axis
   };
   for (const Case& c : cases) {
     Stroke_Item item{0xFFFFFFFF, {{c.x0, c.y0}, {c.x1, c.y1}}, {0}};
@@ -185,9 +187,9 @@ TEST_F(Vector_Test, DenseLayerBecomesAPictureOfItsPixels) {
   ASSERT_EQ(Items().size(), 3u);
   EXPECT_EQ(vector_->Layer_Pictures(), 1);
   const Picture_Item& picture = Item<Picture_Item>(2);
-  EXPECT_EQ(std::make_tuple(picture.Left, picture.Top, picture.Pixels.Width(),
-                            picture.Pixels.Height()),
-            std::make_tuple(18, 18, 45, 45));
+  EXPECT_EQ(
+      std::make_tuple(picture.Left, picture.Top, picture.Pixels.Width(), picture.Pixels.Height()),
+      std::make_tuple(18, 18, 45, 45));
   int opaque = 0;
   for (int y = 0; y < picture.Pixels.Height(); ++y) {
     for (int x = 0; x < picture.Pixels.Width(); ++x) {
@@ -238,8 +240,8 @@ TEST_F(Vector_Test, TextsKeepTheRasterPositions) {
   EXPECT_EQ(std::make_tuple(turned.Origin_X, turned.Origin_Y, turned.Degrees),
             std::make_tuple(2.0, 81.0, 90));
   Text_Item item;
-  for (auto [angle, x, y] : {std::tuple{0, 5.0, 7.0}, {180, 6.0, 8.0}, {270, 6.0, 7.0},
-                             {45, 5.0, 7.0}}) {
+  for (auto [angle, x, y] :
+       {std::tuple{0, 5.0, 7.0}, {180, 6.0, 8.0}, {270, 6.0, 7.0}, {45, 5.0, 7.0}}) {
     item.X = 5, item.Y = 7, item.Angle = angle;
     const Text_Frame f = Frame_Of(item);
     EXPECT_EQ(std::make_pair(f.Origin_X, f.Origin_Y), std::make_pair(x, y)) << angle;

@@ -46,8 +46,8 @@ TEST(Render_Options, VectorFormatsAndLimit) {
 TEST(Render_Options, EveryOptionInEveryForm) {
   const std::vector<std::vector<std::string>> forms = {
       {"-o", "out", "-s", "800x600", "-f", "bmp", "-i", "-r", "-", "s", "d"},
-      {"--out", "out", "--size", "800x600", "--format", "bmp", "--ignore-limits", "--report",
-       "-", "s", "d"},
+      {"--out", "out", "--size", "800x600", "--format", "bmp", "--ignore-limits", "--report", "-",
+       "s", "d"},
       {"--out=out", "--size=800X600", "--format=bmp", "-i", "--report=-", "s", "d"},
       {"-oout", "-s800x600", "-fbmp", "s", "-i", "-r-", "d"},
   };

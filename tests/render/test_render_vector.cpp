@@ -65,7 +65,8 @@ struct Svg_Text {
 };
 
 std::string Unescape(std::string s) {
-  for (auto [from, to] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
+  for (auto [from, to] :
+       {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
     for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + 1))
       s.replace(at, std::strlen(from), to);
   }
@@ -153,8 +154,8 @@ TEST_F(Render_Vector, SvgHoldsFrameBarsAndLabelsWhereTheRasterHasThem) {
   // The frame: one closed outline through the centres of the border pixels.
   const std::string l = std::to_string(left) + ".5", r5 = std::to_string(right) + ".5";
   const std::string t = std::to_string(top) + ".5", b = std::to_string(bottom) + ".5";
-  EXPECT_NE(svg.find("stroke=\"#666666\" d=\"M" + l + " " + t + "L" + l + " " + b + "L" + r5 +
-                     " " + b + "L" + r5 + " " + t + "z"),
+  EXPECT_NE(svg.find("stroke=\"#666666\" d=\"M" + l + " " + t + "L" + l + " " + b + "L" + r5 + " " +
+                     b + "L" + r5 + " " + t + "z"),
             std::string::npos);
   // Four red bars sharing their edges, standing on the frame's bottom line.
   const std::regex bar_re(
