@@ -96,6 +96,11 @@ class Font_Cache {
     return last_instance_;
   }
 
+  bool Bold_Face_Of(const Face_Instance* instance) const {
+    auto it = bold_faces_.find(instance);
+    return it != bold_faces_.end() && it->second;
+  }
+
   std::string File_Of(const Font_Spec& spec) {
     Face_Instance* instance = Find(spec);
     auto it = files_.find(instance);
@@ -107,6 +112,13 @@ class Font_Cache {
     last_ = nullptr;
     instances_.clear();
     files_.clear();
+    indexes_.clear();
+    bold_faces_.clear();
+  }
+
+  int Index_Of(const Face_Instance* instance) const {
+    auto it = indexes_.find(instance);
+    return it == indexes_.end() ? 0 : it->second;
   }
 
  private:
@@ -119,6 +131,8 @@ class Font_Cache {
   bool no_font_ = false;
   std::map<std::tuple<std::string, int, bool>, std::unique_ptr<Face_Instance>> instances_;
   std::map<const Face_Instance*, std::string> files_;
+  std::map<const Face_Instance*, int> indexes_;
+  std::map<const Face_Instance*, bool> bold_faces_;
   // The spec of the latest lookup: labels come in long runs with one font.
   const std::unique_ptr<Face_Instance>* last_ = nullptr;
   std::string last_name_;
@@ -186,6 +200,8 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   // The stroke FreeType's own synthetic bold uses: 1/24 of the em.
   instance->embolden_strength = FT_MulFix(instance->face->units_per_EM, metrics.y_scale) / 24;
   files_[instance.get()] = file;
+  indexes_[instance.get()] = index;
+  bold_faces_[instance.get()] = weight >= FC_WEIGHT_DEMIBOLD;
   return instance;
 }
 
@@ -379,6 +395,36 @@ bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
     }
   }
   return true;
+}
+
+bool Font_Describe(const Font_Spec& font, Font_Face_Info& info) {
+  Font_Cache& cache = Cache();
+  Face_Instance* instance = cache.Find(font);
+  if (instance == nullptr) return false;
+  info.File = cache.File_Of(font);
+  info.Index = cache.Index_Of(instance);
+  info.Family = instance->face->family_name != nullptr ? instance->face->family_name : "";
+  info.Embolden = instance->embolden;
+  info.Bold = instance->embolden || cache.Bold_Face_Of(instance);
+  info.Size = std::clamp(font.Height, 1, kMaxHeight);
+  info.Ascent = instance->ascent;
+  info.Descent = instance->descent;
+  return true;
+}
+
+std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view text, long long from,
+                                      long long to) {
+  std::vector<Placed_Glyph> glyphs;
+  if (text.empty()) return glyphs;
+  Face_Instance* instance = Cache().Find(font);
+  if (instance == nullptr) return glyphs;
+  long long pen = 0;
+  for (char32_t code : Decode_Utf8(text)) {
+    if (pen >= to) break;
+    if (pen >= from) glyphs.push_back({code, FT_Get_Char_Index(instance->face, code), pen});
+    pen += instance->Metrics(code).advance;
+  }
+  return glyphs;
 }
 
 long long Font_Rasterized_Glyphs() {

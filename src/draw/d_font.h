@@ -57,6 +57,32 @@ long long Font_Rasterized_Glyphs();
 // The font file a spec resolves to ("" when none), for diagnostics and tests.
 std::string Font_File(const Font_Spec& font);
 
+// The face a spec resolves to, as the vector pages name and embed it.
+struct Font_Face_Info {
+  std::string File;  // font file and face index within it
+  int Index = 0;
+  std::string Family;  // the face's family name ("DejaVu Sans")
+  bool Bold = false;   // a bold face, or a regular one made bold (Embolden)
+  bool Embolden = false;
+  int Size = 0;    // em size in pixels
+  int Ascent = 0;  // baseline below the top of the text box, in pixels
+  int Descent = 0;
+};
+// False (and `info` untouched) when no font can be found.
+bool Font_Describe(const Font_Spec& font, Font_Face_Info& info);
+
+// One glyph of a text as Font_Render places it: its code point, the glyph's index in the face
+// and its pen position in pixels from the start of the text.
+struct Placed_Glyph {
+  char32_t Code = 0;
+  unsigned Index = 0;
+  long long X = 0;
+};
+// The glyphs of `text` whose pen position lies in [from, to) (all of them by default), in
+// order; empty when no font can be found.
+std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view text,
+                                      long long from = INT64_MIN, long long to = INT64_MAX);
+
 // Test hook: while on, no font exists (as on a machine without fonts). Clears the caches.
 void Font_Force_No_Font(bool on);
 

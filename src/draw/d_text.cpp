@@ -1,9 +1,11 @@
-// Text on the current canvas: its font, measuring, and drawing turned by the font's angle.
+// Text on the current canvas: its font, measuring, and drawing turned by the font's angle
+// (the raster back-end's text as well).
 #include <cmath>
 #include <numbers>
 
 #include "draw/d_draw.h"
 #include "draw/d_font.h"
+#include "draw/d_raster.h"
 
 namespace pw {
 
@@ -119,26 +121,32 @@ void Set_Text_Angle(int degrees) {
   if (Cur_Image != nullptr) Cur_Image->Font.Angle = degrees;
 }
 
-void Text_Out(int x, int y, std::string_view text) {
-  if (Cur_Image == nullptr) return;
-  TC_Canvas& canvas = *Cur_Image;
+int TC_Raster_Backend::Text(int x, int y, const Font_Spec& font, std::string_view text,
+                            std::uint32_t pixel) {
   // The text is drawn without its cell background: every caller writes on an area it has
   // just painted in the latest solid fill colour, so the picture is the same, and labels
   // that touch a line or another label do not wipe it out.
   Text_Mask mask;
-  const int degrees = ((canvas.Font.Angle % 360) + 360) % 360;
+  const int degrees = ((font.Angle % 360) + 360) % 360;
   const bool drawn =
-      canvas.Text_Color != No_Color &&
-      Font_Render(canvas.Font, text, mask, Visible_Window(canvas.Image, x, y, degrees));
+      pixel != 0 && Font_Render(font, text, mask, Visible_Window(image_, x, y, degrees));
   if (drawn) {
-    const std::uint32_t color = Color_To_Pixel(canvas.Text_Color);
     if (degrees % 90 == 0) {
-      Blit_Quarter_Turn(canvas.Image, x, y, degrees / 90, mask, color);
+      Blit_Quarter_Turn(image_, x, y, degrees / 90, mask, pixel);
     } else {
-      Blit_Turned(canvas.Image, x, y, degrees, mask, color);
+      Blit_Turned(image_, x, y, degrees, mask, pixel);
     }
   }
-  const int width = drawn ? mask.advance : Font_Text_Width(canvas.Font, text);
+  return drawn ? mask.advance : Font_Text_Width(font, text);
+}
+
+void Text_Out(int x, int y, std::string_view text) {
+  if (Cur_Image == nullptr) return;
+  TC_Canvas& canvas = *Cur_Image;
+  const std::uint32_t pixel = canvas.Text_Color != No_Color ? Color_To_Pixel(canvas.Text_Color) : 0;
+  const int width = canvas.Backend != nullptr
+                        ? canvas.Backend->Text(x, y, canvas.Font, text, pixel)
+                        : TC_Raster_Backend(canvas.Image).Text(x, y, canvas.Font, text, pixel);
   canvas.Pen_X = static_cast<int>(static_cast<long long>(x) + width);
   canvas.Pen_Y = y;
 }

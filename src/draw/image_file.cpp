@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -110,6 +111,53 @@ void Write_PNG(const TC_Bitmap& bitmap, const std::string& path) {
     }
     return true;
   });
+}
+
+std::string Encode_PNG(const TC_Bitmap& bitmap, std::string& bytes) {
+  bytes.clear();
+  if (bitmap.Empty()) return "the picture is empty";
+  const std::size_t width = bitmap.Width(), height = bitmap.Height();
+  bool clear = false;
+  for (std::size_t y = 0; y < height && !clear; ++y) {
+    const std::uint32_t* row = bitmap.Row(static_cast<int>(y));
+    clear = std::any_of(row, row + width, [](std::uint32_t p) { return (p >> 24) == 0; });
+  }
+  const std::size_t channels = clear ? 4 : 3;
+  std::vector<unsigned char> pixels(width * height * channels);
+  for (std::size_t y = 0; y < height; ++y) {
+    const std::uint32_t* src = bitmap.Row(static_cast<int>(y));
+    unsigned char* dst = pixels.data() + y * width * channels;
+    for (std::size_t x = 0; x < width; ++x, dst += channels) {
+      // A transparent pixel is written as transparent black, whatever else it holds.
+      const bool opaque = (src[x] >> 24) != 0;
+      const std::uint32_t p = opaque ? src[x] : 0;
+      dst[0] = static_cast<unsigned char>((p >> 16) & 0xFF);
+      dst[1] = static_cast<unsigned char>((p >> 8) & 0xFF);
+      dst[2] = static_cast<unsigned char>(p & 0xFF);
+      if (clear) dst[3] = opaque ? 255 : 0;
+    }
+  }
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = clear ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  // The first call measures, the second writes.
+  bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr) != 0;
+  if (ok) {
+    bytes.resize(size);
+    ok = png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr) != 0;
+  }
+  if (!ok) {
+    const std::string reason = image.message;
+    png_image_free(&image);
+    bytes.clear();
+    return reason.empty() ? "the PNG encoder failed" : reason;
+  }
+  bytes.resize(size);
+  return {};
 }
 
 }  // namespace pw

@@ -19,4 +19,10 @@ void Write_BMP(const TC_Bitmap& bitmap, const std::string& path);
 // An 8-bit RGB PNG, the size of the bitmap.
 void Write_PNG(const TC_Bitmap& bitmap, const std::string& path);
 
+// The bytes of a PNG of `bitmap` into `bytes` (for pictures inside other files): 8-bit RGB,
+// or RGBA when some pixel has a top byte of 0 (transparent; all others opaque). The same
+// pixels always give the same bytes. Returns "" on success, else the reason of the failure
+// ("the picture is empty", the encoder's message); `bytes` is then empty.
+std::string Encode_PNG(const TC_Bitmap& bitmap, std::string& bytes);
+
 }  // namespace pw

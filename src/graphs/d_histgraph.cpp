@@ -172,6 +172,7 @@ void TC_Hist_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
     return;
   }
 
+  const Layer_Scope bars(Plot_Left, Plot_Top, Plot_Right, Plot_Bottom);
   Set_Pen_Style(0);
   Set_Color(layer.Color);
   const int fill = Bar_Fill(layer.Fill_Kind);

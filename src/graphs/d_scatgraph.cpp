@@ -287,6 +287,7 @@ void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Co
                                 int marker) {
   // A cell too small for a plot area gets its background only.
   if (Plot_Too_Small() || Plot_Right <= Plot_Left || Plot_Bottom <= Plot_Top) return;
+  const Layer_Scope layer(Plot_Left, Plot_Top, Plot_Right, Plot_Bottom);
   Set_Color(color);
   const Nearest_Rounding rounding;
   const Point_Mapper map(*this);

@@ -13,6 +13,11 @@ std::string Shot_Base(const std::string& data_file);
 std::string Page_File_Name(const std::string& dir, const std::string& base, int page,
                            const std::string& extension);
 
+// dir + "/" + the data file's name without its folder, cut before its last "." (if any), +
+// "." + extension: the name of one file holding every page (run7.dat gives run7.pdf).
+std::string Document_File_Name(const std::string& dir, const std::string& data_file,
+                               const std::string& extension);
+
 // The text the error box would show for `message`, on one line: an "Access violation" text
 // is replaced by the request for a problem report.
 std::string Shown_Message(const std::string& message);

@@ -41,7 +41,15 @@ Split_Option Split(const std::string& arg) {
 
 bool Takes_Value(const std::string& name) {
   return name == "-o" || name == "--out" || name == "-s" || name == "--size" || name == "-f" ||
-         name == "--format" || name == "-r" || name == "--report";
+         name == "--format" || name == "-r" || name == "--report" || name == "--vector-limit";
+}
+
+// A whole number from 0 up, in digits only.
+bool Parse_Limit(const std::string& text, long long& limit) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, limit);
+  return ec == std::errc() && ptr == end;
 }
 
 // Stores the value of a value-taking option; returns a problem text or empty.
@@ -59,8 +67,16 @@ std::string Apply_Value(Render_Options& o, const std::string& name, const std::s
       o.Format = Image_Format::Png;
     } else if (value == "bmp") {
       o.Format = Image_Format::Bmp;
+    } else if (value == "svg") {
+      o.Format = Image_Format::Svg;
+    } else if (value == "pdf") {
+      o.Format = Image_Format::Pdf;
     } else {
-      return "bad format '" + value + "' (expected png or bmp)";
+      return "bad format '" + value + "' (expected png, bmp, svg or pdf)";
+    }
+  } else if (name == "--vector-limit") {
+    if (!Parse_Limit(value, o.Vector_Limit)) {
+      return "bad vector limit '" + value + "' (expected a whole number from 0)";
     }
   } else {  // -r, --report
     if (value.empty()) return "empty file name for " + name;
@@ -151,19 +167,38 @@ std::string Usage_Text() {
          "  -o, --out DIR        folder for the page images, created when missing\n"
          "                       (default: the current folder)\n"
          "  -s, --size WxH       canvas size in pixels (default 1024x768)\n"
-         "  -f, --format FMT     png or bmp (default png)\n"
+         "  -f, --format FMT     png, bmp, svg or pdf (default png); svg writes a file\n"
+         "                       per page, pdf one file DIR/BASE.pdf of all pages\n"
+         "      --vector-limit N svg and pdf: a layer of more than N markers, lines or\n"
+         "                       bars is embedded as a picture of its pixels, while\n"
+         "                       frames and texts stay vectors (default 5000; 0: every\n"
+         "                       layer)\n"
          "  -i, --ignore-limits  the graphs skip \"xlo\", \"xhi\", \"ylo\", \"yhi\"\n"
          "  -r, --report FILE    write a JSON report of every page and graph;\n"
          "                       \"-\" writes it to standard output\n"
          "  -h, --help           show this text\n"
          "      --version        show the version\n"
          "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"
-         "last \".\" (data file run7.dat, page 3: run7.03.png).\n"
+         "last \".\" (data file run7.dat, page 3: run7.03.png; all pages: run7.pdf).\n"
          "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line.\n";
 }
 
 const char* Format_Extension(Image_Format format) {
-  return format == Image_Format::Bmp ? "bmp" : "png";
+  switch (format) {
+    case Image_Format::Bmp:
+      return "bmp";
+    case Image_Format::Svg:
+      return "svg";
+    case Image_Format::Pdf:
+      return "pdf";
+    case Image_Format::Png:
+      break;
+  }
+  return "png";
+}
+
+bool Is_Vector(Image_Format format) {
+  return format == Image_Format::Svg || format == Image_Format::Pdf;
 }
 
 }  // namespace pw::render

@@ -6,7 +6,7 @@
 
 namespace pw::render {
 
-enum class Image_Format { Png, Bmp };
+enum class Image_Format { Png, Bmp, Svg, Pdf };
 
 struct Render_Options {
   std::string Setup_File;
@@ -15,6 +15,8 @@ struct Render_Options {
   int Width = 1024;
   int Height = 768;
   Image_Format Format = Image_Format::Png;
+  // SVG and PDF: a layer with more elements than this is embedded as a picture.
+  long long Vector_Limit = 5000;
   bool Ignore_Limits = false;
   std::string Report_File;  // empty: no report; "-": standard output
   bool Help = false;
@@ -31,8 +33,8 @@ struct Parse_Result {
 
 // Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
 // are all accepted; "--" ends the options. With -h/--help the other arguments are not
-// checked, nor with --version. Anything else wrong (unknown option, missing value, bad size or format, not exactly
-// two files) gives a Problem text.
+// checked, nor with --version. Anything else wrong (unknown option, missing value, bad size,
+// format or vector limit, not exactly two files) gives a Problem text.
 Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
 
 // "WxH" with both sides in 1..Max_Canvas_Side; false for anything else.
@@ -41,7 +43,10 @@ bool Parse_Size(const std::string& text, int& width, int& height);
 // The usage text, ending in a line break.
 std::string Usage_Text();
 
-// "png" or "bmp".
+// "png", "bmp", "svg" or "pdf".
 const char* Format_Extension(Image_Format format);
+
+// SVG and PDF are drawn as vectors; PNG and BMP are the raster itself.
+bool Is_Vector(Image_Format format);
 
 }  // namespace pw::render

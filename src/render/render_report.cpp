@@ -28,7 +28,11 @@ Json Axis(long double lo, long double hi, bool log, const std::string& title,
           const std::vector<Tick_Info>& ticks) {
   Json list = Json::array();
   for (const Tick_Info& t : ticks) {
-    list.push_back(Json{{"value", Number(t.Value)}, {"label", t.Label}, {"shown", t.Shown}});
+    list.push_back(Json{{"value", Number(t.Value)},
+                        {"label", t.Label},
+                        {"shown", t.Shown},
+                        {"left", t.Label_Left},
+                        {"top", t.Label_Top}});
   }
   return Json{{"lo", Number(lo)}, {"hi", Number(hi)}, {"log", log}, {"title", title},
               {"ticks", std::move(list)}};

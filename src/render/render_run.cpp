@@ -1,5 +1,6 @@
 #include "render/render_run.h"
 
+#include <array>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -12,11 +13,14 @@
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "draw/D_Math.h"
+#include "draw/d_vector.h"
 #include "draw/image_file.h"
 #include "pages/d_graphpageset.h"
 #include "render/render_names.h"
 #include "render/render_progress.h"
 #include "render/render_report.h"
+#include "render/vector_pdf.h"
+#include "render/vector_svg.h"
 
 namespace pw::render {
 
@@ -27,6 +31,8 @@ constexpr const char* Main_Section = "Plotwright";
 // What the run built, kept whatever stopped it.
 struct Run_State {
   std::unique_ptr<Canvas_Array> Canvases = std::make_unique<Canvas_Array>();
+  // SVG and PDF: the vector back-end of each canvas that gets a page.
+  std::array<std::unique_ptr<TC_Vector_Backend>, Max_Pages> Vectors;
   std::unique_ptr<TC_Graph_Page_Set> Pages;
   bool Drawing_Started = false;
 };
@@ -51,6 +57,13 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
   const int listed = ini.Read_List({"Pages"}, "Pages", names, Max_Pages);
   // Only canvases that get a page need pixels.
   for (int k = 0; k < listed; ++k) (*state.Canvases)[k].Image.Set_Size(o.Width, o.Height);
+  if (Is_Vector(o.Format)) {
+    for (int k = 0; k < listed; ++k) {
+      TC_Canvas& canvas = (*state.Canvases)[k];
+      state.Vectors[k] = std::make_unique<TC_Vector_Backend>(canvas.Image, o.Vector_Limit);
+      canvas.Backend = state.Vectors[k].get();
+    }
+  }
 
   state.Pages = std::make_unique<TC_Graph_Page_Set>(*state.Canvases);
   state.Pages->Progress = [&progress](const std::string& what, double fraction) {
@@ -83,9 +96,18 @@ void Write_Image(const Render_Options& o, Run_State& state, int k) {
   const TC_Bitmap& image = state.Pages->Page(k).Canvas().Image;
   if (o.Format == Image_Format::Bmp) {
     Write_BMP(image, name);
+  } else if (o.Format == Image_Format::Svg) {
+    Write_SVG(state.Vectors[k - 1]->Page(), name);
   } else {
     Write_PNG(image, name);
   }
+}
+
+// The one PDF of pages 1..count.
+void Write_Document(const Render_Options& o, Run_State& state, int count) {
+  std::vector<const Vector_Page*> pages;
+  for (int k = 1; k <= count; ++k) pages.push_back(&state.Vectors[k - 1]->Page());
+  Write_PDF(pages, Document_File_Name(o.Out_Dir, o.Data_File, "pdf"));
 }
 
 // "Cannot write file NAME: reason", the reason being the system's; a failed write leaves any
@@ -169,8 +191,13 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
   const int count = Pages_To_Write(state, !ok);
   const bool folder = count == 0 || errors.Guarded([&] { Make_Out_Dir(options.Out_Dir); });
   bool written = folder;
-  for (int k = 1; folder && k <= count; ++k) {
-    if (!errors.Guarded([&] { Write_Image(options, state, k); })) written = false;
+  if (options.Format == Image_Format::Pdf) {
+    if (folder && count > 0 && !errors.Guarded([&] { Write_Document(options, state, count); }))
+      written = false;
+  } else {
+    for (int k = 1; folder && k <= count; ++k) {
+      if (!errors.Guarded([&] { Write_Image(options, state, k); })) written = false;
+    }
   }
   if (!errors.Guarded([&] { Write_Report(options, state); })) written = false;
   return ok && written ? 0 : 1;

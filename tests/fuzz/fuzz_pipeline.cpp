@@ -1,10 +1,14 @@
 // An arbitrary setup and data file through the whole pipeline: page set, reading, loading and
-// drawing every page on small canvases.
+// drawing every page on small canvases; every second canvas also records vectors (with a small
+// limit, so that layers become pictures too), and their stroke geometry is worked out.
 #include <memory>
+#include <variant>
+#include <vector>
 
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "draw/d_draw.h"
+#include "draw/d_vector.h"
 #include "fuzz_util.h"
 #include "pages/d_graphpageset.h"
 #include "setup/d_inifile.h"
@@ -20,6 +24,24 @@ pw::Canvas_Array& Canvases() {
   return canvases;
 }
 
+// Vector back-ends of the odd canvases, fresh for every input.
+std::vector<std::unique_ptr<pw::TC_Vector_Backend>> Attach_Vectors(pw::Canvas_Array& canvases) {
+  std::vector<std::unique_ptr<pw::TC_Vector_Backend>> vectors;
+  for (std::size_t k = 0; k < canvases.size(); k += 2) {
+    vectors.push_back(std::make_unique<pw::TC_Vector_Backend>(canvases[k].Image, 20));
+    canvases[k].Backend = vectors.back().get();
+  }
+  return vectors;
+}
+
+void Walk_Geometry(const pw::TC_Vector_Backend& vector) {
+  for (const pw::Vector_Item& item : vector.Page().Items) {
+    if (const auto* stroke = std::get_if<pw::Stroke_Item>(&item))
+      pw::Stroke_Pieces(*stroke, vector.Page().Width, vector.Page().Height);
+    if (const auto* text = std::get_if<pw::Text_Item>(&item)) pw::Frame_Of(*text);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string setup_path = pw_fuzz::Write_Temp_File("setup.ini", setup);
   const std::string data_path = pw_fuzz::Write_Temp_File("data.dat", data_text);
   pw::TC_Ini_File ini(setup_path);
+  const auto vectors = Attach_Vectors(Canvases());
   auto pages = std::make_unique<pw::TC_Graph_Page_Set>(Canvases());
   try {
     pages->Read_Setup(ini, "Pages");
@@ -37,5 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pages->Draw_Pages();
   } catch (const pw::Error&) {
   }
+  for (const auto& vector : vectors) Walk_Geometry(*vector);
+  for (auto& canvas : Canvases()) canvas.Backend = nullptr;
   return 0;
 }

@@ -18,13 +18,36 @@ TEST(Render_Options, Defaults) {
   EXPECT_EQ(r.Options.Format, Image_Format::Png);
   EXPECT_FALSE(r.Options.Ignore_Limits);
   EXPECT_EQ(r.Options.Report_File, "");
+  EXPECT_EQ(r.Options.Vector_Limit, 5000);
+}
+
+TEST(Render_Options, VectorFormatsAndLimit) {
+  struct Case {
+    std::vector<std::string> args;
+    Image_Format format;
+    long long limit;
+  };
+  const Case cases[] = {
+      {{"-f", "svg", "s", "d"}, Image_Format::Svg, 5000},
+      {{"--format=pdf", "--vector-limit", "0", "s", "d"}, Image_Format::Pdf, 0},
+      {{"--vector-limit=123456789012", "-fsvg", "s", "d"}, Image_Format::Svg, 123456789012},
+  };
+  for (const Case& c : cases) {
+    const Parse_Result r = Parse_Command_Line(c.args);
+    ASSERT_EQ(r.Problem, "");
+    EXPECT_EQ(r.Options.Format, c.format);
+    EXPECT_EQ(r.Options.Vector_Limit, c.limit);
+    EXPECT_TRUE(Is_Vector(c.format));
+  }
+  EXPECT_FALSE(Is_Vector(Image_Format::Png));
+  EXPECT_STREQ(Format_Extension(Image_Format::Pdf), "pdf");
 }
 
 TEST(Render_Options, EveryOptionInEveryForm) {
   const std::vector<std::vector<std::string>> forms = {
       {"-o", "out", "-s", "800x600", "-f", "bmp", "-i", "-r", "-", "s", "d"},
-      {"--out", "out", "--size", "800x600", "--format", "bmp", "--ignore-limits", "--report",
-       "-", "s", "d"},
+      {"--out", "out", "--size", "800x600", "--format", "bmp", "--ignore-limits", "--report", "-",
+       "s", "d"},
       {"--out=out", "--size=800X600", "--format=bmp", "-i", "--report=-", "s", "d"},
       {"-oout", "-s800x600", "-fbmp", "s", "-i", "-r-", "d"},
   };
@@ -65,7 +88,13 @@ TEST(Render_Options, Problems) {
       {{"-s", "0x10", "a", "b"}, "bad size '0x10' (expected WxH, each 1 to 8192)"},
       {{"-s", "8193x10", "a", "b"}, "bad size '8193x10' (expected WxH, each 1 to 8192)"},
       {{"-s", "-5x10", "a", "b"}, "bad size '-5x10' (expected WxH, each 1 to 8192)"},
-      {{"-f", "PNG", "a", "b"}, "bad format 'PNG' (expected png or bmp)"},
+      {{"-f", "PNG", "a", "b"}, "bad format 'PNG' (expected png, bmp, svg or pdf)"},
+      {{"--vector-limit", "-1", "a", "b"},
+       "bad vector limit '-1' (expected a whole number from 0)"},
+      {{"--vector-limit=5k", "a", "b"}, "bad vector limit '5k' (expected a whole number from 0)"},
+      {{"--vector-limit=99999999999999999999", "a", "b"},
+       "bad vector limit '99999999999999999999' (expected a whole number from 0)"},
+      {{"a", "b", "--vector-limit"}, "option --vector-limit needs a value"},
       {{"--out=", "a", "b"}, "empty folder name for --out"},
       {{"--version=1", "a", "b"}, "unknown option '--version=1'"},
       {{"-version", "a", "b"}, "unknown option '-version'"},
@@ -113,6 +142,12 @@ TEST(Render_Names, PageFileName) {
   EXPECT_EQ(Page_File_Name("out", "run7.", 3, "png"), "out/run7.03.png");
   EXPECT_EQ(Page_File_Name("out/", "run7.", 12, "bmp"), "out/run7.12.bmp");
   EXPECT_EQ(Page_File_Name(".", "", 1, "png"), "./01.png");
+}
+
+TEST(Render_Names, DocumentFileName) {
+  EXPECT_EQ(Document_File_Name("out", "/tmp/run7.dat", "pdf"), "out/run7.pdf");
+  EXPECT_EQ(Document_File_Name("out/", "a.b.c", "pdf"), "out/a.b.pdf");
+  EXPECT_EQ(Document_File_Name(".", "dir.x/data", "pdf"), "./data.pdf");
 }
 
 TEST(Render_Names, ShownMessage) {

@@ -1,0 +1,270 @@
+// SVG and PDF pages from whole runs: read back, compared with the raster, run twice.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "render_fixture.h"
+
+namespace pw::test {
+namespace {
+
+using Json = nlohmann::json;
+
+// Three pages; the first has a histogram of four red bars and a scatter graph of 300 points.
+const char* const Vector_Setup =
+    "[DataFile]\n"
+    "A=1 5.2 Alpha\n"
+    "B=2 5.2 Beta\n"
+    "[Pages]\n"
+    "Pages=P1 P2 P3\n"
+    "Kind=hist\n"
+    "x=A\n"
+    "xlo=0\n"
+    "xhi=4\n"
+    "Bins=4\n"
+    "Color=Red\n"
+    "Fill=1\n"
+    "[P1]\n"
+    "Title=Vector page\n"
+    "Columns=2\n"
+    "Graphs=H S\n"
+    "[P1/S]\n"
+    "Kind=scatter\n"
+    "y=B\n"
+    "ylo=0\n"
+    "yhi=4\n"
+    "Color=Yellow\n"
+    "Marker=PLUS1\n"
+    "[P2]\n"
+    "Title=Second page\n"
+    "Graphs=G\n"
+    "[P3]\n"
+    "Title=Third page\n"
+    "Graphs=G\n";
+
+std::string Data() {
+  std::string data;
+  for (int i = 0; i < 300; ++i) {
+    data += std::to_string(i % 4 + 0.5 + (i % 7) * 0.03) + " " +
+            std::to_string((i * 37 % 400) / 100.0) + "\n";
+  }
+  return data;
+}
+
+struct Svg_Text {
+  double Y = 0;
+  std::vector<double> X;  // one per glyph
+  std::string Text;
+};
+
+std::string Unescape(std::string s) {
+  for (auto [from, to] :
+       {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
+    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + 1))
+      s.replace(at, std::strlen(from), to);
+  }
+  return s;
+}
+
+std::vector<Svg_Text> Texts(const std::string& svg) {
+  std::vector<Svg_Text> out;
+  const std::regex text_re("<text y=\"([-0-9.]+)\"[^>]*>(.*?)</text>");
+  const std::regex span_re("<tspan x=\"([-0-9.]+)\">(.*?)</tspan>");
+  for (std::sregex_iterator t(svg.begin(), svg.end(), text_re), end; t != end; ++t) {
+    Svg_Text text;
+    text.Y = std::stod((*t)[1]);
+    const std::string spans = (*t)[2];
+    for (std::sregex_iterator s(spans.begin(), spans.end(), span_re); s != end; ++s) {
+      text.X.push_back(std::stod((*s)[1]));
+      text.Text += Unescape((*s)[2]);
+    }
+    out.push_back(std::move(text));
+  }
+  return out;
+}
+
+const Svg_Text* Find(const std::vector<Svg_Text>& texts, const std::string& s) {
+  for (const Svg_Text& t : texts)
+    if (t.Text == s) return &t;
+  return nullptr;
+}
+
+// RGBA pixels of a PNG (a file's bytes), row after row as 0xAARRGGBB.
+std::vector<std::uint32_t> Decode_Png(const std::string& bytes, int& width, int& height) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return {};
+  image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  return pixels;
+}
+
+std::string Base64_Decode(const std::string& text) {
+  static const std::string digits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned value = 0;
+  int bits = 0;
+  for (char c : text) {
+    const auto d = digits.find(c);
+    if (d == std::string::npos) break;
+    value = value << 6 | static_cast<unsigned>(d);
+    if ((bits += 6) >= 8) out += static_cast<char>((value >> (bits -= 8)) & 0xFF);
+  }
+  return out;
+}
+
+class Render_Vector : public Render_Test {
+ protected:
+  void SetUp() override {
+    Render_Test::SetUp();
+    Write("s.ini", Vector_Setup);
+    Write("d.dat", Data());
+  }
+  // Standard output of a command run in the test's folder; empty when it is not there.
+  std::string Tool(const std::string& command) {
+    const std::string program = command.substr(0, command.find(' '));
+    if (std::system(("command -v " + program + " >/dev/null").c_str()) != 0) return {};
+    std::system(("cd '" + dir_.string() + "' && " + command + " >tool.txt 2>&1").c_str());
+    return Read("tool.txt");
+  }
+};
+
+TEST_F(Render_Vector, SvgHoldsFrameBarsAndLabelsWhereTheRasterHasThem) {
+  const Run_Result r = Run("-f svg -s 600x300 -o out -r report.json s.ini d.dat");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_TRUE(Exists("out/d.01.svg") && Exists("out/d.02.svg") && Exists("out/d.03.svg"));
+  EXPECT_FALSE(Exists("out/d.01.png"));
+  const std::string svg = Read("out/d.01.svg");
+  EXPECT_NE(svg.find("width=\"600\" height=\"300\" viewBox=\"0 0 600 300\""), std::string::npos);
+  const Json graph = Json::parse(Read("report.json"))["pages"][0]["graphs"][0];
+  const int left = graph["plot"]["left"], right = graph["plot"]["right"];
+  const int top = graph["plot"]["top"], bottom = graph["plot"]["bottom"];
+  // The frame: one closed outline through the centres of the border pixels.
+  const std::string l = std::to_string(left) + ".5", r5 = std::to_string(right) + ".5";
+  const std::string t = std::to_string(top) + ".5", b = std::to_string(bottom) + ".5";
+  EXPECT_NE(svg.find("stroke=\"#666666\" d=\"M" + l + " " + t + "L" + l + " " + b + "L" + r5 + " " +
+                     b + "L" + r5 + " " + t + "z"),
+            std::string::npos);
+  // Four red bars sharing their edges, standing on the frame's bottom line.
+  const std::regex bar_re(
+      "<rect x=\"(\\d+)\" y=\"(\\d+)\" width=\"(\\d+)\" height=\"(\\d+)\" fill=\"#ff0000\"/>");
+  std::vector<int> edges;
+  for (std::sregex_iterator i(svg.begin(), svg.end(), bar_re), end; i != end; ++i) {
+    edges.push_back(std::stoi((*i)[1]));
+    EXPECT_EQ(std::stoi((*i)[2]) + std::stoi((*i)[4]) - 1, bottom);
+  }
+  const int w = right - left;
+  EXPECT_EQ(edges, (std::vector<int>{left, left + w / 4, left + w / 2, left + 3 * w / 4}));
+  // Every label the raster drew, its first glyph where the raster put it, one baseline.
+  const std::vector<Svg_Text> texts = Texts(svg);
+  ASSERT_NE(Find(texts, "Vector page"), nullptr);
+  EXPECT_EQ(graph["stat_line"].get<std::string>().substr(0, 7), "N=300  ");
+  // The baseline lies one ascent below the top of the text box, the same for every label.
+  // (The X title's box starts th + 5 below the plot area, the statistics line th further.)
+  const Svg_Text* title = Find(texts, graph["x"]["title"]);
+  const Svg_Text* stats = Find(texts, graph["stat_line"]);
+  ASSERT_TRUE(title != nullptr && stats != nullptr);
+  const double th = stats->Y - title->Y;
+  const double ascent = title->Y - (bottom + th + 5);
+  int labels = 0;
+  for (const char* axis : {"x", "y"}) {
+    for (const Json& tick : graph[axis]["ticks"]) {
+      if (!tick["shown"]) continue;
+      const int x = tick["left"], y = tick["top"];
+      bool found = false;
+      for (const Svg_Text& text : texts)
+        found = found || (text.Text == tick["label"] && text.X[0] == x && text.Y == y + ascent);
+      EXPECT_TRUE(found) << tick["label"] << " at " << x << "," << y;
+      ++labels;
+    }
+  }
+  EXPECT_GE(labels, 8);
+  EXPECT_GT(ascent, 5);
+  // The scatter graph's Y title reads upwards.
+  EXPECT_NE(svg.find("transform=\"rotate(-90 "), std::string::npos);
+}
+
+TEST_F(Render_Vector, PdfHoldsEveryPageWithItsText) {
+  const Run_Result r = Run("-f pdf -s 400x300 -o out -r report.json s.ini d.dat");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  ASSERT_TRUE(Exists("out/d.pdf"));
+  EXPECT_FALSE(Exists("out/d.01.pdf"));
+  const std::string info = Tool("pdfinfo out/d.pdf");
+  if (info.empty()) GTEST_SKIP() << "pdfinfo (poppler-utils) is missing";
+  EXPECT_NE(info.find("Pages:           3\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page size:       300 x 225 pts"), std::string::npos) << info;
+  EXPECT_EQ(info.find("CreationDate"), std::string::npos) << info;
+  const std::string text = Tool("pdftotext out/d.pdf -");
+  for (const char* title : {"Vector page", "Second page", "Third page", "N=300"})
+    EXPECT_NE(text.find(title), std::string::npos) << title << "\n" << text;
+  const Json graph = Json::parse(Read("report.json"))["pages"][0]["graphs"][1];
+  for (const char* axis : {"x", "y"}) {
+    for (const Json& tick : graph[axis]["ticks"]) {
+      if (!tick["shown"]) continue;
+      EXPECT_NE(text.find(tick["label"].get<std::string>()), std::string::npos) << tick["label"];
+    }
+  }
+}
+
+// Above the limit the scatter layer is a picture: its opaque pixels are the PNG's, and every
+// pixel of the layer's colour in the PNG is in it.
+TEST_F(Render_Vector, DenseLayerIsThePngsPixels) {
+  ASSERT_EQ(Run("-s 600x300 -o out s.ini d.dat").Status, 0);
+  ASSERT_EQ(Run("-f svg --vector-limit 50 -s 600x300 -o out s.ini d.dat").Status, 0);
+  const std::string svg = Read("out/d.01.svg");
+  const std::regex image_re(
+      "<image x=\"(\\d+)\" y=\"(\\d+)\" width=\"(\\d+)\" height=\"(\\d+)\"[^>]*base64,([^\"]+)\"");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(svg, m, image_re));
+  int w = 0, h = 0, pw = 0, ph = 0;
+  const auto picture = Decode_Png(Base64_Decode(m[5]), w, h);
+  const auto page = Decode_Png(Read("out/d.01.png"), pw, ph);
+  ASSERT_EQ(w, std::stoi(m[3]));
+  ASSERT_EQ(ph, 300);
+  const int x0 = std::stoi(m[1]), y0 = std::stoi(m[2]);
+  int opaque = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = picture[static_cast<std::size_t>(y) * w + x];
+      const std::uint32_t q = page[static_cast<std::size_t>(y0 + y) * pw + x0 + x];
+      if (p >> 24) {
+        ++opaque;
+        EXPECT_EQ(p, q) << x << "," << y;
+      } else {
+        EXPECT_NE(q, 0xFFFFFF00u) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(opaque, 300);
+  // The bars (4 elements) stay vectors, and so does everything at the default limit.
+  EXPECT_NE(svg.find("fill=\"#ff0000\""), std::string::npos);
+  ASSERT_EQ(Run("-f svg -s 600x300 -o out s.ini d.dat").Status, 0);
+  EXPECT_EQ(Read("out/d.01.svg").find("<image"), std::string::npos);
+}
+
+TEST_F(Render_Vector, SameInputGivesTheSameBytes) {
+  for (const char* format : {"svg", "pdf"}) {
+    const std::string args = std::string("-f ") + format + " --vector-limit 100 -s 500x400 ";
+    ASSERT_EQ(Run(args + "-o one s.ini d.dat").Status, 0);
+    ASSERT_EQ(Run(args + "-o two s.ini d.dat").Status, 0);
+    const std::string name = std::string(format) == "pdf" ? "/d.pdf" : "/d.01.svg";
+    const std::string one = Read(std::string("one") + name);
+    EXPECT_GT(one.size(), 1000u);
+    EXPECT_TRUE(one == Read(std::string("two") + name)) << format;
+  }
+}
+
+}  // namespace
+}  // namespace pw::test
