@@ -118,15 +118,17 @@ std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
 
 namespace {
 
-// Welford's running sums and the range, both over the values as doubles; a value that is
-// not finite as a double is left out.
+// Welford's running sums over the values as doubles (a value that is not finite as a double
+// is left out of them), and the range over the stored extended values themselves (every value
+// that is not missing): limits made from it hold the extreme values exactly.
 struct Summary_Sums {
-  std::int32_t n = 0;
+  std::int32_t n = 0;  // values in the sums
   double sum = 0;
   double mean = 0;
   double squares = 0;
-  double low = 0;
-  double high = 0;
+  std::int32_t range_n = 0;  // values in the range
+  long double low = 0;
+  long double high = 0;
 
   void Add_Stats(double v) {
     ++n;
@@ -135,9 +137,10 @@ struct Summary_Sums {
     mean += delta / n;
     squares += delta * (v - mean);
   }
-  void Add_Range(double v) {
-    if (n == 0 || v < low) low = v;
-    if (n == 0 || v > high) high = v;
+  void Add_Range(long double v) {
+    if (range_n == 0 || v < low) low = v;
+    if (range_n == 0 || v > high) high = v;
+    ++range_n;
   }
 
   TC_Data_Buffer::Stats Stats() const {
@@ -153,9 +156,9 @@ struct Summary_Sums {
   }
   TC_Data_Buffer::Range Range() const {
     TC_Data_Buffer::Range range;
-    range.n = n;
-    range.minimum = n == 0 ? Missing : low;
-    range.maximum = n == 0 ? Missing : high;
+    range.n = range_n;
+    range.minimum = range_n == 0 ? Missing : low;
+    range.maximum = range_n == 0 ? Missing : high;
     return range;
   }
 };
@@ -177,10 +180,7 @@ TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
 TC_Data_Buffer::Range TC_Data_Buffer::Column_Range(int c) const {
   Summary_Sums sums;
   For_Each_Selected(c, [&sums](long double x) {
-    const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) return;
-    sums.Add_Range(v);
-    ++sums.n;
+    if (!Missing_Value(x)) sums.Add_Range(x);
   });
   return sums.Range();
 }
@@ -188,10 +188,10 @@ TC_Data_Buffer::Range TC_Data_Buffer::Column_Range(int c) const {
 TC_Data_Buffer::Summary TC_Data_Buffer::Column_Summary(int c) const {
   Summary_Sums sums;
   For_Each_Selected(c, [&sums](long double x) {
+    if (Missing_Value(x)) return;
+    sums.Add_Range(x);
     const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) return;
-    sums.Add_Range(v);  // before the count moves: the first value sets both ends
-    sums.Add_Stats(v);
+    if (std::isfinite(v)) sums.Add_Stats(v);
   });
   return {sums.Stats(), sums.Range()};
 }

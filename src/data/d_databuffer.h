@@ -110,7 +110,10 @@ class TC_Data_Buffer {
     long double minimum;  // Missing when n = 0
     long double maximum;
   };
-  // Over the selected points with a value in column c.
+  // Over the selected points with a value in column c. The statistics are summed in double
+  // precision and leave out values beyond its range (about 1.8E308); the range is the exact
+  // stored minimum and maximum of every value, so its n may be larger than that of the
+  // statistics.
   Stats Column_Stats(int c) const;
   Range Column_Range(int c) const;
   // Column_Stats and Column_Range in one pass, with exactly their results.

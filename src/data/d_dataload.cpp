@@ -35,8 +35,8 @@ struct Column_Plan {
   Column_Operation operation;
   long double scale;
   bool filtered;
-  double low;
-  double high;
+  long double low;
+  long double high;
 };
 
 // A field that a line does not have is empty and reads like a missing marker.

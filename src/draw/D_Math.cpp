@@ -97,6 +97,14 @@ void Check_Precision() {
   if (Precision_Is_Short(third)) Significant_Digits = 16;
 }
 
+long double Decade_Of(long double x) {
+  const long double d = std::log10(x);
+  const long double whole = std::nearbyint(d);
+  // Units in the last place of the whole number; 0 itself (x = 1) is always exact.
+  constexpr long double Slack = 4 * std::numeric_limits<long double>::epsilon();
+  return std::fabs(d - whole) <= Slack * std::fabs(whole) ? whole : d;
+}
+
 long double Round_Even(long double x) {
   const int old_mode = std::fegetround();
   if (old_mode == FE_TONEAREST) return std::nearbyint(x);

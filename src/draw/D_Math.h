@@ -28,6 +28,13 @@ void Check_Precision();
 // The test itself, for a quotient computed elsewhere: true when it is short of extended.
 bool Precision_Is_Short(long double computed_third);
 
+// The base-10 logarithm of x > 0, in decades, as logarithmic axes place their values: a
+// result within a few units in the last place of a whole number is that whole number, so
+// that exact powers of ten (1000, and 1e-7 as the data read it) lie exactly on their decade,
+// where the library's logarithm can miss it by one unit. x <= 0 gives what log10 gives (a
+// NaN or minus infinity); a NaN stays a NaN.
+long double Decade_Of(long double x);
+
 // Round to nearest, halves to even: the rounding of every pixel mapping and bin count.
 long double Round_Even(long double x);
 // Round_Even as an integer, saturated to the 64-bit range (NaN gives 0).

@@ -13,6 +13,7 @@
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
+#include "draw/D_Math.h"
 #include "draw/d_draw.h"
 #include "draw/d_range.h"
 
@@ -78,11 +79,11 @@ struct Point_Mapper {
     if (!std::isfinite(vx) || !std::isfinite(vy)) return Point_Kind::Missing_Value;
     if (log_x) {
       if (!(vx > 0)) return Point_Kind::Failed;
-      vx = std::log10(vx);
+      vx = Decade_Of(vx);
     }
     if (log_y) {
       if (!(vy > 0)) return Point_Kind::Failed;
-      vy = std::log10(vy);
+      vy = Decade_Of(vy);
     }
     if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) return Point_Kind::Outside;
     const long double fx = (vx - x_lo) / x_scale;
@@ -142,33 +143,25 @@ std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
 
 namespace {
 
-// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (values as
-// doubles, those not finite as doubles left out); on a logarithmic one the decades of the
-// positive values.
+// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (the exact
+// stored extremes of the values that are not missing); on a logarithmic one the decades of
+// the positive values, worked out as the drawing works them out.
 template <bool Log>
 struct Axis_Walk {
   std::int32_t n = 0;
-  double low = 0, high = 0;
   long double minimum = 0, maximum = 0;
 
   void Add(long double x) {
+    if (!std::isfinite(x)) return;
     if constexpr (Log) {
-      if (!std::isfinite(x) || !(x > 0)) return;
-      const long double d = std::log10(x);
-      if (n == 0 || d < minimum) minimum = d;
-      if (n == 0 || d > maximum) maximum = d;
-    } else {
-      const auto v = static_cast<double>(x);
-      if (!std::isfinite(v)) return;
-      if (n == 0 || v < low) low = v;
-      if (n == 0 || v > high) high = v;
+      if (!(x > 0)) return;
+      x = Decade_Of(x);
     }
+    if (n == 0 || x < minimum) minimum = x;
+    if (n == 0 || x > maximum) maximum = x;
     ++n;
   }
-  TC_Scat_Graph::Extent Result() const {
-    if constexpr (Log) return {n, minimum, maximum};
-    return {n, low, high};
-  }
+  TC_Scat_Graph::Extent Result() const { return {n, minimum, maximum}; }
 };
 
 template <bool Log>
@@ -210,8 +203,8 @@ void TC_Scat_Graph::Draw_All(TC_Data_Buffer& buffer) {
 }
 
 // Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
-// positive values only); equal limits are spread to a whole unit, different ones rounded
-// under `round`. Limits with no value at all keep their old values before the spreading.
+// positive values only); equal limits are spread around their value (Spread_Limits),
+// different ones rounded under `round`. Limits with no value at all keep their old values before the spreading.
 void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
                                      long double& hi) {
   const bool logarithmic = x_axis ? LogX : LogY;
@@ -249,8 +242,7 @@ void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long d
   }
   if (use_kept) kept_y_.clear();
   if (lo == hi) {
-    lo = std::trunc(lo);
-    hi = lo + 1;
+    Spread_Limits(lo, hi);
   } else if (x_axis ? RoundX : RoundY) {
     Round_Limits(lo, hi);
   }

@@ -146,6 +146,28 @@ TEST(DMath, PrecisionCheckUnderShortenedArithmetic) {
 }
 #endif
 
+TEST(DMath, DecadeOf) {
+  const long double above_1000 = std::nextafter(1000.0L, 2000.0L);
+  struct Case {
+    long double x;
+    long double decade;
+  } cases[] = {
+      {1, 0},         {10, 1},    {1000, 3},  // the library gives 3 plus one unit
+      {1e-7L, -7},    {0.1L, -1}, {1e300L, 300},
+      {above_1000, 3},  // one unit from a power of ten: on the decade
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Decade_Of(c.x), c.decade) << static_cast<double>(c.x);
+  }
+  // A millionth off a power of ten is off its decade; other values keep their logarithm.
+  EXPECT_GT(Decade_Of(1000.000001L), 3.0000000004L);
+  EXPECT_LT(Decade_Of(999.999999L), 2.9999999996L);
+  EXPECT_NEAR(static_cast<double>(Decade_Of(2)), 0.30102999566398120, 1e-16);
+  EXPECT_EQ(Decade_Of(0), -std::numeric_limits<long double>::infinity());
+  EXPECT_TRUE(std::isnan(Decade_Of(-1)));
+  EXPECT_TRUE(std::isnan(Decade_Of(Missing)));
+}
+
 TEST(DMath, RoundEven) {
   struct Case {
     long double x, r;

@@ -140,6 +140,44 @@ TEST(DRange, SwapNegate) {
   EXPECT_EQ(3, hi);
 }
 
+TEST(DRange, SpreadLimits) {
+  constexpr long double Largest = std::numeric_limits<long double>::max();
+  const long double two64 = 18446744073709551616.0L;
+  struct Case {
+    long double lo, hi;  // given
+    long double new_lo, new_hi;
+  } cases[] = {
+      {7.6L, 7.6L, 7, 8},
+      {-2.5L, -2.5L, -3, -2},
+      {-3, -3, -3, -2},
+      {0, 0, 0, 1},
+      {-1e-4940L, -1e-4940L, -1, 0},
+      {two64 - 1, two64 - 1, two64 - 1, two64},
+      {two64, two64, two64 * 0.99L, two64 * 1.01L},
+      {-two64 - 2, -two64 - 2, (-two64 - 2) * 1.01L, (-two64 - 2) * 0.99L},
+      {Largest, Largest, Largest - Largest / 100, Largest},
+      {-Largest, -Largest, -Largest, -Largest + Largest / 100},
+      {1, 2, 1, 2},  // not equal: untouched
+      {Missing, Missing, Missing, Missing},
+  };
+  for (const Case& c : cases) {
+    long double lo = c.lo, hi = c.hi;
+    Spread_Limits(lo, hi);
+    if (Is_Missing(c.lo)) {
+      EXPECT_TRUE(Is_Missing(lo) && Is_Missing(hi));
+      continue;
+    }
+    EXPECT_NEAR(static_cast<double>(lo / (c.new_lo == 0 ? 1 : c.new_lo)),
+                c.new_lo == 0 ? 0.0 : 1.0, 1e-18)
+        << static_cast<double>(c.lo);
+    EXPECT_NEAR(static_cast<double>(hi / (c.new_hi == 0 ? 1 : c.new_hi)),
+                c.new_hi == 0 ? 0.0 : 1.0, 1e-18)
+        << static_cast<double>(c.lo);
+    EXPECT_LE(lo, c.lo);
+    EXPECT_GE(hi, c.hi);
+  }
+}
+
 TEST(DRange, GraphRangeStartsAtZero) {
   const TC_Graph_Range r;
   EXPECT_EQ(0, r.XLo);
