@@ -119,8 +119,8 @@ std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
 namespace {
 
 // Welford's running sums over the values as doubles (a value that is not finite as a double
-// is left out of them), and the range over the stored extended values themselves (every value
-// that is not missing): limits made from it hold the extreme values exactly.
+// is left out of them), and the range over every value that is not missing, its extremes
+// rounded to doubles where they fit (so a value beyond the double range still widens it).
 struct Summary_Sums {
   std::int32_t n = 0;  // values in the sums
   double sum = 0;
@@ -157,8 +157,8 @@ struct Summary_Sums {
   TC_Data_Buffer::Range Range() const {
     TC_Data_Buffer::Range range;
     range.n = range_n;
-    range.minimum = range_n == 0 ? Missing : low;
-    range.maximum = range_n == 0 ? Missing : high;
+    range.minimum = range_n == 0 ? Missing : Round_To_Double(low);
+    range.maximum = range_n == 0 ? Missing : Round_To_Double(high);
     return range;
   }
 };

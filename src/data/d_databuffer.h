@@ -111,9 +111,10 @@ class TC_Data_Buffer {
     long double maximum;
   };
   // Over the selected points with a value in column c. The statistics are summed in double
-  // precision and leave out values beyond its range (about 1.8E308); the range is the exact
-  // stored minimum and maximum of every value, so its n may be larger than that of the
-  // statistics.
+  // precision and leave out values beyond its range (about 1.8E308). The range takes every
+  // value, its minimum and maximum rounded to doubles where they fit (Round_To_Double), so
+  // its n may be larger than that of the statistics; the values themselves lie on or within
+  // it as On_Limit compares them.
   Stats Column_Stats(int c) const;
   Range Column_Range(int c) const;
   // Column_Stats and Column_Range in one pass, with exactly their results.

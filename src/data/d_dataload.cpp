@@ -35,7 +35,7 @@ struct Column_Plan {
   Column_Operation operation;
   long double scale;
   bool filtered;
-  long double low;
+  long double low;  // the lowest and highest value a filter keeps: those on its limits too
   long double high;
 };
 
@@ -170,7 +170,7 @@ void TC_Data_Buffer::Loader::Plan() {
     const Column_Def& column = def_.Column(c);
     const bool filtered = !Is_Missing(column.Filter_Low);
     columns_.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale,
-                        filtered, column.Filter_Low, column.Filter_High});
+                        filtered, Lowest_On(column.Filter_Low), Highest_On(column.Filter_High)});
     need(column.Source_A);
     if (column.Operation != Op_None) need(column.Source_B);
   }

@@ -69,13 +69,12 @@ int Format_Decimals(const std::string& format) {
   return stored % 10;
 }
 
-// A filter limit keeps the precision of the data, so that a value written exactly as the
-// limit stays. Its range stays that of a double: a number beyond it is refused like text that
-// is no number, as it always was.
-long double Filter_Limit(const std::string& text) {
+// A filter limit is held in double precision. A number that would round to an infinity there
+// is refused like text that is no number: an infinite limit filters nothing sensibly.
+double Filter_Limit(const std::string& text) {
   const long double number = Str_To_Float(text);
   if (!Fits_Double(number)) throw Error("'" + text + "' is not a valid floating point value");
-  return number;
+  return static_cast<double>(number);
 }
 
 void Read_Filter(const TC_Ini_File& ini, Column_Def& column) {
@@ -83,7 +82,7 @@ void Read_Filter(const TC_Ini_File& ini, Column_Def& column) {
   const int count = ini.Read_List({"Filters"}, column.Name, items, 2);
   if (count == 1) throw Error("Two values required in a filter", true);
   if (count == 0) {
-    column.Filter_Low = column.Filter_High = Missing;
+    column.Filter_Low = column.Filter_High = static_cast<double>(Missing);
     return;
   }
   column.Filter_Low = Filter_Limit(items[0]);

@@ -34,8 +34,8 @@ struct Column_Def {
   Column_Operation Operation = Op_None;
   int Decimals = 0;       // decimals shown in the statistics line
   long double Scale = 1;  // factor applied to every value
-  long double Filter_Low;  // accepted range of the scaled value; both Missing when unfiltered
-  long double Filter_High;
+  double Filter_Low;      // accepted range of the scaled value; both Missing when unfiltered
+  double Filter_High;
 };
 
 struct Selector_Def {

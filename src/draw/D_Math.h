@@ -28,12 +28,20 @@ void Check_Precision();
 // The test itself, for a quotient computed elsewhere: true when it is short of extended.
 bool Precision_Is_Short(long double computed_third);
 
-// The base-10 logarithm of x > 0, in decades, as logarithmic axes place their values: a
-// result within a few units in the last place of a whole number is that whole number, so
-// that exact powers of ten (1000, and 1e-7 as the data read it) lie exactly on their decade,
-// where the library's logarithm can miss it by one unit. x <= 0 gives what log10 gives (a
-// NaN or minus infinity); a NaN stays a NaN.
-long double Decade_Of(long double x);
+// x rounded to 64-bit (double) precision where it lies within the double range (about
+// 1.8E308 either way), x itself beyond it; Missing stays Missing. Limits are kept at this
+// precision: the setup reads its numbers so and a column's range is rounded so.
+long double Round_To_Double(long double x);
+
+// The values that lie on `limit`: values keep 80 bits while limits have 64, so a value
+// written with the same digits as a limit (0.3 in the data, "xhi=0.3" in the setup) is a hair
+// off it as an 80-bit number; compared at the precision of the limit it is on it. So every
+// value that rounds to the same 64-bit number as the limit lies on it: Lowest_On(limit) is
+// the smallest such value and Highest_On(limit) the largest (the limit itself lies between
+// them). A limit beyond the double range has only itself on it; a Missing limit gives
+// Missing.
+long double Lowest_On(long double limit);
+long double Highest_On(long double limit);
 
 // Round to nearest, halves to even: the rounding of every pixel mapping and bin count.
 long double Round_Even(long double x);

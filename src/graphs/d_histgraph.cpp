@@ -19,8 +19,6 @@ namespace {
 
 // Headroom above the tallest bar when the Y axis is automatic.
 constexpr long double Y_Headroom = 1.02L;
-// How far, in bin widths, "dx" may miss the range and still be taken to tile it exactly.
-constexpr long double Tiling_Slack = 0.000000001L;
 // Fewest pixels of cell width an automatic bin may get.
 constexpr long double Min_Bin_Pixels = 6;
 
@@ -111,11 +109,7 @@ void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
       dx *= 2;
     }
     Bins = static_cast<int>(bins);
-    // Where the range already is that whole number of bins, up to the rounding of the
-    // arithmetic, the upper limit stays as it was: "xhi=0.3" with "dx=0.1" keeps a value 0.3
-    // on the limit, and an automatic limit keeps the column's maximum.
-    const long double tiled = XLo + Bins * dx;
-    if (!(std::fabs(tiled - XHi) <= Tiling_Slack * dx)) XHi = tiled;
+    XHi = XLo + Bins * dx;
   }
 
   // Automatic bins: about the square root of the point count, at least 6 pixels each.
@@ -157,14 +151,9 @@ void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
       auto f = [decimals](long double v) {
         return Format_Number(8, decimals, false, v, true, true);
       };
-      // Like the other statistics, the extremes are shown as 64-bit numbers (one beyond that
-      // range shows as "?"); the limits use them at full precision.
-      auto f64 = [&f](long double v) {
-        return f(Fits_Double(v) ? static_cast<double>(v) : Missing);
-      };
       Stat_Line = "N=" + std::to_string(stats.n) + "  m=" + f(stats.mean) +
-                  "  s=" + f(stats.deviation) + "  mn=" + f64(range.minimum) +
-                  "  mx=" + f64(range.maximum);
+                  "  s=" + f(stats.deviation) + "  mn=" + f(range.minimum) +
+                  "  mx=" + f(range.maximum);
     } else {
       Stat_Line.clear();
     }

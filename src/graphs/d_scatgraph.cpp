@@ -58,6 +58,8 @@ inline int Round_Small(long double x) {
 // The graph's limits, scales and plot corner, copied once per pass over the points.
 struct Point_Mapper {
   long double x_lo, x_hi, y_lo, y_hi, x_scale, y_scale;
+  // How far the values that lie on a limit reach (Lowest_On, Highest_On).
+  long double x_lo_on, x_hi_on, y_lo_on, y_hi_on;
   int left, bottom;
   bool log_x, log_y;
 
@@ -68,24 +70,35 @@ struct Point_Mapper {
         y_hi(g.YHi),
         x_scale(g.X_Scale),
         y_scale(g.Y_Scale),
+        x_lo_on(Lowest_On(g.XLo)),
+        x_hi_on(Highest_On(g.XHi)),
+        y_lo_on(Lowest_On(g.YLo)),
+        y_hi_on(Highest_On(g.YHi)),
         left(g.Plot_Left),
         bottom(g.Plot_Bottom),
         log_x(g.LogX),
         log_y(g.LogY) {}
 
-  // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel.
+  // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel. A
+  // value on a limit is drawn on the frame, however narrow the range.
   Point_Kind Map(long double vx, long double vy, int& px, int& py) const {
     // The missing test: Missing is a NaN, and infinities count as missing too.
     if (!std::isfinite(vx) || !std::isfinite(vy)) return Point_Kind::Missing_Value;
     if (log_x) {
       if (!(vx > 0)) return Point_Kind::Failed;
-      vx = Decade_Of(vx);
+      vx = std::log10(vx);
     }
     if (log_y) {
       if (!(vy > 0)) return Point_Kind::Failed;
-      vy = Decade_Of(vy);
+      vy = std::log10(vy);
     }
-    if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) return Point_Kind::Outside;
+    if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) {
+      if (!(x_lo_on <= vx && vx <= x_hi_on && y_lo_on <= vy && vy <= y_hi_on)) {
+        return Point_Kind::Outside;
+      }
+      vx = vx < x_lo ? x_lo : (vx > x_hi ? x_hi : vx);
+      vy = vy < y_lo ? y_lo : (vy > y_hi ? y_hi : vy);
+    }
     const long double fx = (vx - x_lo) / x_scale;
     const long double fy = (y_lo - vy) / y_scale;
     // Written so that a NaN fails as well.
@@ -143,9 +156,9 @@ std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
 
 namespace {
 
-// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (the exact
-// stored extremes of the values that are not missing); on a logarithmic one the decades of
-// the positive values, worked out as the drawing works them out.
+// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (every value
+// that is not missing, the extremes rounded to doubles where they fit); on a logarithmic one
+// the decades of the positive values.
 template <bool Log>
 struct Axis_Walk {
   std::int32_t n = 0;
@@ -155,13 +168,16 @@ struct Axis_Walk {
     if (!std::isfinite(x)) return;
     if constexpr (Log) {
       if (!(x > 0)) return;
-      x = Decade_Of(x);
+      x = std::log10(x);
     }
     if (n == 0 || x < minimum) minimum = x;
     if (n == 0 || x > maximum) maximum = x;
     ++n;
   }
-  TC_Scat_Graph::Extent Result() const { return {n, minimum, maximum}; }
+  TC_Scat_Graph::Extent Result() const {
+    if constexpr (Log) return {n, minimum, maximum};
+    return {n, Round_To_Double(minimum), Round_To_Double(maximum)};
+  }
 };
 
 template <bool Log>

@@ -90,13 +90,12 @@ bool Integer_Rule(const std::string& value, std::int32_t& result) {
   return Try_Str_To_Int(value, result);
 }
 
-// Floating-point rule: the notation's number, kept at the extended precision of the data, so
-// that a limit written as 0.3 is the very number a data value 0.3 reads as. The range stays
-// that of a double: a number beyond it does not convert, as it never did.
+// Floating-point rule: the notation's number read, then held at double precision. A number
+// beyond the double range does not convert (it would become an infinity).
 bool Float_Rule(const std::string& value, long double& result) {
   long double number = 0;
   if (!Try_Str_To_Float(value, number) || !Fits_Double(number)) return false;
-  result = number;
+  result = static_cast<double>(number);
   return true;
 }
 

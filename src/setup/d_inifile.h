@@ -61,9 +61,8 @@ class TC_Ini_File {
                           const std::string& default_value) const;
   std::int32_t Read_Integer(const Section_List& sections, std::string_view key,
                             std::int32_t default_value) const;
-  // Floating-point rule: "." decimal point whatever the locale, read at extended precision
-  // (exactly as a data field of the same text reads); empty, not a number, or beyond the
-  // range of a double (about 1.8E308): the default.
+  // Floating-point rule: "." decimal point whatever the locale, read at double precision;
+  // empty or not a number: the default.
   long double Read_Float(const Section_List& sections, std::string_view key,
                          long double default_value) const;
   // Boolean rule: first character 1/T/Y/t/y true, 0/F/N/f/n false; anything else or empty

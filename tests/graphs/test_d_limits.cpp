@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/D_Math.h"
 #include "graph_test_util.h"
 #include "graphs/d_histgraph.h"
 #include "graphs/d_histog.h"
@@ -159,12 +160,12 @@ const std::vector<Constant_Case>& Constant_Cases() {
       {"-2.5", -2.5L, Spread::Unit, -3, -2},  // the unit that holds the value
       {"0", 0, Spread::Unit, 0, 1},
       {"1e18", 1e18L, Spread::Unit, 1e18L, 1e18L + 1},
-      {"-1e-4940", -1e-4940L, Spread::Unit, -1, 0},  // a denormal
+      {"-1e-4940", -1e-4940L, Spread::Unit, 0, 1},  // a denormal, on 0 as a double
       {"1e-4940", 1e-4940L, Spread::Unit, 0, 1},
-      // 2^64 - 1: the last whole unit.
-      {"18446744073709551615", 18446744073709551615.0L, Spread::Unit, 18446744073709551615.0L,
-       18446744073709551616.0L},
-      {"18446744073709551616", 18446744073709551616.0L, Spread::Middle},  // 2^64
+      // The column's range is a double: 2^64 - 1 is 2^64 there, where a unit adds nothing.
+      {"18446744073709551615", 18446744073709551615.0L, Spread::Middle},
+      {"18446744073709549568", 18446744073709549568.0L, Spread::Unit, 18446744073709549568.0L,
+       18446744073709549569.0L},  // the largest double below 2^64: the last whole unit
       {"1e25", 1e25L, Spread::Middle},
       {"-1e25", -1e25L, Spread::Middle},
       {"1.5e300", 1.5e300L, Spread::Middle},
@@ -182,7 +183,7 @@ void Expect_Around(long double lo, long double hi, const Constant_Case& c) {
       EXPECT_EQ(hi, c.hi);
       break;
     case Spread::Middle:
-      EXPECT_EQ(c.v - lo, hi - c.v);
+      EXPECT_NEAR(static_cast<double>((lo + hi) / 2 / c.v), 1.0, 1e-15);
       EXPECT_NEAR(static_cast<double>((hi - lo) / std::fabs(c.v)), 0.02, 1e-15);
       break;
     case Spread::Edge:
@@ -190,8 +191,9 @@ void Expect_Around(long double lo, long double hi, const Constant_Case& c) {
       EXPECT_NEAR(static_cast<double>((hi - lo) / Largest), 0.01, 1e-15);
       break;
   }
-  EXPECT_LE(lo, c.v);
-  EXPECT_LE(c.v, hi);
+  // The value lies within the limits, or on one of them.
+  EXPECT_LE(Lowest_On(lo), c.v);
+  EXPECT_LE(c.v, Highest_On(hi));
   EXPECT_LT(lo, hi);
 }
 

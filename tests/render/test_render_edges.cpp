@@ -2,7 +2,10 @@
 // letter case, values that sit exactly on their limits, constant columns of any magnitude.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -55,6 +58,57 @@ TEST_F(Render_Edges, ColumnAndSelectorValuesStillMatchExactly) {
   const Run_Result r = Run("-s 200x150 -r - s.ini d.dat");
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "error: Missing or wrong X definition in [P/G/]: HÖHE\n");
+}
+
+// ---- Values on their limits ----
+
+// Automatic limits without rounding and given limits written like the data: the extreme
+// points lie on the frame's corners, and every value is in a bar (the tallest bar holds the
+// three values 0.3, so the Y axis ends at 4).
+TEST_F(Render_Edges, ExtremeValuesLieOnTheirLimits) {
+  const std::string def = "[DataFile]\nX=1 5.2 x\nY=2 5.2 y\n[Pages]\nPages=P\n[P]\nColumns=2\n";
+  const std::vector<std::pair<std::string, std::string>> keys = {
+      {"RoundX=0\nRoundY=0\n", "RoundX=0\n"},
+      {"xlo=0.1\nxhi=0.3\nylo=1e-7\nyhi=2.675\n", "xlo=0.1\nxhi=0.3\n"}};
+  for (const auto& [scatter, histogram] : keys) {
+    SCOPED_TRACE(scatter);
+    const Json j = Report_Of(def + "Graphs=S H\n[P/S]\nKind=s\nx=X\ny=Y\nMarker=POINT\n"
+                                   "Color=Red\n" + scatter + "[P/H]\nKind=h\nx=X\nBins=2\n" +
+                                   histogram,
+                             "0.1 2.675\n0.3 1e-7\n0.3 0.5\n0.3 0.5\n");
+    const Json& plot = j["pages"][0]["graphs"][0]["plot"];
+    const Bmp bmp = Read_Bmp("d.01.bmp");
+    EXPECT_EQ(bmp.At(plot["left"], plot["top"]), 0xFF0000u);
+    EXPECT_EQ(bmp.At(plot["right"], plot["bottom"]), 0xFF0000u);
+    const Json& h = j["pages"][0]["graphs"][1];
+    EXPECT_EQ(h["y"]["hi"], 4.0);
+    EXPECT_EQ(h["stat_line"], "N=4  m=0.25  s=0.1  mn=0.1  mx=0.3");
+  }
+}
+
+// ---- Columns of one value ----
+
+// Any magnitude draws like a small one: a range around the value, one bar, no error.
+TEST_F(Render_Edges, ConstantColumnsOfAnyMagnitude) {
+  const std::string setup =
+      "[DataFile]\nX=1 5.2 x\n[Pages]\nPages=P\n[P]\nColumns=2\nGraphs=H S\n"
+      "[P/H]\nKind=h\nx=X\n[P/S]\nKind=s\nx=X\ny=X\nMarker=POINT\nColor=Red\n";
+  for (const char* value : {"18446744073709551616", "-1e25", "1.5e300"}) {
+    SCOPED_TRACE(value);
+    const std::string line = std::string(value) + "\n";
+    const Json j = Report_Of(setup, line + line + line);
+    EXPECT_EQ(err_, "");
+    const long double v = std::strtold(value, nullptr);
+    for (const Json& g : j["pages"][0]["graphs"]) {
+      const double lo = g["x"]["lo"], hi = g["x"]["hi"];
+      EXPECT_LT(lo, static_cast<double>(v));
+      EXPECT_GT(hi, static_cast<double>(v));
+    }
+    const Json& plot = j["pages"][0]["graphs"][1]["plot"];
+    const int mid_x = (static_cast<int>(plot["left"]) + static_cast<int>(plot["right"])) / 2;
+    const int mid_y = (static_cast<int>(plot["top"]) + static_cast<int>(plot["bottom"])) / 2;
+    EXPECT_EQ(Read_Bmp("d.01.bmp").At(mid_x, mid_y), 0xFF0000u);
+  }
 }
 
 }  // namespace
