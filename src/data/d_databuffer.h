@@ -112,9 +112,9 @@ class TC_Data_Buffer {
   };
   // Over the selected points with a value in column c. The statistics are summed in double
   // precision and leave out values beyond its range (about 1.8E308). The range takes every
-  // value, its minimum and maximum rounded to doubles where they fit (Round_To_Double), so
-  // its n may be larger than that of the statistics; the values themselves lie on or within
-  // it as On_Limit compares them.
+  // value: its extremes are doubles where they fit (so a value may lie a hair outside them,
+  // on them at their precision: Lowest_On, Highest_On) and a value beyond the double range
+  // counts at full precision, so the range's n may be larger than the statistics' n.
   Stats Column_Stats(int c) const;
   Range Column_Range(int c) const;
   // Column_Stats and Column_Range in one pass, with exactly their results.

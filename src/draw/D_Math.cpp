@@ -100,10 +100,6 @@ void Check_Precision() {
   if (Precision_Is_Short(third)) Significant_Digits = 16;
 }
 
-long double Round_To_Double(long double x) {
-  return Fits_Double(x) ? static_cast<double>(x) : x;
-}
-
 namespace {
 
 // The end, towards `direction`, of the 80-bit values that round to the same double as the

@@ -28,14 +28,10 @@ void Check_Precision();
 // The test itself, for a quotient computed elsewhere: true when it is short of extended.
 bool Precision_Is_Short(long double computed_third);
 
-// x rounded to 64-bit (double) precision where it lies within the double range (about
-// 1.8E308 either way), x itself beyond it; Missing stays Missing. Limits are kept at this
-// precision: the setup reads its numbers so and a column's range is rounded so.
-long double Round_To_Double(long double x);
-
-// The values that lie on `limit`: values keep 80 bits while limits have 64, so a value
-// written with the same digits as a limit (0.3 in the data, "xhi=0.3" in the setup) is a hair
-// off it as an 80-bit number; compared at the precision of the limit it is on it. So every
+// The values that lie on `limit`: values keep 80 bits while the setup's numbers and a
+// column's range have 64, so a value written with the same digits as a limit (0.3 in the
+// data, "xhi=0.3" in the setup) is a hair off it as an 80-bit number; compared at the
+// precision of the limit it is on it. So every
 // value that rounds to the same 64-bit number as the limit lies on it: Lowest_On(limit) is
 // the smallest such value and Highest_On(limit) the largest (the limit itself lies between
 // them). A limit beyond the double range has only itself on it; a Missing limit gives

@@ -57,19 +57,35 @@ void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
   const long double lo = lo_, width = bin_width_;
   const long double lowest = Lowest_On(lo_), highest = Highest_On(hi_);
   const long double bins = bin_count_;
-  const long double shift = left_in_ ? Left_Shift : 0;
   std::int32_t* const counts = counts_.data();
   const int last = bin_count_ - 1;
-  buffer.For_Each_Selected(column, [=](long double v) {
-    const long double t = (v - lo) / width - shift;
-    if (t >= 0 && t < bins) {
-      ++counts[Floor_Index(t)];
-    } else if (t < 0) {
+  // Outside the bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
+  auto edge = [=](long double v, long double t) {
+    if (t < 0) {
       if (v >= lowest) ++counts[0];
     } else if (v <= highest) {
       ++counts[last];
     }
-  });
+  };
+  if (left_in_) {
+    buffer.For_Each_Selected(column, [=](long double v) {
+      const long double t = (v - lo) / width - Left_Shift;
+      if (t >= 0 && t < bins) {
+        ++counts[Floor_Index(t)];
+      } else {
+        edge(v, t);
+      }
+    });
+  } else {
+    buffer.For_Each_Selected(column, [=](long double v) {
+      const long double t = (v - lo) / width;
+      if (t >= 0 && t < bins) {
+        ++counts[Floor_Index(t)];
+      } else {
+        edge(v, t);
+      }
+    });
+  }
 }
 
 std::int32_t TC_Histog::Max_Count() const {

@@ -5,6 +5,7 @@
 // formula as Pixel_X / Pixel_Y).
 #include "graphs/d_scatgraph.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
@@ -93,12 +94,26 @@ struct Point_Mapper {
       vy = std::log10(vy);
     }
     if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) {
-      if (!(x_lo_on <= vx && vx <= x_hi_on && y_lo_on <= vy && vy <= y_hi_on)) {
-        return Point_Kind::Outside;
-      }
-      vx = vx < x_lo ? x_lo : (vx > x_hi ? x_hi : vx);
-      vy = vy < y_lo ? y_lo : (vy > y_hi ? y_hi : vy);
+      return Map_Outside(vx, vy, px, py);
     }
+    return Pixel(vx, vy, px, py);
+  }
+
+ private:
+  // A point outside the limits: drawn on the frame when its values lie on the limits they are
+  // outside of (Lowest_On, Highest_On). Out of line: nearly every point is inside, and the
+  // loop keeps its registers for those.
+  [[gnu::noinline]] Point_Kind Map_Outside(long double vx, long double vy, int& px,
+                                           int& py) const {
+    if (!(x_lo_on <= vx && vx <= x_hi_on && y_lo_on <= vy && vy <= y_hi_on)) {
+      return Point_Kind::Outside;
+    }
+    vx = vx < x_lo ? x_lo : (vx > x_hi ? x_hi : vx);
+    vy = vy < y_lo ? y_lo : (vy > y_hi ? y_hi : vy);
+    return Pixel(vx, vy, px, py);
+  }
+
+  Point_Kind Pixel(long double vx, long double vy, int& px, int& py) const {
     const long double fx = (vx - x_lo) / x_scale;
     const long double fy = (y_lo - vy) / y_scale;
     // Written so that a NaN fails as well.
@@ -156,27 +171,46 @@ std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
 
 namespace {
 
-// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (every value
-// that is not missing, the extremes rounded to doubles where they fit); on a logarithmic one
-// the decades of the positive values.
+// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range: the extremes
+// of the values as doubles, compared as doubles (fast), and those beyond the double range on
+// the side; on a logarithmic one the decades of the positive values.
 template <bool Log>
 struct Axis_Walk {
   std::int32_t n = 0;
-  long double minimum = 0, maximum = 0;
+  long double minimum = 0, maximum = 0;  // logarithmic: the decades
+  double low = 0, high = 0;              // linear: the values within the double range
+  std::int32_t beyond = 0;               // linear: the values beyond it
+  long double beyond_low = 0, beyond_high = 0;
 
   void Add(long double x) {
-    if (!std::isfinite(x)) return;
     if constexpr (Log) {
-      if (!(x > 0)) return;
-      x = std::log10(x);
+      if (!std::isfinite(x) || !(x > 0)) return;
+      const long double d = std::log10(x);
+      if (n == 0 || d < minimum) minimum = d;
+      if (n == 0 || d > maximum) maximum = d;
+      ++n;
+    } else {
+      const auto v = static_cast<double>(x);
+      if (std::isfinite(v)) {
+        if (n == 0 || v < low) low = v;
+        if (n == 0 || v > high) high = v;
+        ++n;
+      } else if (std::isfinite(x)) {
+        if (beyond == 0 || x < beyond_low) beyond_low = x;
+        if (beyond == 0 || x > beyond_high) beyond_high = x;
+        ++beyond;
+      }
     }
-    if (n == 0 || x < minimum) minimum = x;
-    if (n == 0 || x > maximum) maximum = x;
-    ++n;
   }
   TC_Scat_Graph::Extent Result() const {
-    if constexpr (Log) return {n, minimum, maximum};
-    return {n, Round_To_Double(minimum), Round_To_Double(maximum)};
+    if constexpr (Log) {
+      return {n, minimum, maximum};
+    } else {
+      if (beyond == 0) return {n, low, high};
+      if (n == 0) return {beyond, beyond_low, beyond_high};
+      return {n + beyond, std::min<long double>(low, beyond_low),
+              std::max<long double>(high, beyond_high)};
+    }
   }
 };
 

@@ -44,16 +44,17 @@ Code_Point Simple_Fold(Code_Point c) {
 
 }  // namespace
 
-std::string Fold_Case(std::string_view name) {
-  // ASCII names, nearly all of them, never leave this loop.
-  std::size_t i = 0;
-  while (i < name.size() && static_cast<unsigned char>(name[i]) < 0x80) ++i;
-  if (i == name.size()) return Fold_Ascii_Only(name);
-
-  std::string folded = Fold_Ascii_Only(name.substr(0, i));
+// The names that are not plain ASCII.
+std::string Fold_Beyond_Ascii(std::string_view name) {
+  std::string folded;
   folded.reserve(name.size());
   const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(name.data());
+  std::size_t i = 0;
   while (i < name.size()) {
+    if (static_cast<unsigned char>(name[i]) < 0x80) {  // ASCII needs no table
+      folded += Fold_Ascii(name[i++]);
+      continue;
+    }
     Code_Point c = 0;
     const utf8proc_ssize_t length =
         utf8proc_iterate(bytes + i, static_cast<utf8proc_ssize_t>(name.size() - i), &c);

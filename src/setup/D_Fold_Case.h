@@ -17,6 +17,17 @@ namespace pw {
 // surrogate) also folds A..Z only, keeping every other byte as it is: such names match
 // exactly as they did before letters beyond ASCII were folded. Empty gives empty; NUL bytes
 // are ordinary characters.
-std::string Fold_Case(std::string_view name);
+//
+// Inline: the setup reader folds a section and a key name for every lookup, and nearly all
+// of them are ASCII, which this one pass folds.
+std::string Fold_Beyond_Ascii(std::string_view name);
+inline std::string Fold_Case(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (static_cast<unsigned char>(c) >= 0x80) return Fold_Beyond_Ascii(name);
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
 
 }  // namespace pw

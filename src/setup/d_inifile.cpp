@@ -164,19 +164,25 @@ const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
   return *content_;
 }
 
-const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {
+const std::string* TC_Ini_File::Find_Folded(std::string_view section,
+                                            const std::string& folded_key) const {
   const Content& content = Parsed();
   const auto sec = content.sections.find(Fold_Case(section));
   if (sec == content.sections.end()) return nullptr;
-  const auto entry = sec->second.index.find(Fold_Case(key));
+  const auto entry = sec->second.index.find(folded_key);
   if (entry == sec->second.index.end()) return nullptr;
   return &sec->second.entries[entry->second].value;
 }
 
+const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {
+  return Find_Folded(section, Fold_Case(key));
+}
+
 const std::string* TC_Ini_File::Find_Last(const Section_List& sections,
                                           std::string_view key) const {
+  const std::string folded_key = Fold_Case(key);  // once for every section of the list
   for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-    if (const std::string* value = Find(*it, key)) return value;
+    if (const std::string* value = Find_Folded(*it, folded_key)) return value;
   }
   return nullptr;
 }

@@ -78,6 +78,8 @@ class TC_Ini_File {
   struct Content;
   const Content& Parsed() const;
   const std::string* Find(std::string_view section, std::string_view key) const;
+  // Find with the key already folded (Fold_Case).
+  const std::string* Find_Folded(std::string_view section, const std::string& folded_key) const;
   // The value of `key` in the last section of `sections` that holds it; nullptr when none does.
   const std::string* Find_Last(const Section_List& sections, std::string_view key) const;
 

@@ -174,13 +174,6 @@ TEST(DMath, ValuesOnALimit) {
   EXPECT_TRUE(Is_Missing(Lowest_On(Missing)));
 }
 
-TEST(DMath, RoundToDouble) {
-  EXPECT_EQ(Round_To_Double(0.3L), static_cast<long double>(0.3));
-  EXPECT_EQ(Round_To_Double(1e4000L), 1e4000L);
-  EXPECT_EQ(Round_To_Double(-1e-4940L), 0);
-  EXPECT_TRUE(Is_Missing(Round_To_Double(Missing)));
-}
-
 TEST(DMath, RoundEven) {
   struct Case {
     long double x, r;
