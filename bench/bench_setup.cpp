@@ -20,7 +20,7 @@ namespace {
 
 constexpr int Pages = 16;
 constexpr int Graphs = 64;
-const char* const Keys[] = {"Kind", "x",      "y",      "xlo",   "xhi",  "Color",
+const char* const Keys[] = {"Kind",   "x",      "y",       "xlo",    "xhi",  "Color",
                             "Layers", "RoundX", "Caption", "Marker", "Grid", "FrameColor"};
 
 // Page and graph names: plain ASCII, or German and Greek words in capitals.

@@ -112,9 +112,8 @@ long double Reach(long double limit, long double direction) {
   long double end;
   if (std::isinf(next)) {
     // Past the largest double: everything that still converts to it (see Fits_Double).
-    end = std::nextafter(std::copysign(static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970),
-                                       direction),
-                         0.0L);
+    end = std::nextafter(
+        std::copysign(static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970), direction), 0.0L);
   } else {
     end = (static_cast<long double>(next) + d) / 2;
     if (static_cast<double>(end) != d) end = std::nextafter(end, static_cast<long double>(d));

@@ -103,8 +103,7 @@ struct Point_Mapper {
   // A point outside the limits: drawn on the frame when its values lie on the limits they are
   // outside of (Lowest_On, Highest_On). Out of line: nearly every point is inside, and the
   // loop keeps its registers for those.
-  [[gnu::noinline]] Point_Kind Map_Outside(long double vx, long double vy, int& px,
-                                           int& py) const {
+  [[gnu::noinline]] Point_Kind Map_Outside(long double vx, long double vy, int& px, int& py) const {
     if (!(x_lo_on <= vx && vx <= x_hi_on && y_lo_on <= vy && vy <= y_hi_on)) {
       return Point_Kind::Outside;
     }
@@ -254,7 +253,8 @@ void TC_Scat_Graph::Draw_All(TC_Data_Buffer& buffer) {
 
 // Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
 // positive values only); equal limits are spread around their value (Spread_Limits),
-// different ones rounded under `round`. Limits with no value at all keep their old values before the spreading.
+// different ones rounded under `round`. Limits with no value at all keep their old values before
+// the spreading.
 void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
                                      long double& hi) {
   const bool logarithmic = x_axis ? LogX : LogY;

@@ -57,13 +57,14 @@ TEST(BufferRange, ValuesOnFilterLimitsStay) {
       "B=0.333333333333333333333 2.675\n");
   // 0.30000000000000001 is the double 0.3 too; 0.30000000000000005 and 0.33333333333333326
   // are other doubles.
-  const pw_test::Temp_File file("0.1\n0.3\n0.30000000000000001\n0.30000000000000005\n2.675\n"
-                                "0.333333333333333333333\n0.33333333333333326\n");
+  const pw_test::Temp_File file(
+      "0.1\n0.3\n0.30000000000000001\n0.30000000000000005\n2.675\n"
+      "0.333333333333333333333\n0.33333333333333326\n");
   TC_Data_Buffer buffer;
   buffer.Load_File(file.Path(), *def);
-  const std::vector<std::pair<bool, bool>> kept = {
-      {true, false}, {true, false},  {true, false}, {false, false},
-      {false, true}, {false, true}, {false, false}};
+  const std::vector<std::pair<bool, bool>> kept = {{true, false},  {true, false}, {true, false},
+                                                   {false, false}, {false, true}, {false, true},
+                                                   {false, false}};
   ASSERT_EQ(buffer.Point_Count(), 7);
   for (int p = 1; p <= 7; ++p) {
     EXPECT_EQ(!Is_Missing(buffer.Raw_Value(p, 1)), kept[p - 1].first) << p;

@@ -151,9 +151,10 @@ TEST(DMath, PrecisionCheckUnderShortenedArithmetic) {
 // next value past either end does not.
 TEST(DMath, ValuesOnALimit) {
   constexpr long double inf = std::numeric_limits<long double>::infinity();
-  const double limits[] = {0.3, 0.1, 2.675, 1e-7, 1.0, 1.0 + 0x1p-52, 1e300, 0.0,
-                           std::numeric_limits<double>::denorm_min(), -0.3,
-                           std::numeric_limits<double>::max(), -std::numeric_limits<double>::max()};
+  constexpr double tiny = std::numeric_limits<double>::denorm_min();
+  constexpr double big = std::numeric_limits<double>::max();
+  const double limits[] = {0.3,   0.1, 2.675, 1e-7, 1.0, 1.0 + 0x1p-52,
+                           1e300, 0.0, tiny,  -0.3, big, -big};
   for (double limit : limits) {
     SCOPED_TRACE(limit);
     const long double lo = Lowest_On(limit), hi = Highest_On(limit);

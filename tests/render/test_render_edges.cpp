@@ -72,9 +72,10 @@ TEST_F(Render_Edges, ExtremeValuesLieOnTheirLimits) {
       {"xlo=0.1\nxhi=0.3\nylo=1e-7\nyhi=2.675\n", "xlo=0.1\nxhi=0.3\n"}};
   for (const auto& [scatter, histogram] : keys) {
     SCOPED_TRACE(scatter);
-    const Json j = Report_Of(def + "Graphs=S H\n[P/S]\nKind=s\nx=X\ny=Y\nMarker=POINT\n"
-                                   "Color=Red\n" + scatter + "[P/H]\nKind=h\nx=X\nBins=2\n" +
-                                   histogram,
+    const Json j = Report_Of(def +
+                                 "Graphs=S H\n[P/S]\nKind=s\nx=X\ny=Y\nMarker=POINT\n"
+                                 "Color=Red\n" +
+                                 scatter + "[P/H]\nKind=h\nx=X\nBins=2\n" + histogram,
                              "0.1 2.675\n0.3 1e-7\n0.3 0.5\n0.3 0.5\n");
     const Json& plot = j["pages"][0]["graphs"][0]["plot"];
     const Bmp bmp = Read_Bmp("d.01.bmp");

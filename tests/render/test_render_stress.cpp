@@ -1,7 +1,6 @@
 // Hostile and huge inputs through the real plotwright-render: every case ends with its own
 // message and exit status, never a crash or a hang, and nothing that was made before the
 // failure is lost (pictures already drawn, the report, no half-written files left behind).
-#include <ostream>
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -9,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <ostream>
 
 #include <algorithm>
 #include <cerrno>
