@@ -118,8 +118,8 @@ std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
 
 namespace {
 
-// Welford's running sums and the range, both over the values as doubles; a value that is
-// not finite as a double is left out.
+// Welford's running sums and the range, both over the values as doubles. A value beyond the
+// double range is left out of the sums and kept on the side for the range (rare).
 struct Summary_Sums {
   std::int32_t n = 0;
   double sum = 0;
@@ -127,6 +127,9 @@ struct Summary_Sums {
   double squares = 0;
   double low = 0;
   double high = 0;
+  std::int32_t beyond = 0;
+  long double beyond_low = 0;
+  long double beyond_high = 0;
 
   void Add_Stats(double v) {
     ++n;
@@ -138,6 +141,12 @@ struct Summary_Sums {
   void Add_Range(double v) {
     if (n == 0 || v < low) low = v;
     if (n == 0 || v > high) high = v;
+  }
+  // x: a value that is not missing but not finite as a double.
+  void Add_Beyond(long double x) {
+    if (beyond == 0 || x < beyond_low) beyond_low = x;
+    if (beyond == 0 || x > beyond_high) beyond_high = x;
+    ++beyond;
   }
 
   TC_Data_Buffer::Stats Stats() const {
@@ -153,9 +162,19 @@ struct Summary_Sums {
   }
   TC_Data_Buffer::Range Range() const {
     TC_Data_Buffer::Range range;
-    range.n = n;
-    range.minimum = n == 0 ? Missing : low;
-    range.maximum = n == 0 ? Missing : high;
+    range.n = n + beyond;
+    if (range.n == 0) {
+      range.minimum = range.maximum = Missing;
+    } else if (beyond == 0) {
+      range.minimum = low;
+      range.maximum = high;
+    } else if (n == 0) {
+      range.minimum = beyond_low;
+      range.maximum = beyond_high;
+    } else {
+      range.minimum = std::min<long double>(low, beyond_low);
+      range.maximum = std::max<long double>(high, beyond_high);
+    }
     return range;
   }
 };
@@ -178,7 +197,10 @@ TC_Data_Buffer::Range TC_Data_Buffer::Column_Range(int c) const {
   Summary_Sums sums;
   For_Each_Selected(c, [&sums](long double x) {
     const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) return;
+    if (!std::isfinite(v)) {
+      if (!Missing_Value(x)) sums.Add_Beyond(x);
+      return;
+    }
     sums.Add_Range(v);
     ++sums.n;
   });
@@ -189,7 +211,10 @@ TC_Data_Buffer::Summary TC_Data_Buffer::Column_Summary(int c) const {
   Summary_Sums sums;
   For_Each_Selected(c, [&sums](long double x) {
     const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) return;
+    if (!std::isfinite(v)) {
+      if (!Missing_Value(x)) sums.Add_Beyond(x);
+      return;
+    }
     sums.Add_Range(v);  // before the count moves: the first value sets both ends
     sums.Add_Stats(v);
   });

@@ -110,7 +110,11 @@ class TC_Data_Buffer {
     long double minimum;  // Missing when n = 0
     long double maximum;
   };
-  // Over the selected points with a value in column c.
+  // Over the selected points with a value in column c. The statistics are summed in double
+  // precision and leave out values beyond its range (about 1.8E308). The range takes every
+  // value: its extremes are doubles where they fit (so a value may lie a hair outside them,
+  // on them at their precision: Lowest_On, Highest_On) and a value beyond the double range
+  // counts at full precision, so the range's n may be larger than the statistics' n.
   Stats Column_Stats(int c) const;
   Range Column_Range(int c) const;
   // Column_Stats and Column_Range in one pass, with exactly their results.

@@ -35,8 +35,8 @@ struct Column_Plan {
   Column_Operation operation;
   long double scale;
   bool filtered;
-  double low;
-  double high;
+  long double low;  // the lowest and highest value a filter keeps: those on its limits too
+  long double high;
 };
 
 // A field that a line does not have is empty and reads like a missing marker.
@@ -169,8 +169,8 @@ void TC_Data_Buffer::Loader::Plan() {
   for (int c = 1; c <= def_.Column_Count(); ++c) {
     const Column_Def& column = def_.Column(c);
     const bool filtered = !Is_Missing(column.Filter_Low);
-    columns_.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale,
-                        filtered, column.Filter_Low, column.Filter_High});
+    columns_.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale, filtered,
+                        Lowest_On(column.Filter_Low), Highest_On(column.Filter_High)});
     need(column.Source_A);
     if (column.Operation != Op_None) need(column.Source_B);
   }

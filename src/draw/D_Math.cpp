@@ -1,6 +1,8 @@
 #include "draw/D_Math.h"
 
+#include <algorithm>
 #include <cfenv>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +10,7 @@
 
 #include "base/D_Error.h"
 #include "base/settings.h"
+#include "setup/D_Format.h"
 
 namespace pw {
 
@@ -95,6 +98,37 @@ void Check_Precision() {
   volatile long double three = 3;
   const long double third = one / three;
   if (Precision_Is_Short(third)) Significant_Digits = 16;
+}
+
+namespace {
+
+// The end, towards `direction`, of the 80-bit values that round to the same double as the
+// finite limit. Two neighbouring doubles differ in their 53rd bit, so their midpoint is exact
+// in 64 bits; a value on the midpoint rounds to the even neighbour.
+long double Reach(long double limit, long double direction) {
+  if (!Fits_Double(limit)) return limit;
+  const double d = static_cast<double>(limit);
+  const double next = std::nextafter(d, static_cast<double>(direction));
+  long double end;
+  if (std::isinf(next)) {
+    // Past the largest double: everything that still converts to it (see Fits_Double).
+    end = std::nextafter(
+        std::copysign(static_cast<long double>(DBL_MAX) + std::ldexp(1.0L, 970), direction), 0.0L);
+  } else {
+    end = (static_cast<long double>(next) + d) / 2;
+    if (static_cast<double>(end) != d) end = std::nextafter(end, static_cast<long double>(d));
+  }
+  return direction < 0 ? std::min(end, limit) : std::max(end, limit);
+}
+
+}  // namespace
+
+long double Lowest_On(long double limit) {
+  return Reach(limit, -std::numeric_limits<long double>::infinity());
+}
+
+long double Highest_On(long double limit) {
+  return Reach(limit, std::numeric_limits<long double>::infinity());
 }
 
 long double Round_Even(long double x) {

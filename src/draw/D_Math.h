@@ -28,6 +28,17 @@ void Check_Precision();
 // The test itself, for a quotient computed elsewhere: true when it is short of extended.
 bool Precision_Is_Short(long double computed_third);
 
+// The values that lie on `limit`: values keep 80 bits while the setup's numbers and a
+// column's range have 64, so a value written with the same digits as a limit (0.3 in the
+// data, "xhi=0.3" in the setup) is a hair off it as an 80-bit number; compared at the
+// precision of the limit it is on it. So every
+// value that rounds to the same 64-bit number as the limit lies on it: Lowest_On(limit) is
+// the smallest such value and Highest_On(limit) the largest (the limit itself lies between
+// them). A limit beyond the double range has only itself on it; a Missing limit gives
+// Missing.
+long double Lowest_On(long double limit);
+long double Highest_On(long double limit);
+
 // Round to nearest, halves to even: the rounding of every pixel mapping and bin count.
 long double Round_Even(long double x);
 // Round_Even as an integer, saturated to the 64-bit range (NaN gives 0).

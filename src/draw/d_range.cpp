@@ -1,6 +1,7 @@
 #include "draw/d_range.h"
 
 #include <cmath>
+#include <limits>
 
 #include "draw/D_Math.h"
 
@@ -50,6 +51,24 @@ void Swap_Negate(long double& lo, long double& hi) {
   const long double old_lo = lo;
   lo = -hi;
   hi = -old_lo;
+}
+
+void Spread_Limits(long double& lo, long double& hi) {
+  if (lo != hi || !Finite(lo)) return;
+  const long double v = lo;
+  const long double whole = std::floor(v);
+  if ((whole + 1) - whole == 1) {
+    lo = whole;
+    hi = whole + 1;
+    return;
+  }
+  // One unit would add nothing (or an uneven step): a relative spread, with v in the middle.
+  constexpr long double Largest = std::numeric_limits<long double>::max();
+  const long double half = std::fabs(v) / 100;
+  lo = v - half;
+  hi = v + half;
+  if (!Finite(lo)) lo = -Largest;
+  if (!Finite(hi)) hi = Largest;
 }
 
 namespace {

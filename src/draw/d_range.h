@@ -16,4 +16,12 @@ void Round_Limits(long double& lo, long double& hi);
 // (lo, hi) := (-hi, -lo).
 void Swap_Negate(long double& lo, long double& hi);
 
+// Spreads equal limits lo = hi = v (a column of one distinct value) to a range that holds v:
+// the unit from v's whole part down (floor(v), floor(v) + 1), so 7.6 gives 7..8, 3 gives 3..4
+// and -2.5 gives -3..-2. Where a unit is below the precision of numbers as large as v (from
+// about 1.8E19 on) it spreads to 1 % of |v| on either side instead, ending at the largest
+// finite number where that would pass it. Does nothing when lo differs from hi or is not
+// finite.
+void Spread_Limits(long double& lo, long double& hi);
+
 }  // namespace pw

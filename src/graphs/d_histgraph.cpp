@@ -94,8 +94,7 @@ void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
       }
     }
     if (XLo == XHi) {
-      XLo = std::trunc(XLo);
-      XHi = XLo + 1;
+      Spread_Limits(XLo, XHi);
     } else if (RoundX) {
       Round_Limits(XLo, XHi);
     }

@@ -47,23 +47,33 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
 
 // Values outside [Lo, Hi] are not counted. A value on Hi (LeftIn false) or on Lo (LeftIn
 // true) would fall just outside the half-open bins and vanish from the bars while the
-// statistics still count it; it goes to the last or the first bin instead.
+// statistics still count it; it goes to the last or the first bin instead. So does a value
+// that lies on a limit at the limit's 64-bit precision (Lowest_On, Highest_On): written with
+// the same digits as the limit, it is the limit.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
   counts_.fill(0);
   // Everything the loop needs lives in locals, so the x87 registers keep the limits for the
   // whole walk. A missing value (NaN) or an infinity fails every test below and is not counted.
-  const long double lo = lo_, hi = hi_, width = bin_width_;
+  const long double lo = lo_, width = bin_width_;
+  const long double lowest = Lowest_On(lo_), highest = Highest_On(hi_);
   const long double bins = bin_count_;
-  const bool left_in = left_in_;
   std::int32_t* const counts = counts_.data();
   const int last = bin_count_ - 1;
-  if (left_in) {
+  // Outside the bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
+  auto edge = [=](long double v, long double t) {
+    if (t < 0) {
+      if (v >= lowest) ++counts[0];
+    } else if (v <= highest) {
+      ++counts[last];
+    }
+  };
+  if (left_in_) {
     buffer.For_Each_Selected(column, [=](long double v) {
       const long double t = (v - lo) / width - Left_Shift;
       if (t >= 0 && t < bins) {
         ++counts[Floor_Index(t)];
-      } else if (t < 0 && v >= lo) {
-        ++counts[0];
+      } else {
+        edge(v, t);
       }
     });
   } else {
@@ -71,8 +81,8 @@ void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
       const long double t = (v - lo) / width;
       if (t >= 0 && t < bins) {
         ++counts[Floor_Index(t)];
-      } else if (t >= bins && v <= hi) {
-        ++counts[last];
+      } else {
+        edge(v, t);
       }
     });
   }

@@ -5,6 +5,7 @@
 // formula as Pixel_X / Pixel_Y).
 #include "graphs/d_scatgraph.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
+#include "draw/D_Math.h"
 #include "draw/d_draw.h"
 #include "draw/d_range.h"
 
@@ -57,6 +59,8 @@ inline int Round_Small(long double x) {
 // The graph's limits, scales and plot corner, copied once per pass over the points.
 struct Point_Mapper {
   long double x_lo, x_hi, y_lo, y_hi, x_scale, y_scale;
+  // How far the values that lie on a limit reach (Lowest_On, Highest_On).
+  long double x_lo_on, x_hi_on, y_lo_on, y_hi_on;
   int left, bottom;
   bool log_x, log_y;
 
@@ -67,12 +71,17 @@ struct Point_Mapper {
         y_hi(g.YHi),
         x_scale(g.X_Scale),
         y_scale(g.Y_Scale),
+        x_lo_on(Lowest_On(g.XLo)),
+        x_hi_on(Highest_On(g.XHi)),
+        y_lo_on(Lowest_On(g.YLo)),
+        y_hi_on(Highest_On(g.YHi)),
         left(g.Plot_Left),
         bottom(g.Plot_Bottom),
         log_x(g.LogX),
         log_y(g.LogY) {}
 
-  // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel.
+  // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel. A
+  // value on a limit is drawn on the frame, however narrow the range.
   Point_Kind Map(long double vx, long double vy, int& px, int& py) const {
     // The missing test: Missing is a NaN, and infinities count as missing too.
     if (!std::isfinite(vx) || !std::isfinite(vy)) return Point_Kind::Missing_Value;
@@ -84,7 +93,26 @@ struct Point_Mapper {
       if (!(vy > 0)) return Point_Kind::Failed;
       vy = std::log10(vy);
     }
-    if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) return Point_Kind::Outside;
+    if (!(x_lo <= vx && vx <= x_hi && y_lo <= vy && vy <= y_hi)) {
+      return Map_Outside(vx, vy, px, py);
+    }
+    return Pixel(vx, vy, px, py);
+  }
+
+ private:
+  // A point outside the limits: drawn on the frame when its values lie on the limits they are
+  // outside of (Lowest_On, Highest_On). Out of line: nearly every point is inside, and the
+  // loop keeps its registers for those.
+  [[gnu::noinline]] Point_Kind Map_Outside(long double vx, long double vy, int& px, int& py) const {
+    if (!(x_lo_on <= vx && vx <= x_hi_on && y_lo_on <= vy && vy <= y_hi_on)) {
+      return Point_Kind::Outside;
+    }
+    vx = vx < x_lo ? x_lo : (vx > x_hi ? x_hi : vx);
+    vy = vy < y_lo ? y_lo : (vy > y_hi ? y_hi : vy);
+    return Pixel(vx, vy, px, py);
+  }
+
+  Point_Kind Pixel(long double vx, long double vy, int& px, int& py) const {
     const long double fx = (vx - x_lo) / x_scale;
     const long double fy = (y_lo - vy) / y_scale;
     // Written so that a NaN fails as well.
@@ -142,14 +170,16 @@ std::unique_ptr<TC_Graph_Layer> TC_Scat_Graph::Create_Layer() {
 
 namespace {
 
-// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range (values as
-// doubles, those not finite as doubles left out); on a logarithmic one the decades of the
-// positive values.
+// Gathers one axis's extent. On a linear axis this is the buffer's Column_Range: the extremes
+// of the values as doubles, compared as doubles (fast), and those beyond the double range on
+// the side; on a logarithmic one the decades of the positive values.
 template <bool Log>
 struct Axis_Walk {
   std::int32_t n = 0;
-  double low = 0, high = 0;
-  long double minimum = 0, maximum = 0;
+  long double minimum = 0, maximum = 0;  // logarithmic: the decades
+  double low = 0, high = 0;              // linear: the values within the double range
+  std::int32_t beyond = 0;               // linear: the values beyond it
+  long double beyond_low = 0, beyond_high = 0;
 
   void Add(long double x) {
     if constexpr (Log) {
@@ -157,17 +187,29 @@ struct Axis_Walk {
       const long double d = std::log10(x);
       if (n == 0 || d < minimum) minimum = d;
       if (n == 0 || d > maximum) maximum = d;
+      ++n;
     } else {
       const auto v = static_cast<double>(x);
-      if (!std::isfinite(v)) return;
-      if (n == 0 || v < low) low = v;
-      if (n == 0 || v > high) high = v;
+      if (std::isfinite(v)) {
+        if (n == 0 || v < low) low = v;
+        if (n == 0 || v > high) high = v;
+        ++n;
+      } else if (std::isfinite(x)) {
+        if (beyond == 0 || x < beyond_low) beyond_low = x;
+        if (beyond == 0 || x > beyond_high) beyond_high = x;
+        ++beyond;
+      }
     }
-    ++n;
   }
   TC_Scat_Graph::Extent Result() const {
-    if constexpr (Log) return {n, minimum, maximum};
-    return {n, low, high};
+    if constexpr (Log) {
+      return {n, minimum, maximum};
+    } else {
+      if (beyond == 0) return {n, low, high};
+      if (n == 0) return {beyond, beyond_low, beyond_high};
+      return {n + beyond, std::min<long double>(low, beyond_low),
+              std::max<long double>(high, beyond_high)};
+    }
   }
 };
 
@@ -210,8 +252,9 @@ void TC_Scat_Graph::Draw_All(TC_Data_Buffer& buffer) {
 }
 
 // Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
-// positive values only); equal limits are spread to a whole unit, different ones rounded
-// under `round`. Limits with no value at all keep their old values before the spreading.
+// positive values only); equal limits are spread around their value (Spread_Limits),
+// different ones rounded under `round`. Limits with no value at all keep their old values before
+// the spreading.
 void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
                                      long double& hi) {
   const bool logarithmic = x_axis ? LogX : LogY;
@@ -249,8 +292,7 @@ void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long d
   }
   if (use_kept) kept_y_.clear();
   if (lo == hi) {
-    lo = std::trunc(lo);
-    hi = lo + 1;
+    Spread_Limits(lo, hi);
   } else if (x_axis ? RoundX : RoundY) {
     Round_Limits(lo, hi);
   }

@@ -39,7 +39,7 @@ class TC_Scat_Graph : public TC_Graph {
 
  private:
   // Automatic limits of one axis from every layer (decades of the positive values on a
-  // logarithmic axis); equal limits spread to a whole unit, others rounded under RoundX/RoundY.
+  // logarithmic axis); equal limits spread around their value, others rounded under RoundX/RoundY.
   void Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo, long double& hi);
 
  public:

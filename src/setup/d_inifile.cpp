@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/D_Error.h"
+#include "setup/D_Fold_Case.h"
 #include "setup/D_Format.h"
 #include "setup/D_String.h"
 
@@ -24,17 +25,9 @@ struct Entry {
 };
 
 struct Section {
-  std::unordered_map<std::string, std::size_t> index;  // lower-case key -> first occurrence
+  std::unordered_map<std::string, std::size_t> index;  // folded key -> first occurrence
   std::vector<Entry> entries;                          // every entry, in file order
 };
-
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
 
 bool Is_Blank(char c) {
   return c == ' ' || c == '\t';
@@ -109,7 +102,7 @@ bool Float_Rule(const std::string& value, long double& result) {
 }  // namespace
 
 struct TC_Ini_File::Content {
-  std::unordered_map<std::string, Section> sections;  // lower-case section name -> section
+  std::unordered_map<std::string, Section> sections;  // folded section name -> section
 
   void Add_Line(std::string_view line, Section*& current);
   void Parse(std::string_view text);
@@ -124,7 +117,7 @@ void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
     std::string_view name = line.substr(1);
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos) name = name.substr(0, close);
-    current = &sections[Lower(Trim(name))];
+    current = &sections[Fold_Case(Trim(name))];
     return;
   }
   if (current == nullptr) return;  // text before the first section
@@ -132,7 +125,7 @@ void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
   if (eq == std::string_view::npos) return;
   const std::string_view key = Trim(line.substr(0, eq));
   if (key.empty()) return;  // "=value" names nothing that could be read
-  auto [it, added] = current->index.try_emplace(Lower(key), current->entries.size());
+  auto [it, added] = current->index.try_emplace(Fold_Case(key), current->entries.size());
   // A repeated key is still an entry of its own (the file definition makes one column per
   // line, even for two columns of one name), but the first occurrence's value is the one
   // every read gives, so the listing repeats that value.
@@ -171,19 +164,25 @@ const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
   return *content_;
 }
 
-const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {
+const std::string* TC_Ini_File::Find_Folded(std::string_view section,
+                                            const std::string& folded_key) const {
   const Content& content = Parsed();
-  const auto sec = content.sections.find(Lower(section));
+  const auto sec = content.sections.find(Fold_Case(section));
   if (sec == content.sections.end()) return nullptr;
-  const auto entry = sec->second.index.find(Lower(key));
+  const auto entry = sec->second.index.find(folded_key);
   if (entry == sec->second.index.end()) return nullptr;
   return &sec->second.entries[entry->second].value;
 }
 
+const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {
+  return Find_Folded(section, Fold_Case(key));
+}
+
 const std::string* TC_Ini_File::Find_Last(const Section_List& sections,
                                           std::string_view key) const {
+  const std::string folded_key = Fold_Case(key);  // once for every section of the list
   for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-    if (const std::string* value = Find(*it, key)) return value;
+    if (const std::string* value = Find_Folded(*it, folded_key)) return value;
   }
   return nullptr;
 }
@@ -209,7 +208,7 @@ std::int32_t TC_Ini_File::Get_Integer(std::string_view section, std::string_view
 std::vector<std::string> TC_Ini_File::Get_Section_Lines(std::string_view section) const {
   std::vector<std::string> lines;
   const Content& content = Parsed();
-  const auto sec = content.sections.find(Lower(section));
+  const auto sec = content.sections.find(Fold_Case(section));
   if (sec == content.sections.end()) return lines;
   lines.reserve(sec->second.entries.size());
   for (const Entry& entry : sec->second.entries) lines.push_back(entry.key + "=" + entry.value);

@@ -1,13 +1,15 @@
 // The setup reader: typed reads of an INI-style setup file, with multi-section lookup.
 //
 // Syntax: "[name]" starts a section; "key = value" lines are its entries. Names of sections
-// and keys compare without regard to letter case; spaces around keys and values are dropped;
-// a value wholly inside double or single quotes loses the quotes; values are cut to 2047
-// characters; the first occurrence of a key in a section wins. Lines starting with ";" or
-// "#" are comments; text before the first section and lines without "=" are ignored. UTF-8
-// with or without a byte-order mark, LF, CRLF or CR line ends. A header's name ends at the
-// first "]" (a header without "]" takes the rest of the line); a section named twice is one
-// section. Lines with nothing before "=" are ignored; NUL bytes are ordinary characters.
+// and keys compare without regard to letter case, for every letter ("[Übersicht]" is found
+// as "übersicht"; Fold_Case says how, also for names that are not UTF-8); spaces around keys
+// and values are dropped; a value wholly inside double or single quotes loses the quotes;
+// values are cut to 2047 characters; the first occurrence of a key in a section wins. Lines
+// starting with ";" or "#" are comments; text before the first section and lines without "="
+// are ignored. UTF-8 with or without a byte-order mark, LF, CRLF or CR line ends. A header's
+// name ends at the first "]" (a header without "]" takes the rest of the line); a section
+// named twice is one section. Lines with nothing before "=" are ignored; NUL bytes are
+// ordinary characters.
 //
 // A reader never writes the file. It reads the file once, on first use, and keeps the parsed
 // content for its own lifetime; a new reader sees the file as it is then. A file that does
@@ -76,6 +78,8 @@ class TC_Ini_File {
   struct Content;
   const Content& Parsed() const;
   const std::string* Find(std::string_view section, std::string_view key) const;
+  // Find with the key already folded (Fold_Case).
+  const std::string* Find_Folded(std::string_view section, const std::string& folded_key) const;
   // The value of `key` in the last section of `sections` that holds it; nullptr when none does.
   const std::string* Find_Last(const Section_List& sections, std::string_view key) const;
 

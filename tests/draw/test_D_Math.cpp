@@ -9,6 +9,7 @@
 
 #include "base/D_Error.h"
 #include "base/settings.h"
+#include "setup/D_Format.h"
 
 namespace pw {
 namespace {
@@ -145,6 +146,34 @@ TEST(DMath, PrecisionCheckUnderShortenedArithmetic) {
   Significant_Digits = 18;
 }
 #endif
+
+// Every 80-bit value between Lowest_On and Highest_On rounds to the limit's double, and the
+// next value past either end does not.
+TEST(DMath, ValuesOnALimit) {
+  constexpr long double inf = std::numeric_limits<long double>::infinity();
+  constexpr double tiny = std::numeric_limits<double>::denorm_min();
+  constexpr double big = std::numeric_limits<double>::max();
+  const double limits[] = {0.3,   0.1, 2.675, 1e-7, 1.0, 1.0 + 0x1p-52,
+                           1e300, 0.0, tiny,  -0.3, big, -big};
+  for (double limit : limits) {
+    SCOPED_TRACE(limit);
+    const long double lo = Lowest_On(limit), hi = Highest_On(limit);
+    EXPECT_LE(lo, limit);
+    EXPECT_GE(hi, limit);
+    EXPECT_EQ(static_cast<double>(lo), limit);
+    EXPECT_EQ(static_cast<double>(hi), limit);
+    const long double below = std::nextafter(lo, -inf), above = std::nextafter(hi, inf);
+    EXPECT_TRUE(!Fits_Double(below) || static_cast<double>(below) != limit);
+    EXPECT_TRUE(!Fits_Double(above) || static_cast<double>(above) != limit);
+  }
+  // The data's 0.3 lies on the setup's 0.3, an 80-bit limit's neighbours on it too.
+  EXPECT_LE(Lowest_On(0.3), 0.3L);
+  EXPECT_GE(Highest_On(0.3), 0.3L);
+  EXPECT_LT(Lowest_On(0.3L), 0.3L);
+  EXPECT_EQ(Lowest_On(1e4000L), 1e4000L);  // beyond the double range: only itself
+  EXPECT_EQ(Highest_On(1e4000L), 1e4000L);
+  EXPECT_TRUE(Is_Missing(Lowest_On(Missing)));
+}
 
 TEST(DMath, RoundEven) {
   struct Case {

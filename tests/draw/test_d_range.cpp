@@ -140,6 +140,38 @@ TEST(DRange, SwapNegate) {
   EXPECT_EQ(3, hi);
 }
 
+TEST(DRange, SpreadLimits) {
+  constexpr long double Largest = std::numeric_limits<long double>::max();
+  const long double two64 = 18446744073709551616.0L;
+  struct Case {
+    long double v;       // lo = hi = v given
+    long double lo, hi;  // expected, to 18 digits
+  } cases[] = {
+      {7.6L, 7, 8},
+      {-2.5L, -3, -2},  // the unit that holds the value
+      {-3, -3, -2},
+      {0, 0, 1},
+      {-1e-4940L, -1, 0},
+      {two64 - 1, two64 - 1, two64},  // the last whole unit
+      {two64, two64 * 0.99L, two64 * 1.01L},
+      {-two64 - 2, (-two64 - 2) * 1.01L, (-two64 - 2) * 0.99L},
+      {Largest, Largest * 0.99L, Largest},
+      {-Largest, -Largest, -Largest * 0.99L},
+  };
+  auto near = [](long double a, long double b) { return a == b || std::fabs(a / b - 1) < 1e-18L; };
+  for (const Case& c : cases) {
+    long double lo = c.v, hi = c.v;
+    Spread_Limits(lo, hi);
+    EXPECT_TRUE(near(lo, c.lo) && near(hi, c.hi)) << static_cast<double>(c.v);
+  }
+  long double lo = 1, hi = 2;  // not equal: untouched
+  Spread_Limits(lo, hi);
+  EXPECT_TRUE(lo == 1 && hi == 2);
+  lo = hi = Missing;
+  Spread_Limits(lo, hi);
+  EXPECT_TRUE(Is_Missing(lo) && Is_Missing(hi));
+}
+
 TEST(DRange, GraphRangeStartsAtZero) {
   const TC_Graph_Range r;
   EXPECT_EQ(0, r.XLo);

@@ -1,12 +1,19 @@
 // Arbitrary bytes as a setup file, through every kind of read.
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "base/D_Error.h"
 #include "fuzz_util.h"
+#include "setup/D_Fold_Case.h"
 #include "setup/d_inifile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Folding a name twice changes nothing more than folding it once, valid UTF-8 or not.
+  const std::string_view name(reinterpret_cast<const char*>(data), size < 64 ? size : 64);
+  const std::string folded = pw::Fold_Case(name);
+  if (pw::Fold_Case(folded) != folded) __builtin_trap();
+
   const std::string path =
       pw_fuzz::Write_Temp_File("setup.ini", {reinterpret_cast<const char*>(data), size});
   pw::TC_Ini_File ini(path);

@@ -130,7 +130,7 @@ TEST(HistGraph, AutomaticXLimits) {
     long double lo, hi;
   } cases[] = {
       {"", "7.6 1 A\n7.6 1 A\n", 7, 8},  // one distinct value: spread to a unit
-      {"", "-2.5 1 A\n", -2, -1},        // truncated towards zero
+      {"", "-2.5 1 A\n", -3, -2},        // the unit that holds the value
       {"", "0.3 1 A\n7.2 1 A\n", 0, 8},  // rounded outwards
       // The range of a column is taken at double precision.
       {"RoundX=0\n", "0.3 1 A\n7.2 1 A\n", 0.3, 7.2},

@@ -76,7 +76,7 @@ TEST(ScatGraph, AutomaticLimits) {
       {"RoundX=0\nRoundY=0\nLayers=a b\n[G/a]\nKey1=@A p\n[G/b]\nKey1=@A q\n",
        "0 1 p\n5 2 p\n3 1 q\n10 2 q\n", 0, 10, 1, 2},
       {"", "3 1 p\n3 1 p\n", 3, 4, 1, 2},              // one value: spread to a unit
-      {"", "-2.5 -2.5 p\n", -2, -1, -2, -1},           // truncated towards zero
+      {"", "-2.5 -2.5 p\n", -3, -2, -3, -2},           // the unit that holds the value
       {"", "0.3 101 p\n7.2 103 p\n", 0, 8, 100, 104},  // rounded outwards
       {"RoundY=no\n", "0.3 101 p\n7.2 103 p\n", 0, 8, 101, 103},
       {"xlo=-1\nxhi=1\n", "0.3 101 p\n7.2 103 p\n", -1, 1, 100, 104},  // given limits stay

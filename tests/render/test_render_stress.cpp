@@ -1,15 +1,17 @@
 // Hostile and huge inputs through the real plotwright-render: every case ends with its own
 // message and exit status, never a crash or a hang, and nothing that was made before the
 // failure is lost (pictures already drawn, the report, no half-written files left behind).
-#include <ostream>
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <ostream>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -65,11 +67,16 @@ std::string Repeat(const std::string& piece, int n) {
   return s;
 }
 
+// The user a run drops to when the tests run as root ("nobody" on Debian).
+constexpr uid_t Unprivileged_Id = 65534;
+
 class Render_Stress : public Render_Test {
  protected:
   // Runs the program with exactly these arguments (no shell) in the test's folder, standard
   // output and error to files; a run that outlives the watchdog is killed and fails the test.
-  Run_Result Spawn(const std::vector<std::string>& args) {
+  // With `unprivileged` and the tests running as root, the program runs as an ordinary user
+  // (see Hand_Folder_To_User), for whom file permissions bind as they do for every user.
+  Run_Result Spawn(const std::vector<std::string>& args, bool unprivileged = false) {
     std::vector<std::string> env_text;
     std::string lsan = "LSAN_OPTIONS=print_suppressions=0";
     for (char** e = environ; *e != nullptr; ++e) {
@@ -91,15 +98,23 @@ class Render_Stress : public Render_Test {
     for (std::string& s : argv_text) argv.push_back(s.data());
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    int spawned = 0;
+    if (unprivileged && ::geteuid() == 0) {
+      Hand_Folder_To_User();
+      spawned = Fork_Unprivileged(argv, envp, pid);
+    } else {
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+      posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+      posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
+      posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
+      spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+      posix_spawn_file_actions_destroy(&actions);
+    }
     Run_Result r;
     if (spawned != 0) {
       ADD_FAILURE() << "cannot start " << argv[0] << ": " << std::strerror(spawned);
@@ -129,8 +144,42 @@ class Render_Stress : public Render_Test {
   }
 
   // The usual run: s.ini and d.dat, pictures into "out", the report into rep.json.
-  Run_Result Run_Std(const std::string& data = "d.dat") {
-    return Spawn({"-s", "64x48", "-o", "out", "-r", "rep.json", "s.ini", data});
+  Run_Result Run_Std(const std::string& data = "d.dat", bool unprivileged = false) {
+    return Spawn({"-s", "64x48", "-o", "out", "-r", "rep.json", "s.ini", data}, unprivileged);
+  }
+
+  // Gives the test's folder and everything in it to the unprivileged user, keeping the
+  // permissions: that user then owns the files as the tester does when not root.
+  void Hand_Folder_To_User() const {
+    auto hand = [](const fs::path& path) {
+      if (::lchown(path.c_str(), Unprivileged_Id, Unprivileged_Id) != 0) {
+        ADD_FAILURE() << "cannot hand " << path << " over: " << std::strerror(errno);
+      }
+    };
+    hand(dir_);
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) hand(entry.path());
+  }
+
+  // fork and exec as the unprivileged user, with the file actions of Spawn. Returns 0 or the
+  // error of fork; a child that cannot drop its privileges exits with 126.
+  int Fork_Unprivileged(std::vector<char*>& argv, std::vector<char*>& envp, pid_t& pid) const {
+    const std::string dir = dir_.string();
+    pid = ::fork();
+    if (pid < 0) return errno;
+    if (pid > 0) return 0;
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || ::chdir(dir.c_str()) != 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(Unprivileged_Id) != 0 ||
+        ::setuid(Unprivileged_Id) != 0) {
+      ::_exit(126);
+    }
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
   }
 
   Json Report() {
@@ -151,13 +200,6 @@ class Render_Stress : public Render_Test {
     }
     std::sort(names.begin(), names.end());
     return names;
-  }
-
-  // True when chmod 000 really keeps this process out (not so for root).
-  bool Permissions_Bind(const fs::path& path) const {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd >= 0) ::close(fd);
-    return fd < 0;
   }
 };
 
@@ -662,12 +704,12 @@ TEST_F(Render_Stress, PipesAreNotRead) {
   EXPECT_EQ(r.Status, 1);
 }
 
+// The permission cases run the program as an ordinary user, also when the tests run as root.
 TEST_F(Render_Stress, UnreadableDataFile) {
   Write("s.ini", Good_Setup);
   Write("d.dat", Good_Data);
   fs::permissions(dir_ / "d.dat", fs::perms::none);
-  if (!Permissions_Bind(dir_ / "d.dat")) GTEST_SKIP() << "running as root";
-  const Run_Result r = Run_Std();
+  const Run_Result r = Run_Std("d.dat", true);
   EXPECT_EQ(r.Err, "error: Cannot open data file d.dat: Permission denied\n");
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(Report()["points"], 0);
@@ -678,8 +720,7 @@ TEST_F(Render_Stress, UnreadableSetupFile) {
   Write("s.ini", Good_Setup);
   Write("d.dat", Good_Data);
   fs::permissions(dir_ / "s.ini", fs::perms::none);
-  if (!Permissions_Bind(dir_ / "s.ini")) GTEST_SKIP() << "running as root";
-  const Run_Result r = Run_Std();
+  const Run_Result r = Run_Std("d.dat", true);
   EXPECT_EQ(r.Err, "error: Cannot read file s.ini: Permission denied\n");
   EXPECT_EQ(r.Status, 1);
 }
@@ -705,14 +746,7 @@ TEST_F(Render_Stress, OutputFolderNotWritable) {
   Write("d.dat", Good_Data);
   fs::create_directories(dir_ / "out");
   fs::permissions(dir_ / "out", fs::perms::owner_read | fs::perms::owner_exec);
-  const int probe = ::open((dir_ / "out" / "probe").c_str(), O_WRONLY | O_CREAT, 0644);
-  if (probe >= 0) {
-    ::close(probe);
-    fs::remove(dir_ / "out" / "probe");
-    fs::permissions(dir_ / "out", fs::perms::owner_all);
-    GTEST_SKIP() << "running as root";
-  }
-  const Run_Result r = Run_Std();
+  const Run_Result r = Run_Std("d.dat", true);
   fs::permissions(dir_ / "out", fs::perms::owner_all);
   // The first failure is the one printed.
   EXPECT_EQ(r.Err, "error: Cannot write file out/d.01.png: Permission denied\n");

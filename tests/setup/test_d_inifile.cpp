@@ -230,6 +230,24 @@ TEST_F(Ini_Test, NamesIgnoreLetterCase) {
   EXPECT_FALSE(ini.Key_Exists("MySection", "Key"));
 }
 
+// Every letter, not only A to Z; names that are not UTF-8 (here Latin-1) keep matching byte
+// for byte, with A to Z folded as before.
+TEST_F(Ini_Test, NamesIgnoreLetterCaseBeyondAscii) {
+  TC_Ini_File ini(
+      Write("[Übersicht]\nHÖHE=1\nΣΤΆΘΜΗ=2\n[Ω/Граф]\nx=3\n"
+            "[L\xC4NGE]\nK\xD6R=4\n"));
+  EXPECT_EQ(ini.Read_String({"übersicht"}, "höhe", "d"), "1");
+  EXPECT_EQ(ini.Read_String({"ÜBERSICHT"}, "Höhe", "d"), "1");
+  EXPECT_EQ(ini.Read_String({"übersicht"}, "στάθμη", "d"), "2");
+  EXPECT_EQ(ini.Read_String({"ω/граф"}, "X", "d"), "3");
+  EXPECT_EQ(ini.Read_String({"l\xC4nge"}, "k\xD6r", "d"), "4");
+  EXPECT_FALSE(ini.Key_Exists("l\xE4nge", "k\xD6r"));  // Latin-1 ä is not Ä
+  EXPECT_FALSE(ini.Key_Exists("uebersicht", "HÖHE"));
+  EXPECT_FALSE(ini.Key_Exists("übersicht", "HOHE"));
+  // The listing keeps the names as written.
+  EXPECT_EQ(ini.Get_Section_Lines("ÜBERSICHT"), (std::vector<std::string>{"HÖHE=1", "ΣΤΆΘΜΗ=2"}));
+}
+
 // ---- file syntax ----
 
 struct Syntax_Case {
