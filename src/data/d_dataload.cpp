@@ -1,24 +1,32 @@
-// Loading the data file into the buffer: one pass, no heap allocation per line or field.
+// Loading the data file into the buffer.
+//
+// The data is read in batches of whole lines. Each batch is cut at line ends into pieces,
+// and the pieces are worked on by several threads in two rounds: first each piece counts its
+// points, so that every piece knows where its first point goes; then each piece parses its
+// lines straight into their final place in the storage. Texts new to a selector's dictionary
+// are collected per piece and added in piece order afterwards, so the dictionary numbers its
+// texts in the order they first occur in the file. An error stops the load at the first
+// failing line in file order, whichever piece found its error first.
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <chrono>
-#include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/settings.h"
+#include "data/d_blockparse.h"
 #include "data/d_bufferstorage.h"
+#include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
-#include "data/d_fastnum.h"
 #include "data/d_filedef.h"
-#include "data/d_linereader.h"
-#include "setup/D_Format.h"
+#include "data/d_loader.h"
 #include "setup/D_String.h"
 
 namespace pw {
@@ -27,293 +35,463 @@ namespace {
 constexpr std::int32_t kDefaultStep = 1024;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kMiB = std::size_t{1} << 20;
+// A stripped line of more bytes than this has more than 65535 characters, whatever they are.
+constexpr std::size_t kLongest_Line_Bytes = 4 * Max_Field_Text;
 
-// What the loader needs of one column, packed for the inner loop.
-struct Column_Plan {
-  int source_a;  // 1-based field numbers
-  int source_b;
-  Column_Operation operation;
-  long double scale;
-  bool filtered;
-  double low;
-  double high;
-};
+bool Is_Blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// A field that a line does not have is empty and reads like a missing marker.
-inline bool Is_Missing_Field(std::string_view field) {
-  return field.empty() || field[0] == '?' || field[0] == 'N' || field[0] == 'n';
+// Bytes per batch: a sixteenth of the file, within 1 to 8 MiB (less for a small file), so that
+// the batch buffer stays small beside the points while a batch gives every thread work.
+std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
+  if (options.Batch_Bytes > 0) return options.Batch_Bytes;
+  if (total == 0) return 4 * kMiB;
+  const auto wanted = static_cast<std::size_t>(std::clamp<std::uint64_t>(total / 16, kMiB, 8 * kMiB));
+  return std::min<std::size_t>(wanted, std::max<std::uint64_t>(total + 1, 64 * 1024));
 }
 
-inline bool Is_Comment(std::string_view line) {
-  return line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';';
+std::size_t Piece_Bytes(const Load_Options& options, std::size_t batch) {
+  if (options.Piece_Bytes > 0) return options.Piece_Bytes;
+  const auto threads = static_cast<std::size_t>(Thread_Count());
+  if (threads == 1) return batch;
+  return std::clamp<std::size_t>(batch / (4 * threads), 64 * 1024, kMiB);
 }
 
-// The first space in [p, end), or end. Looks at eight bytes at a time, so up to seven bytes
-// past `end` must be readable (the line reader's tail padding).
-inline const char* Find_Space(const char* p, const char* end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kSpaces = 0x2020202020202020;
-  constexpr std::uint64_t kHigh = 0x8080808080808080;
-  for (; p < end; p += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    const std::uint64_t x = word ^ kSpaces;  // a zero byte where a space was
-    // The lowest flagged byte is exactly the first zero byte (little-endian).
-    const std::uint64_t zero = (x - kOnes) & ~x & kHigh;
-    if (zero != 0) {
-      const char* space = p + (std::countr_zero(zero) >> 3);
-      return space < end ? space : end;
+// [begin, end) of `text`, cut after a line feed about every `size` bytes.
+std::vector<std::string_view> Cut_Pieces(std::string_view text, std::size_t size) {
+  std::vector<std::string_view> pieces;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.size();
+    if (text.size() - begin > size) {
+      const std::size_t feed = text.find('\n', begin + size - 1);
+      if (feed != std::string_view::npos) end = feed + 1;
     }
+    pieces.push_back(text.substr(begin, end - begin));
+    begin = end;
   }
-  return end;
-}
-
-// Splits at runs of spaces (a tab is part of a field) into at most `limit` fields.
-inline int Split_Line(std::string_view line, std::array<std::string_view, Max_Fields>& fields,
-                      int limit) {
-  const char* p = line.data();
-  const char* const end = p + line.size();
-  int count = 0;
-  while (count < limit) {
-    while (p != end && *p == ' ') ++p;
-    if (p == end) break;
-    const char* const start = p;
-    p = Find_Space(p, end);
-    fields[count++] = std::string_view(start, static_cast<std::size_t>(p - start));
-  }
-  return count;
-}
-
-inline long double Combine(long double a, long double b, Column_Operation operation) {
-  switch (operation) {
-    case Op_Add: return a + b;
-    case Op_Sub: return a - b;
-    case Op_Mul: return a * b;
-    case Op_Div: return b == 0 ? Missing : a / b;
-    default: return a;
-  }
+  return pieces;
 }
 
 }  // namespace
 
 class TC_Data_Buffer::Loader {
  public:
-  Loader(TC_Data_Buffer& buffer, const std::string& file_name, const TC_File_Def& def,
-         const Progress_Fn& progress)
-      : buffer_(buffer), file_name_(file_name), def_(def), progress_(progress),
-        step_(NPts >= 1 ? NPts : kDefaultStep) {
-    Plan();
+  Loader(TC_Data_Buffer& buffer, const std::string& name, const TC_File_Def& def,
+         const Progress_Fn& progress, const Load_Options& options)
+      : buffer_(buffer), name_(name), def_(def), plan_(def), progress_(progress),
+        options_(options), step_(NPts >= 1 ? NPts : kDefaultStep) {
+    dates_.offset = Date_Offset;
+    if (Base_Date != 0) {  // set by an earlier load: every line reads its date against it
+      dates_.base = Base_Date;
+      dates_.base_point = 0;
+      base_pending_ = false;
+    }
   }
 
-  void Run();
+  // The first NPts points of room, for a buffer that has none yet.
+  void Start() {
+    if (buffer_.storage_->capacity == 0) Allocate(step_);
+  }
+  // Reads the whole source; returns the bytes of it taken by the lines read.
+  std::uint64_t Run(TC_Byte_Source& source);
 
  private:
-  void Plan();
+  bool Fill();
+  void Long_Line();
+  void Process(std::string_view block);
+  void Find_Base_Date(const std::vector<std::string_view>& pieces,
+                      const std::vector<std::size_t>& counts);
+  void Parse_Pieces(const std::vector<std::string_view>& pieces,
+                    const std::vector<std::size_t>& firsts, std::vector<Block_Result>& results);
+  void Merge_Texts(std::size_t pieces, const std::vector<std::size_t>& firsts,
+                   const std::vector<Block_Result>& results);
+  void Reserve(std::size_t points, std::uint64_t bytes_through);
   void Allocate(std::int64_t points);
-  void Grow(const TC_Line_Reader& reader);
-  void Read_Point(std::string_view line, std::int32_t p);
-  void Populate_Ahead();
-  std::string_view Field(int k) const {
-    return k >= 1 && k <= field_count_ ? fields_[k - 1] : std::string_view();
-  }
+  bool Try_Resize(std::int64_t points);
+  [[noreturn]] void Raise_Limit();
+  void Populate(std::size_t from, std::size_t to) const;
+  void Report_Progress();
+  void Publish_Dates() const;
+  Point_Store Store() const;
 
   TC_Data_Buffer& buffer_;
-  const std::string& file_name_;
+  const std::string& name_;
   const TC_File_Def& def_;
+  const Load_Plan plan_;
   const Progress_Fn& progress_;
+  const Load_Options& options_;
   const std::int32_t step_;
-  std::vector<Column_Plan> columns_;
-  std::vector<int> selector_fields_;
-  int date_field_ = 0;
-  int needed_fields_ = 0;  // fields past the last one referenced are never looked at
-  std::array<std::string_view, Max_Fields> fields_;
-  int field_count_ = 0;
-  std::int32_t populated_ = 0;  // points whose storage pages are known to be mapped
+
+  TC_Byte_Source* source_ = nullptr;
+  std::vector<char> data_;  // the batch buffer, with Split_Padding bytes behind its room
+  std::size_t room_ = 0;    // bytes the batch buffer takes
+  std::size_t begin_ = 0;   // unread lines start here
+  std::size_t end_ = 0;     // valid bytes end here
+  bool at_end_ = false;     // nothing more to read (end of the source or code 26)
+  bool code_26_ = false;
+  std::uint64_t taken_ = 0;  // source bytes before begin_
+
+  std::vector<TC_Block_Parser> parsers_;  // one per piece, kept from batch to batch
+  Date_Context dates_;
+  bool base_pending_ = true;            // Base_Date may still be set by a line of this load
+  std::int64_t last_date_point_ = -1;   // the last point whose date was read
+  std::size_t limit_ = std::numeric_limits<std::size_t>::max();  // points that fit
+  enum class Limit { None, Memory, Count } limit_kind_ = Limit::None;
+  std::chrono::steady_clock::time_point last_report_ = std::chrono::steady_clock::now();
 };
 
-// Maps the storage pages of the next points before they are written. Fresh pages would
-// otherwise come one page fault at a time, which costs more than converting the numbers on
-// a large file; asking for a run of pages at once is much cheaper. Only a hint: kernels
-// without it just fault the pages in as before.
-void TC_Data_Buffer::Loader::Populate_Ahead() {
-  constexpr std::int32_t Points_Ahead = 32768;
-  const std::int32_t from = buffer_.point_count_;
-  const std::int32_t to = std::min(buffer_.storage_->capacity, from + Points_Ahead);
-  populated_ = to;
+void TC_Data_Buffer::Loader::Allocate(std::int64_t points) {
+  if (!Try_Resize(points)) {
+    buffer_.Refresh_Views();  // some arrays may have moved before memory ran out
+    throw Error("Not enough memory to load " + name_ + " after " +
+                std::to_string(buffer_.point_count_) + " points");
+  }
+}
+
+// Grows every array to `points` (rounded up to whole steps, at most the largest count the
+// point numbers allow); false when memory runs out.
+bool TC_Data_Buffer::Loader::Try_Resize(std::int64_t points) {
+  const std::int64_t largest = INT32_MAX / step_ * step_;
+  points = std::min((points + step_ - 1) / step_ * step_, largest);
+  if (points <= buffer_.storage_->capacity) return true;
+  const bool done = buffer_.storage_->Resize(static_cast<std::int32_t>(points));
+  buffer_.Refresh_Views();
+  return done;
+}
+
+// Room for `points` points in all. Grows by at least one step, and straight to the point
+// count the file size promises, so that a large file costs a handful of reallocations whatever
+// the step; by an eighth at least, so that a file that grows while it is read stays linear
+// too. Pages never written cost no memory, so planning ahead is cheap. When memory runs out
+// the points that fit are still read, and the load stops after them.
+void TC_Data_Buffer::Loader::Reserve(std::size_t points, std::uint64_t bytes_through) {
+  const std::int64_t capacity = buffer_.storage_->capacity;
+  const auto need = static_cast<std::int64_t>(std::min<std::size_t>(points, INT64_MAX / 2));
+  if (need <= capacity) return;
+  std::int64_t target = std::max(need, capacity + std::max<std::int64_t>(step_, capacity / 8));
+  const std::uint64_t total = source_->Total_Size();
+  if (total > 0 && bytes_through > 0) {
+    const double expected = static_cast<double>(need) / bytes_through * total * 1.02;
+    target = std::max(target, static_cast<std::int64_t>(std::min(expected, 4e9)));
+  }
+  if (!Try_Resize(target) && !Try_Resize(need)) {
+    limit_ = static_cast<std::size_t>(buffer_.storage_->capacity);
+    limit_kind_ = Limit::Memory;
+    return;
+  }
+  if (need > buffer_.storage_->capacity) {  // past the largest count of points
+    limit_ = static_cast<std::size_t>(buffer_.storage_->capacity);
+    limit_kind_ = Limit::Count;
+  }
+}
+
+void TC_Data_Buffer::Loader::Raise_Limit() {
+  if (limit_kind_ == Limit::Count) {
+    throw Error("Too many points in " + name_ + ": the buffer holds at most " +
+                std::to_string(buffer_.storage_->capacity));
+  }
+  throw Error("Not enough memory to load " + name_ + " after " +
+              std::to_string(buffer_.point_count_) + " points");
+}
+
+Point_Store TC_Data_Buffer::Loader::Store() const {
+  Point_Store store;
+  store.values = buffer_.values_;
+  store.text_ids = buffer_.text_ids_;
+  for (const TC_Text_Dictionary& dictionary : buffer_.storage_->dictionaries) {
+    store.dictionaries.push_back(&dictionary);
+  }
+  return store;
+}
+
+// Maps the storage pages of points [from, to) before they are written. Fresh pages would
+// otherwise come one page fault at a time, which costs more than converting the numbers on a
+// large file; asking for a run of pages at once is much cheaper. Only whole pages inside the
+// range are asked for, so pieces side by side never ask for the same page. Only a hint:
+// kernels without it just fault the pages in as before.
+void TC_Data_Buffer::Loader::Populate([[maybe_unused]] std::size_t from,
+                                      [[maybe_unused]] std::size_t to) const {
 #ifdef MADV_POPULATE_WRITE
   static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   auto populate = [](const char* base, std::size_t begin, std::size_t end) {
-    // Whole pages inside the block only: the first may be partly written already, which
-    // does no harm, and the block always covers its last page up to `end`.
-    const auto first = (reinterpret_cast<std::uintptr_t>(base) + begin) & ~(page - 1);
+    const auto first = (reinterpret_cast<std::uintptr_t>(base) + begin + page - 1) & ~(page - 1);
     const auto last = (reinterpret_cast<std::uintptr_t>(base) + end) & ~(page - 1);
     if (last > first) {
       (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
     }
   };
   for (auto& block : buffer_.storage_->values) {
-    populate(block.get(), Packed_Values::Array_Bytes(static_cast<std::size_t>(from)) - 16,
-             Packed_Values::Array_Bytes(static_cast<std::size_t>(to)) - 16);
+    populate(block.get(), from * Packed_Values::Bytes, to * Packed_Values::Bytes);
   }
-  for (auto& block : buffer_.storage_->texts) {
-    populate(block.get(), static_cast<std::size_t>(from) * Slot_Size,
-             static_cast<std::size_t>(to) * Slot_Size);
+  for (auto& block : buffer_.storage_->text_ids) {
+    populate(block.get(), Storage::Id_Bytes(from), Storage::Id_Bytes(to));
   }
 #endif
 }
 
-void TC_Data_Buffer::Loader::Plan() {
-  auto need = [this](int k) {
-    if (k >= 1 && k <= Max_Fields) needed_fields_ = std::max(needed_fields_, k);
-  };
-  for (int c = 1; c <= def_.Column_Count(); ++c) {
-    const Column_Def& column = def_.Column(c);
-    const bool filtered = !Is_Missing(column.Filter_Low);
-    columns_.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale,
-                        filtered, column.Filter_Low, column.Filter_High});
-    need(column.Source_A);
-    if (column.Operation != Op_None) need(column.Source_B);
+// Moves the unread bytes to the front and reads until the buffer is full or the data ends
+// (at the end of the source or at a character with code 26). False when nothing was added.
+bool TC_Data_Buffer::Loader::Fill() {
+  if (begin_ > 0) {
+    std::memmove(data_.data(), data_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
   }
-  for (int j = 1; j <= def_.Selector_Count(); ++j) {
-    selector_fields_.push_back(def_.Selector(j).Column);
-    need(def_.Selector(j).Column);
+  const std::size_t before = end_;
+  while (!at_end_ && end_ < room_) {
+    const std::size_t count = source_->Read(data_.data() + end_, room_ - end_);
+    if (count == 0) {
+      at_end_ = true;
+      break;
+    }
+    const auto* stop = static_cast<const char*>(std::memchr(data_.data() + end_, 26, count));
+    if (stop != nullptr) {
+      end_ = static_cast<std::size_t>(stop - data_.data());
+      at_end_ = code_26_ = true;
+      break;
+    }
+    end_ += count;
   }
-  date_field_ = def_.DateCol;
-  need(date_field_);
+  return end_ > before;
 }
 
-void TC_Data_Buffer::Loader::Allocate(std::int64_t points) {
-  const std::int64_t limit = INT32_MAX / step_ * step_;
-  points = std::min((points + step_ - 1) / step_ * step_, limit);
-  if (points <= buffer_.storage_->capacity) {
-    throw Error("Too many points in " + file_name_ + ": the buffer holds at most " +
-                std::to_string(buffer_.storage_->capacity));
-  }
-  if (!buffer_.storage_->Resize(static_cast<std::int32_t>(points))) {
-    buffer_.Refresh_Views();  // some arrays may have moved before memory ran out
-    throw Error("Not enough memory to load " + file_name_ + " after " +
-                std::to_string(buffer_.point_count_) + " points");
-  }
-  buffer_.Refresh_Views();
-}
-
-// Grows by at least one step, and straight to the point count the file size promises, so
-// that a large file costs a handful of reallocations whatever the step; by an eighth at
-// least, so that a file that grows while it is read stays linear too. Pages never written
-// cost no memory, so planning ahead is cheap.
-void TC_Data_Buffer::Loader::Grow(const TC_Line_Reader& reader) {
-  const std::int64_t capacity = buffer_.storage_->capacity;
-  std::int64_t target = capacity + std::max<std::int64_t>(step_, capacity / 8);
-  if (reader.File_Size() > 0 && reader.Bytes_Consumed() > 0) {
-    const double per_byte = (buffer_.point_count_ + 1.0) / reader.Bytes_Consumed();
-    const double expected = per_byte * reader.File_Size() * 1.02;
-    target = std::max(target, static_cast<std::int64_t>(std::min(expected, 4e9)));
-  }
-  Allocate(target);
-}
-
-void TC_Data_Buffer::Loader::Read_Point(std::string_view line, std::int32_t p) {
-  field_count_ = Split_Line(line, fields_, needed_fields_);
-  const std::size_t i = static_cast<std::size_t>(p - 1);
-  if (date_field_ != 0) {
-    const std::string_view date = Field(date_field_);
-    if (Is_Missing_Field(date)) {
-      Date_Offset = 0;
-    } else {
-      const double day = Str_To_Date(date);
-      if (Base_Date == 0) {
-        Base_Date = day;
-        Date_Offset = 0;
-      } else {
-        Date_Offset = (day - Base_Date) * 24;
+// A line longer than the batch buffer. Blanks carry nothing at its front, nor far past its
+// start: once stripped, a line of more than kLongest_Line_Bytes bytes has too many characters
+// whatever stood between. So only its first part is kept, and whether anything but blanks
+// follows it; the line then goes the way of any other.
+void TC_Data_Buffer::Loader::Long_Line() {
+  const std::uint64_t taken_before = taken_;
+  std::string kept;
+  bool started = false;  // past the blanks at the front
+  bool too_long = false;
+  bool ended = false;  // the line feed was found
+  while (!ended) {
+    const char* p = data_.data() + begin_;
+    const char* const end = data_.data() + end_;
+    const auto* feed = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* const stop = feed != nullptr ? feed : end;
+    for (; p < stop; ++p) {
+      if (!started && Is_Blank(*p)) continue;
+      started = true;
+      if (kept.size() < kLongest_Line_Bytes) {
+        kept.push_back(*p);
+      } else if (!Is_Blank(*p)) {
+        too_long = true;
       }
     }
+    ended = feed != nullptr;
+    const std::size_t used = static_cast<std::size_t>(stop - (data_.data() + begin_)) + ended;
+    begin_ += used;
+    taken_ += used;
+    if (!ended && !Fill()) break;
   }
-  for (std::size_t j = 0; j < selector_fields_.size(); ++j) {
-    const std::string_view text = Field(selector_fields_[j]);
-    char* slot = buffer_.texts_[j] + i * Slot_Size;
-    const std::size_t length = std::min<std::size_t>(text.size(), Max_Text_Length);
-    std::memset(slot, 0, Slot_Size);
-    if (length > 0) std::memcpy(slot, text.data(), length);
-    slot[Slot_Size - 1] = static_cast<char>(length);
+  if (!ended && options_.Keep_Unfinished_Line && !code_26_) {
+    taken_ = taken_before;  // may still be growing: left for a later read
+    return;
   }
-  for (std::size_t c = 0; c < columns_.size(); ++c) {
-    const Column_Plan& column = columns_[c];
-    long double v = Missing;
-    const std::string_view a = Field(column.source_a);
-    if (!Is_Missing_Field(a)) {
-      v = Field_Value(a);
-      if (column.operation != Op_None) {
-        const std::string_view b = Field(column.source_b);
-        v = Is_Missing_Field(b) ? Missing : Combine(v, Field_Value(b), column.operation);
-      }
-    }
-    if (!Missing_Value(v)) {
-      v *= column.scale;
-      if (column.filtered && (v < column.low || v > column.high)) v = Missing;
-    }
-    buffer_.values_[c].Set(i, v);
-  }
+  const std::string_view line = Strip_Blanks(kept);
+  if (line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';') return;
+  if (too_long) throw Error(Range_Check_Message);
+  kept.push_back('\n');
+  kept.append(Split_Padding, ' ');
+  Process(std::string_view(kept).substr(0, kept.size() - Split_Padding));
 }
 
-void TC_Data_Buffer::Loader::Run() {
-  Allocate(step_);
-  TC_Line_Reader reader(file_name_);
-  const Storage& storage = *buffer_.storage_;
-  auto last_report = std::chrono::steady_clock::now();
-  std::string_view line;
-  bool overlong = false;
-  bool first_line = true;
-  std::uint32_t lines = 0;
-  while (reader.Next_Line(line, overlong)) {
-    if (first_line && line.starts_with(kByteOrderMark)) line.remove_prefix(3);
-    first_line = false;
-    if (progress_ && (++lines & 4095) == 0) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - last_report >= kProgressInterval) {
-        last_report = now;
-        const auto size = std::max<std::uint64_t>(reader.File_Size(), 1);
-        progress_(std::min(1.0, static_cast<double>(reader.Bytes_Consumed()) / size));
+std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
+  source_ = &source;
+  room_ = Batch_Bytes(options_, source.Total_Size());
+  data_.resize(room_ + Split_Padding);
+  struct Publish {
+    const Loader& loader;
+    ~Publish() { loader.Publish_Dates(); }
+  } publish{*this};
+
+  Fill();
+  if (options_.At_File_Start && std::string_view(data_.data(), end_).starts_with(kByteOrderMark)) {
+    begin_ = taken_ = 3;
+  }
+  for (;;) {
+    const std::string_view unread(data_.data() + begin_, end_ - begin_);
+    const std::size_t last_feed = unread.rfind('\n');
+    std::size_t length = last_feed + 1;
+    if (last_feed == std::string_view::npos) {
+      if (!at_end_ && end_ == room_ && begin_ == 0) {  // one line fills the whole buffer
+        Long_Line();
+        continue;
       }
+      if (!at_end_) {
+        Fill();
+        continue;
+      }
+      // The last line, without a line end.
+      if (unread.empty() || (options_.Keep_Unfinished_Line && !code_26_)) break;
+      length = unread.size();
     }
-    line = Strip_Blanks(line);
-    if (Is_Comment(line)) continue;
-    if (overlong || line.size() > Max_Field_Text) throw Error(Range_Check_Message);
-    if (buffer_.point_count_ == storage.capacity) {
-      Grow(reader);
-      populated_ = buffer_.point_count_;  // the arrays may have moved
-    }
-    if (buffer_.point_count_ >= populated_) Populate_Ahead();
-    // The point counts only once all its fields converted: a failing line leaves no
-    // half-filled point behind.
-    Read_Point(line, buffer_.point_count_ + 1);
-    ++buffer_.point_count_;
+    Process(unread.substr(0, length));
+    begin_ += length;
+    taken_ += length;
+    Report_Progress();
+    if (begin_ == end_ && at_end_) break;
+    if (!at_end_) Fill();
   }
   if (progress_) progress_(1.0);
+  return taken_;
 }
 
-void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& def,
-                               const Progress_Fn& progress) {
-  if (def.Column_Count() > Max_Columns) throw Error("Too many buffer columns");
-  storage_ = std::make_unique<Storage>();
-  point_count_ = 0;
-  column_count_ = def.Column_Count();
-  selector_count_ = def.Selector_Count();
-  storage_->values.resize(column_count_);
-  storage_->texts.resize(selector_count_);
-  // Titles and decimals before anything can fail: a load that stops early (the file cannot be
-  // opened, say) still leaves every column of the count readable.
-  for (int c = 1; c <= column_count_; ++c) {
-    storage_->titles.push_back(def.Column(c).Title);
-    storage_->decimals.push_back(def.Column(c).Decimals);
+void TC_Data_Buffer::Loader::Report_Progress() {
+  if (!progress_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_report_ < kProgressInterval) return;
+  last_report_ = now;
+  const auto size = std::max<std::uint64_t>(source_->Total_Size(), 1);
+  progress_(std::min(1.0, static_cast<double>(source_->Bytes_Read()) / size));
+}
+
+// Base_Date and Date_Offset as a load on one thread leaves them: the offset of the last line
+// whose date was read, and the first date if its line was reached.
+void TC_Data_Buffer::Loader::Publish_Dates() const {
+  if (plan_.date_field == 0 || last_date_point_ < 0) return;
+  Date_Offset = dates_.offset;
+  if (last_date_point_ >= dates_.base_point) Base_Date = dates_.base;
+}
+
+void TC_Data_Buffer::Loader::Process(std::string_view block) {
+  const std::vector<std::string_view> pieces = Cut_Pieces(block, Piece_Bytes(options_, room_));
+  while (parsers_.size() < pieces.size()) parsers_.emplace_back(plan_);
+  std::vector<std::size_t> counts(pieces.size());
+  Parallel_For(pieces.size(),
+               [&](std::size_t k) { counts[k] = TC_Block_Parser::Count_Points(pieces[k]); });
+  // Where each piece's first point goes; the last entry is where the block's points end.
+  std::vector<std::size_t> firsts(pieces.size() + 1);
+  std::size_t total = static_cast<std::size_t>(buffer_.point_count_);
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    firsts[k] = total;
+    total += counts[k];
   }
-  Refresh_Views();
-  masks_.clear();
-  Prepare_Selection();
+  firsts[pieces.size()] = total;
+  if (plan_.date_field != 0 && base_pending_) Find_Base_Date(pieces, firsts);
+  Reserve(total, taken_ + block.size());
+
+  std::vector<Block_Result> results(pieces.size());
+  Parse_Pieces(pieces, firsts, results);
+  // The first piece that stopped early ends the load; the pieces before it hold all the
+  // points before its failing line.
+  std::size_t stop = pieces.size();
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    if (results[k].error || results[k].limited) {
+      stop = k;
+      break;
+    }
+  }
+  const std::size_t used = std::min(stop + 1, pieces.size());
+  for (std::size_t k = 0; k < used; ++k) {
+    if (results[k].last_date_point >= 0) {
+      last_date_point_ = results[k].last_date_point;
+      dates_.offset = results[k].offset;
+    }
+  }
+  Merge_Texts(used, firsts, results);
+  buffer_.point_count_ = static_cast<std::int32_t>(firsts[used - 1] + results[used - 1].points);
+  if (stop == pieces.size()) return;
+  if (results[stop].error) std::rethrow_exception(results[stop].error);
+  Raise_Limit();
+}
+
+// Base_Date still unset: the first line in file order whose date is not day 0 sets it, unless
+// a line that stops the load comes first.
+void TC_Data_Buffer::Loader::Find_Base_Date(const std::vector<std::string_view>& pieces,
+                                            const std::vector<std::size_t>& firsts) {
+  std::vector<First_Date> found(pieces.size());
+  Parallel_For(pieces.size(),
+               [&](std::size_t k) { found[k] = parsers_[k].Find_First_Date(pieces[k]); });
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    if (found[k].found) {
+      dates_.base = found[k].day;
+      dates_.base_point = static_cast<std::int64_t>(firsts[k] + found[k].point);
+      base_pending_ = false;
+      return;
+    }
+    if (found[k].blocked) {
+      base_pending_ = false;  // the load ends on that line
+      return;
+    }
+  }
+}
+
+void TC_Data_Buffer::Loader::Parse_Pieces(const std::vector<std::string_view>& pieces,
+                                          const std::vector<std::size_t>& firsts,
+                                          std::vector<Block_Result>& results) {
+  const Point_Store store = Store();
+  const std::size_t capacity = static_cast<std::size_t>(buffer_.storage_->capacity);
+  Parallel_For(pieces.size(), [&](std::size_t k) {
+    const std::size_t limit = firsts[k] < limit_ ? limit_ - firsts[k] : 0;
+    Populate(firsts[k], std::min(firsts[k + 1], capacity));
+    results[k] = parsers_[k].Parse(pieces[k], firsts[k], limit, store, dates_);
+  });
+}
+
+// Adds the texts the pieces found new to the buffer's dictionaries, piece by piece in file
+// order, and renumbers the points that hold them. When memory runs out on the way, the points
+// from the piece then merged on are given up.
+void TC_Data_Buffer::Loader::Merge_Texts(std::size_t pieces, const std::vector<std::size_t>& firsts,
+                                         const std::vector<Block_Result>& results) {
+  const std::size_t selectors = plan_.selector_fields.size();
+  std::vector<std::size_t> renumbered;
+  std::vector<std::vector<std::vector<std::uint32_t>>> numbers(pieces);
+  std::exception_ptr failure;
+  for (std::size_t k = 0; k < pieces && !failure; ++k) {
+    if (!results[k].local_texts) continue;
+    try {
+      numbers[k].resize(selectors);
+      for (std::size_t j = 0; j < selectors; ++j) {
+        const TC_Text_Dictionary& local = parsers_[k].Local_Texts(j);
+        TC_Text_Dictionary& global = buffer_.storage_->dictionaries[j];
+        numbers[k][j].reserve(local.Size());
+        for (std::uint32_t id = 0; id < local.Size(); ++id) {
+          numbers[k][j].push_back(global.Add(local.Text(id)));
+        }
+      }
+      renumbered.push_back(k);
+    } catch (...) {
+      failure = std::current_exception();
+      buffer_.point_count_ = static_cast<std::int32_t>(firsts[k]);
+    }
+  }
+  std::uint32_t* const* const ids = buffer_.text_ids_.data();
+  Parallel_For(renumbered.size(), [&](std::size_t r) {
+    const std::size_t k = renumbered[r];
+    for (std::size_t j = 0; j < selectors; ++j) {
+      const std::vector<std::uint32_t>& number = numbers[k][j];
+      std::uint32_t* const column = ids[j];
+      for (std::size_t i = firsts[k]; i < firsts[k] + results[k].points; ++i) {
+        if (column[i] & Local_Text_Bit) column[i] = number[column[i] & ~Local_Text_Bit];
+      }
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+}
+
+// Loads through `open`, which opens the source once the first room for points is there (so
+// that an impossible growth step is reported before anything is read).
+std::uint64_t TC_Data_Buffer::Run_Load(const std::string& name, const TC_File_Def& def,
+                                       const Progress_Fn& progress, const Load_Options& options,
+                                       const std::function<TC_Byte_Source&()>& open) {
+  if (def.Column_Count() > Max_Columns) throw Error("Too many buffer columns");
+  if (!options.Append) {
+    Reset_For(def);
+  } else if (def.Column_Count() != column_count_ || def.Selector_Count() != selector_count_) {
+    throw Error("Cannot add the points of " + name + " to data of another definition");
+  }
   // Selection masks cover the points loaded, so they are worked out again afterwards, also
   // after a load stopped by an error (the points before it stay usable).
+  masks_.clear();
+  Prepare_Selection();
+  std::uint64_t taken = 0;
   try {
-    Loader(*this, file_name, def, progress).Run();
+    Loader loader(*this, name, def, progress, options);
+    loader.Start();
+    taken = loader.Run(open());
   } catch (...) {
     masks_.clear();
     Prepare_Selection();
@@ -321,9 +499,25 @@ void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& 
   }
   masks_.clear();
   Prepare_Selection();
-  if (point_count_ == 0) {
-    throw Error("No points in data buffer loaded from " + file_name, true);
+  if (!options.Append && point_count_ == 0) {
+    throw Error("No points in data buffer loaded from " + name, true);
   }
+  return taken;
+}
+
+void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& def,
+                               const Progress_Fn& progress) {
+  std::unique_ptr<TC_File_Source> source;
+  Run_Load(file_name, def, progress, Load_Options{}, [&]() -> TC_Byte_Source& {
+    source = std::make_unique<TC_File_Source>(file_name);
+    return *source;
+  });
+}
+
+std::uint64_t TC_Data_Buffer::Load_Source(TC_Byte_Source& source, const std::string& name,
+                                          const TC_File_Def& def, const Progress_Fn& progress,
+                                          const Load_Options& options) {
+  return Run_Load(name, def, progress, options, [&]() -> TC_Byte_Source& { return source; });
 }
 
 }  // namespace pw

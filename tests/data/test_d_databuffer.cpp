@@ -11,7 +11,6 @@
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "data/d_filedef.h"
-#include "data/d_linereader.h"
 #include "data_test_util.h"
 #include "draw/D_Math.h"
 
@@ -307,14 +306,15 @@ TEST_F(DataBuffer, LongLines) {
   EXPECT_FALSE(e.Fatal());
   EXPECT_EQ(buffer_.Point_Count(), 1);
 
-  // Comments may be longer, even longer than a read block.
-  const std::string comment = ";" + std::string(TC_Line_Reader::Block_Size + 10, 'c');
+  // Comments may be longer, even longer than a read batch (1 MiB for these files).
+  constexpr std::size_t Past_A_Batch = (std::size_t{2} << 20) + 10;
+  const std::string comment = ";" + std::string(Past_A_Batch, 'c');
   Load("A=1 1\n", "5\n" + comment + "\n6\n" + comment);
   ASSERT_EQ(buffer_.Point_Count(), 2);
   EXPECT_EQ(buffer_.Raw_Value(2, 1), 6.0L);
 
   const Error huge =
-      Load_Error("A=1 1\n", "5\n" + std::string(TC_Line_Reader::Block_Size + 10, '7') + "\n");
+      Load_Error("A=1 1\n", "5\n" + std::string(Past_A_Batch, '7') + "\n");
   EXPECT_EQ(huge.Message(), "Range check error");
   EXPECT_EQ(buffer_.Point_Count(), 1);
 }
