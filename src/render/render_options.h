@@ -17,8 +17,12 @@ struct Render_Options {
   Image_Format Format = Image_Format::Png;
   bool Ignore_Limits = false;
   std::string Report_File;  // empty: no report; "-": standard output
+  int Threads = 0;          // -j: 1..Max_Threads; 0: PLOTWRIGHT_THREADS or all cores
   bool Help = false;
 };
+
+// Most threads -j accepts (as PLOTWRIGHT_THREADS does).
+inline constexpr int Max_Threads = 1024;
 
 // Largest canvas side accepted by --size: 16 canvases of this size still fit in memory.
 inline constexpr int Max_Canvas_Side = 8192;
@@ -31,7 +35,7 @@ struct Parse_Result {
 // Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
 // are all accepted; "--" ends the options. With -h/--help the other arguments are not
 // checked. Anything else wrong (unknown option, missing value, bad size or format, not exactly
-// two files) gives a Problem text.
+// two files, a thread count outside 1..Max_Threads) gives a Problem text.
 Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
 
 // "WxH" with both sides in 1..Max_Canvas_Side; false for anything else.
