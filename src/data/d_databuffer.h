@@ -9,6 +9,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -42,7 +43,9 @@ class Packed_Values {
   Packed_Values() = default;
   explicit Packed_Values(char* base) : base_(base) {}
   long double operator[](std::size_t i) const { return Cell_At(i)->value; }
-  void Set(std::size_t i, long double v) const { Cell_At(i)->value = v; }
+  // Writes exactly the 10 bytes of value i: threads fill neighbouring values at once while
+  // loading, and a store through the 16-byte type may count as touching its neighbour.
+  void Set(std::size_t i, long double v) const { std::memcpy(base_ + i * Bytes, &v, Bytes); }
 
  private:
   struct __attribute__((packed)) Cell {

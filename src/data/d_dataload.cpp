@@ -97,13 +97,15 @@ class TC_Data_Buffer::Loader {
   std::uint64_t Run(TC_Byte_Source& source);
 
  private:
+  void Read_Ahead(std::size_t from);
   bool Fill();
   void Long_Line();
-  void Process(std::string_view block);
+  void Process(std::string_view block, const std::function<void()>& beside);
   void Find_Base_Date(const std::vector<std::string_view>& pieces,
                       const std::vector<std::size_t>& counts);
   void Parse_Pieces(const std::vector<std::string_view>& pieces,
-                    const std::vector<std::size_t>& firsts, std::vector<Block_Result>& results);
+                    const std::vector<std::size_t>& firsts, std::vector<Block_Result>& results,
+                    const std::function<void()>& beside);
   void Merge_Texts(std::size_t pieces, const std::vector<std::size_t>& firsts,
                    const std::vector<Block_Result>& results);
   void Reserve(std::size_t points, std::uint64_t bytes_through);
@@ -123,14 +125,22 @@ class TC_Data_Buffer::Loader {
   const Load_Options& options_;
   const std::int32_t step_;
 
+  // Two batch buffers: the lines of one are parsed while the next batch is read into the
+  // other. Each has Split_Padding bytes behind its room.
+  struct Batch {
+    std::vector<char> bytes;
+    std::size_t end = 0;  // valid bytes end here
+  };
   TC_Byte_Source* source_ = nullptr;
-  std::vector<char> data_;  // the batch buffer, with Split_Padding bytes behind its room
-  std::size_t room_ = 0;    // bytes the batch buffer takes
-  std::size_t begin_ = 0;   // unread lines start here
-  std::size_t end_ = 0;     // valid bytes end here
-  bool at_end_ = false;     // nothing more to read (end of the source or code 26)
+  Batch batches_[2];
+  int current_ = 0;          // the batch being parsed
+  std::size_t room_ = 0;     // bytes a batch takes
+  std::size_t begin_ = 0;    // unread lines of the current batch start here
+  bool at_end_ = false;      // nothing more to read (end of the source or code 26)
   bool code_26_ = false;
   std::uint64_t taken_ = 0;  // source bytes before begin_
+  char* Data() { return batches_[current_].bytes.data(); }
+  std::size_t End() const { return batches_[current_].end; }
 
   std::vector<TC_Block_Parser> parsers_;  // one per piece, kept from batch to batch
   Date_Context dates_;
@@ -230,30 +240,38 @@ void TC_Data_Buffer::Loader::Populate([[maybe_unused]] std::size_t from,
 #endif
 }
 
-// Moves the unread bytes to the front and reads until the buffer is full or the data ends
-// (at the end of the source or at a character with code 26). False when nothing was added.
-bool TC_Data_Buffer::Loader::Fill() {
-  if (begin_ > 0) {
-    std::memmove(data_.data(), data_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-  }
-  const std::size_t before = end_;
-  while (!at_end_ && end_ < room_) {
-    const std::size_t count = source_->Read(data_.data() + end_, room_ - end_);
+// Fills the other batch: the unread bytes of the current one from `from` on, then what the
+// source gives until the batch is full or the data end (at the end of the source or at a
+// character with code 26). Touches nothing the parsing of the current batch reads.
+void TC_Data_Buffer::Loader::Read_Ahead(std::size_t from) {
+  const Batch& current = batches_[current_];
+  Batch& next = batches_[1 - current_];
+  next.end = current.end - from;
+  std::memcpy(next.bytes.data(), current.bytes.data() + from, next.end);
+  while (!at_end_ && next.end < room_) {
+    const std::size_t count = source_->Read(next.bytes.data() + next.end, room_ - next.end);
     if (count == 0) {
       at_end_ = true;
       break;
     }
-    const auto* stop = static_cast<const char*>(std::memchr(data_.data() + end_, 26, count));
+    const char* const read = next.bytes.data() + next.end;
+    const auto* stop = static_cast<const char*>(std::memchr(read, 26, count));
     if (stop != nullptr) {
-      end_ = static_cast<std::size_t>(stop - data_.data());
+      next.end += static_cast<std::size_t>(stop - read);
       at_end_ = code_26_ = true;
       break;
     }
-    end_ += count;
+    next.end += count;
   }
-  return end_ > before;
+}
+
+// Reads on behind the unread bytes, which come to the front. False when nothing was added.
+bool TC_Data_Buffer::Loader::Fill() {
+  const std::size_t unread = End() - begin_;
+  Read_Ahead(begin_);
+  current_ = 1 - current_;
+  begin_ = 0;
+  return End() > unread;
 }
 
 // A line longer than the batch buffer. Blanks carry nothing at its front, nor far past its
@@ -267,8 +285,8 @@ void TC_Data_Buffer::Loader::Long_Line() {
   bool too_long = false;
   bool ended = false;  // the line feed was found
   while (!ended) {
-    const char* p = data_.data() + begin_;
-    const char* const end = data_.data() + end_;
+    const char* p = Data() + begin_;
+    const char* const end = Data() + End();
     const auto* feed = static_cast<const char*>(std::memchr(p, '\n', end - p));
     const char* const stop = feed != nullptr ? feed : end;
     for (; p < stop; ++p) {
@@ -281,7 +299,7 @@ void TC_Data_Buffer::Loader::Long_Line() {
       }
     }
     ended = feed != nullptr;
-    const std::size_t used = static_cast<std::size_t>(stop - (data_.data() + begin_)) + ended;
+    const std::size_t used = static_cast<std::size_t>(stop - (Data() + begin_)) + ended;
     begin_ += used;
     taken_ += used;
     if (!ended && !Fill()) break;
@@ -295,28 +313,28 @@ void TC_Data_Buffer::Loader::Long_Line() {
   if (too_long) throw Error(Range_Check_Message);
   kept.push_back('\n');
   kept.append(Split_Padding, ' ');
-  Process(std::string_view(kept).substr(0, kept.size() - Split_Padding));
+  Process(std::string_view(kept).substr(0, kept.size() - Split_Padding), {});
 }
 
 std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
   source_ = &source;
   room_ = Batch_Bytes(options_, source.Total_Size());
-  data_.resize(room_ + Split_Padding);
+  for (Batch& batch : batches_) batch.bytes.resize(room_ + Split_Padding);
   struct Publish {
     const Loader& loader;
     ~Publish() { loader.Publish_Dates(); }
   } publish{*this};
 
   Fill();
-  if (options_.At_File_Start && std::string_view(data_.data(), end_).starts_with(kByteOrderMark)) {
+  if (options_.At_File_Start && std::string_view(Data(), End()).starts_with(kByteOrderMark)) {
     begin_ = taken_ = 3;
   }
   for (;;) {
-    const std::string_view unread(data_.data() + begin_, end_ - begin_);
+    const std::string_view unread(Data() + begin_, End() - begin_);
     const std::size_t last_feed = unread.rfind('\n');
     std::size_t length = last_feed + 1;
     if (last_feed == std::string_view::npos) {
-      if (!at_end_ && end_ == room_ && begin_ == 0) {  // one line fills the whole buffer
+      if (!at_end_ && End() == room_ && begin_ == 0) {  // one line fills the whole batch
         Long_Line();
         continue;
       }
@@ -328,12 +346,20 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
       if (unread.empty() || (options_.Keep_Unfinished_Line && !code_26_)) break;
       length = unread.size();
     }
-    Process(unread.substr(0, length));
-    begin_ += length;
+    // The next batch is read while this one is parsed.
+    const bool more = !at_end_;
+    const std::size_t next = begin_ + length;
+    Process(unread.substr(0, length),
+            more ? std::function<void()>([this, next] { Read_Ahead(next); }) : nullptr);
     taken_ += length;
+    if (more) {
+      current_ = 1 - current_;
+      begin_ = 0;
+    } else {
+      begin_ = next;
+    }
     Report_Progress();
-    if (begin_ == end_ && at_end_) break;
-    if (!at_end_) Fill();
+    if (!more && begin_ == End()) break;
   }
   if (progress_) progress_(1.0);
   return taken_;
@@ -356,7 +382,9 @@ void TC_Data_Buffer::Loader::Publish_Dates() const {
   if (last_date_point_ >= dates_.base_point) Base_Date = dates_.base;
 }
 
-void TC_Data_Buffer::Loader::Process(std::string_view block) {
+// Parses a block of whole lines, running `beside` (if any) beside the parsing; an error of
+// `beside` is raised once the block's points are in place, unless a line failed before.
+void TC_Data_Buffer::Loader::Process(std::string_view block, const std::function<void()>& beside) {
   const std::vector<std::string_view> pieces = Cut_Pieces(block, Piece_Bytes(options_, room_));
   while (parsers_.size() < pieces.size()) parsers_.emplace_back(plan_);
   std::vector<std::size_t> counts(pieces.size());
@@ -374,7 +402,14 @@ void TC_Data_Buffer::Loader::Process(std::string_view block) {
   Reserve(total, taken_ + block.size());
 
   std::vector<Block_Result> results(pieces.size());
-  Parse_Pieces(pieces, firsts, results);
+  std::exception_ptr beside_error;
+  Parse_Pieces(pieces, firsts, results, beside ? std::function<void()>([&] {
+    try {
+      beside();
+    } catch (...) {
+      beside_error = std::current_exception();
+    }
+  }) : nullptr);
   // The first piece that stopped early ends the load; the pieces before it hold all the
   // points before its failing line.
   std::size_t stop = pieces.size();
@@ -393,7 +428,10 @@ void TC_Data_Buffer::Loader::Process(std::string_view block) {
   }
   Merge_Texts(used, firsts, results);
   buffer_.point_count_ = static_cast<std::int32_t>(firsts[used - 1] + results[used - 1].points);
-  if (stop == pieces.size()) return;
+  if (stop == pieces.size()) {
+    if (beside_error) std::rethrow_exception(beside_error);
+    return;
+  }
   if (results[stop].error) std::rethrow_exception(results[stop].error);
   Raise_Limit();
 }
@@ -421,10 +459,18 @@ void TC_Data_Buffer::Loader::Find_Base_Date(const std::vector<std::string_view>&
 
 void TC_Data_Buffer::Loader::Parse_Pieces(const std::vector<std::string_view>& pieces,
                                           const std::vector<std::size_t>& firsts,
-                                          std::vector<Block_Result>& results) {
+                                          std::vector<Block_Result>& results,
+                                          const std::function<void()>& beside) {
   const Point_Store store = Store();
   const std::size_t capacity = static_cast<std::size_t>(buffer_.storage_->capacity);
-  Parallel_For(pieces.size(), [&](std::size_t k) {
+  // Task 0 is `beside` when there is one: started first, it overlaps the most parsing.
+  const std::size_t shift = beside ? 1 : 0;
+  Parallel_For(pieces.size() + shift, [&](std::size_t task) {
+    if (task < shift) {
+      beside();
+      return;
+    }
+    const std::size_t k = task - shift;
     const std::size_t limit = firsts[k] < limit_ ? limit_ - firsts[k] : 0;
     Populate(firsts[k], std::min(firsts[k + 1], capacity));
     results[k] = parsers_[k].Parse(pieces[k], firsts[k], limit, store, dates_);
