@@ -30,11 +30,16 @@ inline bool Too_Long(std::string_view line) {
 
 inline long double Combine(long double a, long double b, Column_Operation operation) {
   switch (operation) {
-    case Op_Add: return a + b;
-    case Op_Sub: return a - b;
-    case Op_Mul: return a * b;
-    case Op_Div: return b == 0 ? Missing : a / b;
-    default: return a;
+    case Op_Add:
+      return a + b;
+    case Op_Sub:
+      return a - b;
+    case Op_Mul:
+      return a * b;
+    case Op_Div:
+      return b == 0 ? Missing : a / b;
+    default:
+      return a;
   }
 }
 
@@ -60,8 +65,8 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
   for (int c = 1; c <= def.Column_Count(); ++c) {
     const Column_Def& column = def.Column(c);
     const bool filtered = !Is_Missing(column.Filter_Low);
-    columns.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale,
-                       filtered, column.Filter_Low, column.Filter_High});
+    columns.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale, filtered,
+                       column.Filter_Low, column.Filter_High});
     need(column.Source_A);
     if (column.Operation != Op_None) need(column.Source_B);
   }

@@ -42,9 +42,9 @@ struct Load_Plan {
 // Where parsed points go: views into the buffer's storage, and the buffer's dictionaries, which
 // parsers only read.
 struct Point_Store {
-  std::vector<Packed_Values> values;                        // per column
-  std::vector<std::uint32_t*> text_ids;                     // per selector
-  std::vector<const TC_Text_Dictionary*> dictionaries;      // per selector
+  std::vector<Packed_Values> values;                    // per column
+  std::vector<std::uint32_t*> text_ids;                 // per selector
+  std::vector<const TC_Text_Dictionary*> dictionaries;  // per selector
 };
 
 // A text number with this bit set is the number of the text in the parser's own dictionary of
@@ -61,19 +61,19 @@ struct Date_Context {
 
 // The first date of a block that may set Base_Date.
 struct First_Date {
-  bool found = false;    // `point` and `day` are valid
-  bool blocked = false;  // a line that stops the load came first: no date after it counts
+  bool found = false;     // `point` and `day` are valid
+  bool blocked = false;   // a line that stops the load came first: no date after it counts
   std::size_t point = 0;  // points of the block before that line
   double day = 0;
 };
 
 struct Block_Result {
-  std::size_t points = 0;     // points written, from the first on
-  std::exception_ptr error;   // why the block stopped early, if it did
-  bool limited = false;       // stopped at the point limit
+  std::size_t points = 0;             // points written, from the first on
+  std::exception_ptr error;           // why the block stopped early, if it did
+  bool limited = false;               // stopped at the point limit
   std::int64_t last_date_point = -1;  // 0-based index of the last line whose date was read
   double offset = 0;                  // Date_Offset after that line
-  bool local_texts = false;   // some point holds a text number with Local_Text_Bit
+  bool local_texts = false;           // some point holds a text number with Local_Text_Bit
 };
 
 class TC_Block_Parser {

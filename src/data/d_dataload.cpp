@@ -39,14 +39,17 @@ constexpr std::size_t kMiB = std::size_t{1} << 20;
 // A stripped line of more bytes than this has more than 65535 characters, whatever they are.
 constexpr std::size_t kLongest_Line_Bytes = 4 * Max_Field_Text;
 
-bool Is_Blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool Is_Blank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
 // Bytes per batch: a sixteenth of the file, within 1 to 8 MiB (less for a small file), so that
 // the batch buffer stays small beside the points while a batch gives every thread work.
 std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
   if (options.Batch_Bytes > 0) return options.Batch_Bytes;
   if (total == 0) return 4 * kMiB;
-  const auto wanted = static_cast<std::size_t>(std::clamp<std::uint64_t>(total / 16, kMiB, 8 * kMiB));
+  const auto wanted =
+      static_cast<std::size_t>(std::clamp<std::uint64_t>(total / 16, kMiB, 8 * kMiB));
   return std::min<std::size_t>(wanted, std::max<std::uint64_t>(total + 1, 64 * 1024));
 }
 
@@ -79,8 +82,13 @@ class TC_Data_Buffer::Loader {
  public:
   Loader(TC_Data_Buffer& buffer, const std::string& name, const TC_File_Def& def,
          const Progress_Fn& progress, const Load_Options& options)
-      : buffer_(buffer), name_(name), def_(def), plan_(def), progress_(progress),
-        options_(options), step_(NPts >= 1 ? NPts : kDefaultStep) {
+      : buffer_(buffer),
+        name_(name),
+        def_(def),
+        plan_(def),
+        progress_(progress),
+        options_(options),
+        step_(NPts >= 1 ? NPts : kDefaultStep) {
     dates_.offset = Date_Offset;
     if (Base_Date != 0) {  // set by an earlier load: every line reads its date against it
       dates_.base = Base_Date;
@@ -133,10 +141,10 @@ class TC_Data_Buffer::Loader {
   };
   TC_Byte_Source* source_ = nullptr;
   Batch batches_[2];
-  int current_ = 0;          // the batch being parsed
-  std::size_t room_ = 0;     // bytes a batch takes
-  std::size_t begin_ = 0;    // unread lines of the current batch start here
-  bool at_end_ = false;      // nothing more to read (end of the source or code 26)
+  int current_ = 0;        // the batch being parsed
+  std::size_t room_ = 0;   // bytes a batch takes
+  std::size_t begin_ = 0;  // unread lines of the current batch start here
+  bool at_end_ = false;    // nothing more to read (end of the source or code 26)
   bool code_26_ = false;
   std::uint64_t taken_ = 0;  // source bytes before begin_
   char* Data() { return batches_[current_].bytes.data(); }
@@ -144,8 +152,8 @@ class TC_Data_Buffer::Loader {
 
   std::vector<TC_Block_Parser> parsers_;  // one per piece, kept from batch to batch
   Date_Context dates_;
-  bool base_pending_ = true;            // Base_Date may still be set by a line of this load
-  std::int64_t last_date_point_ = -1;   // the last point whose date was read
+  bool base_pending_ = true;           // Base_Date may still be set by a line of this load
+  std::int64_t last_date_point_ = -1;  // the last point whose date was read
   std::size_t limit_ = std::numeric_limits<std::size_t>::max();  // points that fit
   enum class Limit { None, Memory, Count } limit_kind_ = Limit::None;
   std::chrono::steady_clock::time_point last_report_ = std::chrono::steady_clock::now();
@@ -403,13 +411,15 @@ void TC_Data_Buffer::Loader::Process(std::string_view block, const std::function
 
   std::vector<Block_Result> results(pieces.size());
   std::exception_ptr beside_error;
-  Parse_Pieces(pieces, firsts, results, beside ? std::function<void()>([&] {
-    try {
-      beside();
-    } catch (...) {
-      beside_error = std::current_exception();
-    }
-  }) : nullptr);
+  Parse_Pieces(pieces, firsts, results,
+               beside ? std::function<void()>([&] {
+                 try {
+                   beside();
+                 } catch (...) {
+                   beside_error = std::current_exception();
+                 }
+               })
+                      : nullptr);
   // The first piece that stopped early ends the load; the pieces before it hold all the
   // points before its failing line.
   std::size_t stop = pieces.size();

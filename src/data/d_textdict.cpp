@@ -67,7 +67,8 @@ std::uint32_t TC_Text_Dictionary::Add(std::string_view text) {
     Grow_Table();
     slot = Slot_Of(text, hash);
   }
-  texts_.reserve(texts_.size() + 1);
+  if (texts_.size() == texts_.capacity())
+    texts_.reserve(std::max<std::size_t>(16, texts_.size() * 2));
   const unsigned char* record = Store(text);
   const auto id = static_cast<std::uint32_t>(texts_.size());
   texts_.push_back(record);
@@ -80,7 +81,10 @@ const unsigned char* TC_Text_Dictionary::Store(std::string_view text) {
   if (blocks_.empty() || block_sizes_.back() - block_used_ < need) {
     const std::size_t size =
         blocks_.empty() ? First_Block : std::min(Largest_Block, block_sizes_.back() * 2);
-    block_sizes_.reserve(block_sizes_.size() + 1);
+    if (block_sizes_.size() == block_sizes_.capacity()) {
+      block_sizes_.reserve(std::max<std::size_t>(4, block_sizes_.size() * 2));
+      blocks_.reserve(block_sizes_.capacity());
+    }
     blocks_.push_back(std::make_unique<unsigned char[]>(size));
     block_sizes_.push_back(size);
     block_used_ = 0;

@@ -56,7 +56,7 @@ class TC_Text_Dictionary {
   // Each text as one length byte and its bytes, in blocks that never move.
   std::vector<std::unique_ptr<unsigned char[]>> blocks_;
   std::vector<std::size_t> block_sizes_;
-  std::size_t block_used_ = 0;  // bytes taken in the last block
+  std::size_t block_used_ = 0;               // bytes taken in the last block
   std::vector<const unsigned char*> texts_;  // by number
   // Open addressing with linear probing: numbers, None where empty; a power of two long.
   std::vector<std::uint32_t> table_;

@@ -76,8 +76,7 @@ std::string Apply_Value(Render_Options& o, const std::string& name, const std::s
     }
   } else if (name == "-j" || name == "--threads") {
     if (!Parse_Threads(value, o.Threads)) {
-      return "bad thread count '" + value + "' (expected 1 to " + std::to_string(Max_Threads) +
-             ")";
+      return "bad thread count '" + value + "' (expected 1 to " + std::to_string(Max_Threads) + ")";
     }
   } else {  // -r, --report
     if (value.empty()) return "empty file name for " + name;

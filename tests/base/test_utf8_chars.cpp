@@ -20,17 +20,23 @@ TEST(Utf8Chars, CountAndCut) {
       {"", 0, 0},
       {"ab", 2, 2},
       {"abc", 3, 2},
-      {"\xC3\xBC" "ber", 4, 3},                  // über: ü is 2 bytes
+      {"\xC3\xBC"
+       "ber",
+       4, 3},                                          // über: ü is 2 bytes
       {"\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", 3, 6},  // three euro signs, 3 bytes each
-      {"\xF0\x9F\x98\x80x", 2, 5},               // a 4-byte emoji, then x
-      {"\xFC" "ber", 4, 2},                      // Latin-1 ü: an invalid byte, one character
-      {"\xC3", 1, 1},                            // a sequence cut short at the end
-      {"\xC3x", 2, 2},                           // a lead byte without its continuation
-      {"\x80\x80", 2, 2},                        // lone continuation bytes
-      {"\xC0\xAF" "a", 3, 2},                    // overlong form of "/": two bytes
-      {"\xED\xA0\x80", 3, 2},                    // a surrogate: three bytes
-      {"\xF4\x90\x80\x80", 4, 2},                // past U+10FFFF: four bytes
-      {"\xE2\x82x", 3, 2},                       // a 3-byte sequence missing its last byte
+      {"\xF0\x9F\x98\x80x", 2, 5},                     // a 4-byte emoji, then x
+      {"\xFC"
+       "ber",
+       4, 2},              // Latin-1 ü: an invalid byte, one character
+      {"\xC3", 1, 1},      // a sequence cut short at the end
+      {"\xC3x", 2, 2},     // a lead byte without its continuation
+      {"\x80\x80", 2, 2},  // lone continuation bytes
+      {"\xC0\xAF"
+       "a",
+       3, 2},                      // overlong form of "/": two bytes
+      {"\xED\xA0\x80", 3, 2},      // a surrogate: three bytes
+      {"\xF4\x90\x80\x80", 4, 2},  // past U+10FFFF: four bytes
+      {"\xE2\x82x", 3, 2},         // a 3-byte sequence missing its last byte
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Character_Count(c.text), c.count) << c.text;

@@ -54,8 +54,8 @@ const std::vector<Way> Ways = [] {
   std::vector<Way> ways{{1, 0, 0}};
   for (int threads : {1, 2, 3, 8}) {
     ways.push_back({threads, 0, 0});
-    ways.push_back({threads, 4096, 64});   // many batches, a few lines a piece
-    ways.push_back({threads, 300, 1});     // a piece a line; long lines read on their own
+    ways.push_back({threads, 4096, 64});  // many batches, a few lines a piece
+    ways.push_back({threads, 300, 1});    // a piece a line; long lines read on their own
     ways.push_back({threads, 50000, 900});
   }
   return ways;
@@ -73,8 +73,8 @@ class ParallelLoad : public ::testing::Test {
   }
 
   // All a load leaves to be seen, one line each, from the given program-wide date values.
-  std::vector<std::string> Outcome(const std::string& setup, const std::string& data,
-                                   int date_col, const Way& way, double base, double offset) {
+  std::vector<std::string> Outcome(const std::string& setup, const std::string& data, int date_col,
+                                   const Way& way, double base, double offset) {
     Set_Thread_Count(way.threads);
     NPts = 7;  // small steps: the storage grows many times
     Base_Date = base;
@@ -116,18 +116,18 @@ class ParallelLoad : public ::testing::Test {
     }
     for (int c = 1; c <= buffer.Column_Count(); ++c) {
       const auto summary = buffer.Column_Summary(c);
-      lines.push_back("column " + std::to_string(c) + " " + std::to_string(summary.stats.n) +
-                      " " + Bits(summary.stats.mean) + " " + Bits(summary.stats.deviation) +
-                      " " + Bits(summary.range.minimum) + " " + Bits(summary.range.maximum));
+      lines.push_back("column " + std::to_string(c) + " " + std::to_string(summary.stats.n) + " " +
+                      Bits(summary.stats.mean) + " " + Bits(summary.stats.deviation) + " " +
+                      Bits(summary.range.minimum) + " " + Bits(summary.range.maximum));
     }
     return lines;
   }
 
   // Loads `data` every way and compares each outcome with the first; returns the first.
   std::vector<std::string> Same_Every_Way(const std::string& setup, const std::string& data,
-                                          int date_col = 0, double base = 0,
-                                          double offset = 0) {
-    const std::vector<std::string> reference = Outcome(setup, data, date_col, Ways[0], base, offset);
+                                          int date_col = 0, double base = 0, double offset = 0) {
+    const std::vector<std::string> reference =
+        Outcome(setup, data, date_col, Ways[0], base, offset);
     for (std::size_t w = 1; w < Ways.size(); ++w) {
       const Way& way = Ways[w];
       const std::vector<std::string> other = Outcome(setup, data, date_col, way, base, offset);
@@ -175,23 +175,41 @@ constexpr const char* Mixed_Setup =
 std::string Mixed_Lines(int count, unsigned seed_rolls = 0) {
   Dice dice;
   for (unsigned i = 0; i < seed_rolls; ++i) dice.Roll(2);
-  const char* names[] = {"North", "S\xC3\xBC" "d", "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
-                         "\xFC" "ber", "",
-                         "Gro\xC3\x9F" "e M\xC3\xBC" "hle_am_Hang,_Westseite_und_mehr"};
+  const char* names[] = {"North",
+                         "S\xC3\xBC"
+                         "d",
+                         "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
+                         "\xFC"
+                         "ber",
+                         "",
+                         "Gro\xC3\x9F"
+                         "e M\xC3\xBC"
+                         "hle_am_Hang,_Westseite_und_mehr"};
   std::string data;
   for (int i = 1; i <= count; ++i) {
     switch (dice.Roll(20)) {
-      case 0: data += "; comment " + std::to_string(i) + "\n"; continue;
-      case 1: data += "  / indented comment\n"; continue;
-      case 2: data += "\t\r\n"; continue;
-      case 3: data += ":" + std::string(dice.Roll(3000), 'c') + "\n"; continue;
-      default: break;
+      case 0:
+        data += "; comment " + std::to_string(i) + "\n";
+        continue;
+      case 1:
+        data += "  / indented comment\n";
+        continue;
+      case 2:
+        data += "\t\r\n";
+        continue;
+      case 3:
+        data += ":" + std::string(dice.Roll(3000), 'c') + "\n";
+        continue;
+      default:
+        break;
     }
     std::string line = dice.Roll(4) == 0 ? "  " : "";
     line += std::to_string(i) + " ";
     const unsigned b = dice.Roll(10);
-    line += b == 0 ? "?" : b == 1 ? "n/a" : std::to_string(dice.Roll(2000)) + "." +
-                                              std::to_string(dice.Roll(100)) + "e-1";
+    line += b == 0 ? "?"
+            : b == 1
+                ? "n/a"
+                : std::to_string(dice.Roll(2000)) + "." + std::to_string(dice.Roll(100)) + "e-1";
     line += "   " + std::to_string(static_cast<int>(dice.Roll(7)) - 3) + " ";
     line += dice.Roll(3) == 0 ? "+1:30:0" : std::to_string(dice.Roll(100000)) + ".25";
     if (dice.Roll(8) != 0) line += " " + std::string(names[dice.Roll(6)]);
@@ -217,7 +235,10 @@ TEST_F(ParallelLoad, MixedLinesWithByteOrderMarkAndNoLastLineEnd) {
 
 TEST_F(ParallelLoad, CharacterTwentySixEndsTheFile) {
   const std::string head = Mixed_Lines(1500);
-  const auto outcome = Same_Every_Way(Mixed_Setup, head + "1 2 3\x1a" "4 5 6\n" + Mixed_Lines(1500, 7));
+  const auto outcome = Same_Every_Way(Mixed_Setup, head +
+                                                       "1 2 3\x1a"
+                                                       "4 5 6\n" +
+                                                       Mixed_Lines(1500, 7));
   EXPECT_EQ(outcome[0], "loaded");
   auto alone = Same_Every_Way(Mixed_Setup, head + "1 2 3\n");
   alone[Capacity_Line] = outcome[Capacity_Line];  // the files differ in size
@@ -240,11 +261,13 @@ TEST_F(ParallelLoad, FirstFailingLineInFileOrderWins) {
   };
   for (const Case& c : cases) {
     const std::string data = Mixed_Lines(1500) + c.bad + Mixed_Lines(500, 3) + "5 bad 2\n" +
-                             Mixed_Lines(1000, 5) + "6 7 8 9 \xE2\x82\xAC" "x\n";
+                             Mixed_Lines(1000, 5) +
+                             "6 7 8 9 \xE2\x82\xAC"
+                             "x\n";
     const auto outcome = Same_Every_Way(Mixed_Setup, data);
     // Without an error of its own the case line loads, and the later bad line stops the load.
-    EXPECT_EQ(outcome[0], c.message.empty() ? "error: 'bad' is not a valid floating point value"
-                                            : c.message)
+    EXPECT_EQ(outcome[0],
+              c.message.empty() ? "error: 'bad' is not a valid floating point value" : c.message)
         << c.bad.substr(0, 20);
   }
 }
@@ -261,8 +284,9 @@ TEST_F(ParallelLoad, DatesAndTimesWithADateColumn) {
       body += "; comment\n";
       continue;
     }
-    const std::string date = kind == 1 ? "?" : "2024/0" + std::to_string(1 + dice.Roll(9)) + "/1" +
-                                                    std::to_string(dice.Roll(10));
+    const std::string date = kind == 1 ? "?"
+                                       : "2024/0" + std::to_string(1 + dice.Roll(9)) + "/1" +
+                                             std::to_string(dice.Roll(10));
     body += date + " " + std::to_string(dice.Roll(24)) + ":30:00 " +
             (dice.Roll(4) == 0 ? "+0:0:1" : std::to_string(dice.Roll(1000))) + "\n";
   }
