@@ -53,11 +53,13 @@ std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
   return std::min<std::size_t>(wanted, std::max<std::uint64_t>(total + 1, 64 * 1024));
 }
 
+// Bytes per piece: a batch gives each thread about sixteen pieces, so that the threads run out
+// of work at nearly the same time at the end of a batch (a piece takes a few milliseconds).
 std::size_t Piece_Bytes(const Load_Options& options, std::size_t batch) {
   if (options.Piece_Bytes > 0) return options.Piece_Bytes;
   const auto threads = static_cast<std::size_t>(Thread_Count());
   if (threads == 1) return batch;
-  return std::clamp<std::size_t>(batch / (4 * threads), 64 * 1024, kMiB);
+  return std::clamp<std::size_t>(batch / (16 * threads), 64 * 1024, kMiB);
 }
 
 // [begin, end) of `text`, cut after a line feed about every `size` bytes.
