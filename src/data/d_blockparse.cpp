@@ -79,7 +79,8 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
 }
 
 TC_Block_Parser::TC_Block_Parser(const Load_Plan& plan)
-    : plan_(plan), local_(plan.selector_fields.size()) {}
+    : plan_(plan), local_(plan.selector_fields.size()),
+      last_texts_(plan.selector_fields.size()) {}
 
 std::size_t TC_Block_Parser::Count_Points(std::string_view text) {
   std::size_t points = 0;
@@ -126,6 +127,7 @@ Block_Result TC_Block_Parser::Parse(std::string_view text, std::size_t first_poi
                                     std::size_t limit, const Point_Store& store,
                                     const Date_Context& dates) {
   for (TC_Text_Dictionary& local : local_) local.Clear();
+  for (Last_Text& last : last_texts_) last.valid = false;
   Block_Result result;
   result.offset = dates.offset;
   For_Each_Line(text, [&](std::string_view raw) {
@@ -179,7 +181,7 @@ void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
       }
     }
     if (!Missing_Value(v)) {
-      v *= column.scale;
+      if (column.scale != 1) v *= column.scale;  // times 1 changes nothing: spared
       if (column.filtered && (v < column.low || v > column.high)) v = Missing;
     }
     store.values[c].Set(index, v);
@@ -188,12 +190,18 @@ void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
   for (std::size_t j = 0; j < plan_.selector_fields.size(); ++j) {
     const std::string_view text =
         Cut_To_Characters(Field(plan_.selector_fields[j]), Max_Text_Length);
-    std::uint32_t id = store.dictionaries[j]->Find(text);
-    if (id == TC_Text_Dictionary::None) {
-      id = local_[j].Add(text) | Local_Text_Bit;
-      result.local_texts = true;
+    // Files often hold runs of lines of one site or group: the same text as the line before
+    // needs no look-up.
+    Last_Text& last = last_texts_[j];
+    if (!last.valid || text != last.text) {
+      std::uint32_t id = store.dictionaries[j]->Find(text);
+      if (id == TC_Text_Dictionary::None) {
+        id = local_[j].Add(text) | Local_Text_Bit;
+        result.local_texts = true;
+      }
+      last = {text, id, true};
     }
-    store.text_ids[j][index] = id;
+    store.text_ids[j][index] = last.id;
   }
 }
 

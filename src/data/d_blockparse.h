@@ -108,8 +108,16 @@ class TC_Block_Parser {
     return k >= 1 && k <= field_count_ ? fields_[k - 1] : std::string_view();
   }
 
+  // A selector's text on the latest line parsed, and its number (valid within one Parse).
+  struct Last_Text {
+    std::string_view text;
+    std::uint32_t id = 0;
+    bool valid = false;
+  };
+
   const Load_Plan& plan_;
   std::vector<TC_Text_Dictionary> local_;
+  std::vector<Last_Text> last_texts_;
   Line_Fields fields_;
   int field_count_ = 0;
 };

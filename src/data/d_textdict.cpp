@@ -17,31 +17,28 @@ TC_Text_Dictionary::TC_Text_Dictionary() : table_(First_Table, None) {}
 TC_Text_Dictionary::~TC_Text_Dictionary() = default;
 
 // Selector texts are short (a few to 124 bytes) and looked up once per point while loading, so
-// the hash takes eight bytes at a time and mixes them with multiplications (the finaliser of
-// splitmix64), which is several times cheaper than a general byte hash on such texts.
+// the hash takes eight bytes at a time with one multiplication each, and mixes the result once
+// at the end (the finaliser of splitmix64): several times cheaper than a general byte hash on
+// such texts, and the low bits that pick the slot depend on every byte.
 std::size_t TC_Text_Dictionary::Hash(std::string_view text) {
   const char* p = text.data();
   std::size_t left = text.size();
   std::uint64_t h = 0x9E3779B97F4A7C15ull * (left + 1);
-  auto mix = [&h](std::uint64_t word) {
-    h ^= word;
-    h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
-    h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
-    h ^= h >> 31;
-  };
   for (; left >= 8; p += 8, left -= 8) {
     std::uint64_t word;
     std::memcpy(&word, p, 8);
-    mix(word);
+    h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 31;
   }
   if (left > 0) {
     std::uint64_t word = 0;
     for (std::size_t i = 0; i < left; ++i) {
       word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
     }
-    mix(word);
+    h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
   }
-  return static_cast<std::size_t>(h);
+  h = (h ^ (h >> 30)) * 0x94D049BB133111EBull;
+  return static_cast<std::size_t>(h ^ (h >> 31));
 }
 
 // The slot holding `text`, or the empty slot where it would go.
