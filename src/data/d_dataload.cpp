@@ -1,6 +1,7 @@
 // Loading the data file into the buffer.
 //
-// The data is read in batches of whole lines. Each batch is cut at line ends into pieces,
+// The data is read in batches of whole lines (d_linebatches.h). Each batch is cut at line
+// ends into pieces,
 // and the pieces are worked on by several threads in two rounds: first each piece counts its
 // points, so that every piece knows where its first point goes; then each piece parses its
 // lines straight into their final place in the storage. Texts new to a selector's dictionary
@@ -26,23 +27,15 @@
 #include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
+#include "data/d_linebatches.h"
 #include "data/d_loader.h"
-#include "setup/D_String.h"
 
 namespace pw {
 namespace {
 
 constexpr std::int32_t kDefaultStep = 1024;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kMiB = std::size_t{1} << 20;
-// A stripped line of more bytes than this has more than 65535 characters, whatever they are.
-constexpr std::size_t kLongest_Line_Bytes = 4 * Max_Field_Text;
-
-bool Is_Blank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
 // Bytes per batch: a sixteenth of the file, within 1 to 8 MiB (less for a small file), so that
 // the batch buffer stays small beside the points while a batch gives every thread work.
 std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
@@ -86,7 +79,6 @@ class TC_Data_Buffer::Loader {
          const Progress_Fn& progress, const Load_Options& options)
       : buffer_(buffer),
         name_(name),
-        def_(def),
         plan_(def),
         progress_(progress),
         options_(options),
@@ -107,12 +99,13 @@ class TC_Data_Buffer::Loader {
   std::uint64_t Run(TC_Byte_Source& source);
 
  private:
-  void Read_Ahead(std::size_t from);
-  bool Fill();
-  void Long_Line();
-  void Process(std::string_view block, const std::function<void()>& beside);
+  void Process(std::string_view block, std::uint64_t bytes_through,
+               const std::function<void()>& beside);
+  std::vector<std::size_t> Place_Pieces(const std::vector<std::string_view>& pieces);
+  void Take_Results(const std::vector<std::size_t>& firsts,
+                    const std::vector<Block_Result>& results);
   void Find_Base_Date(const std::vector<std::string_view>& pieces,
-                      const std::vector<std::size_t>& counts);
+                      const std::vector<std::size_t>& firsts);
   void Parse_Pieces(const std::vector<std::string_view>& pieces,
                     const std::vector<std::size_t>& firsts, std::vector<Block_Result>& results,
                     const std::function<void()>& beside);
@@ -129,28 +122,13 @@ class TC_Data_Buffer::Loader {
 
   TC_Data_Buffer& buffer_;
   const std::string& name_;
-  const TC_File_Def& def_;
   const Load_Plan plan_;
   const Progress_Fn& progress_;
   const Load_Options& options_;
   const std::int32_t step_;
 
-  // Two batch buffers: the lines of one are parsed while the next batch is read into the
-  // other. Each has Split_Padding bytes behind its room.
-  struct Batch {
-    std::vector<char> bytes;
-    std::size_t end = 0;  // valid bytes end here
-  };
   TC_Byte_Source* source_ = nullptr;
-  Batch batches_[2];
-  int current_ = 0;        // the batch being parsed
-  std::size_t room_ = 0;   // bytes a batch takes
-  std::size_t begin_ = 0;  // unread lines of the current batch start here
-  bool at_end_ = false;    // nothing more to read (end of the source or code 26)
-  bool code_26_ = false;
-  std::uint64_t taken_ = 0;  // source bytes before begin_
-  char* Data() { return batches_[current_].bytes.data(); }
-  std::size_t End() const { return batches_[current_].end; }
+  std::size_t batch_bytes_ = 0;
 
   std::vector<TC_Block_Parser> parsers_;  // one per piece, kept from batch to batch
   Date_Context dates_;
@@ -250,129 +228,30 @@ void TC_Data_Buffer::Loader::Populate([[maybe_unused]] std::size_t from,
 #endif
 }
 
-// Fills the other batch: the unread bytes of the current one from `from` on, then what the
-// source gives until the batch is full or the data end (at the end of the source or at a
-// character with code 26). Touches nothing the parsing of the current batch reads.
-void TC_Data_Buffer::Loader::Read_Ahead(std::size_t from) {
-  const Batch& current = batches_[current_];
-  Batch& next = batches_[1 - current_];
-  next.end = current.end - from;
-  std::memcpy(next.bytes.data(), current.bytes.data() + from, next.end);
-  while (!at_end_ && next.end < room_) {
-    const std::size_t count = source_->Read(next.bytes.data() + next.end, room_ - next.end);
-    if (count == 0) {
-      at_end_ = true;
-      break;
-    }
-    const char* const read = next.bytes.data() + next.end;
-    const auto* stop = static_cast<const char*>(std::memchr(read, 26, count));
-    if (stop != nullptr) {
-      next.end += static_cast<std::size_t>(stop - read);
-      at_end_ = code_26_ = true;
-      break;
-    }
-    next.end += count;
-  }
-}
-
-// Reads on behind the unread bytes, which come to the front. False when nothing was added.
-bool TC_Data_Buffer::Loader::Fill() {
-  const std::size_t unread = End() - begin_;
-  Read_Ahead(begin_);
-  current_ = 1 - current_;
-  begin_ = 0;
-  return End() > unread;
-}
-
-// A line longer than the batch buffer. Blanks carry nothing at its front, nor far past its
-// start: once stripped, a line of more than kLongest_Line_Bytes bytes has too many characters
-// whatever stood between. So only its first part is kept, and whether anything but blanks
-// follows it; the line then goes the way of any other.
-void TC_Data_Buffer::Loader::Long_Line() {
-  const std::uint64_t taken_before = taken_;
-  std::string kept;
-  bool started = false;  // past the blanks at the front
-  bool too_long = false;
-  bool ended = false;  // the line feed was found
-  while (!ended) {
-    const char* p = Data() + begin_;
-    const char* const end = Data() + End();
-    const auto* feed = static_cast<const char*>(std::memchr(p, '\n', end - p));
-    const char* const stop = feed != nullptr ? feed : end;
-    for (; p < stop; ++p) {
-      if (!started && Is_Blank(*p)) continue;
-      started = true;
-      if (kept.size() < kLongest_Line_Bytes) {
-        kept.push_back(*p);
-      } else if (!Is_Blank(*p)) {
-        too_long = true;
-      }
-    }
-    ended = feed != nullptr;
-    const std::size_t used = static_cast<std::size_t>(stop - (Data() + begin_)) + ended;
-    begin_ += used;
-    taken_ += used;
-    if (!ended && !Fill()) break;
-  }
-  if (!ended && options_.Keep_Unfinished_Line && !code_26_) {
-    taken_ = taken_before;  // may still be growing: left for a later read
-    return;
-  }
-  const std::string_view line = Strip_Blanks(kept);
-  if (line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';') return;
-  if (too_long) throw Error(Range_Check_Message);
-  kept.push_back('\n');
-  kept.append(Split_Padding, ' ');
-  Process(std::string_view(kept).substr(0, kept.size() - Split_Padding), {});
-}
-
 std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
   source_ = &source;
-  room_ = Batch_Bytes(options_, source.Total_Size());
-  for (Batch& batch : batches_) batch.bytes.resize(room_ + Split_Padding);
+  batch_bytes_ = Batch_Bytes(options_, source.Total_Size());
   struct Publish {
     const Loader& loader;
     ~Publish() { loader.Publish_Dates(); }
   } publish{*this};
-
-  Fill();
-  if (options_.At_File_Start && std::string_view(Data(), End()).starts_with(kByteOrderMark)) {
-    begin_ = taken_ = 3;
-  }
-  for (;;) {
-    const std::string_view unread(Data() + begin_, End() - begin_);
-    const std::size_t last_feed = unread.rfind('\n');
-    std::size_t length = last_feed + 1;
-    if (last_feed == std::string_view::npos) {
-      if (!at_end_ && End() == room_ && begin_ == 0) {  // one line fills the whole batch
-        Long_Line();
-        continue;
-      }
-      if (!at_end_) {
-        Fill();
-        continue;
-      }
-      // The last line, without a line end.
-      if (unread.empty() || (options_.Keep_Unfinished_Line && !code_26_)) break;
-      length = unread.size();
+  TC_Line_Batches batches(source, batch_bytes_, options_.At_File_Start,
+                          options_.Keep_Unfinished_Line);
+  TC_Line_Batches::Block block;
+  while (batches.Next(block)) {
+    if (!block.too_long) {
+      // The next batch is read while this one is parsed.
+      Process(block.lines, batches.Taken() + block.lines.size(),
+              batches.Can_Read_Ahead() ? std::function<void()>([&batches] { batches.Read_Ahead(); })
+                                       : nullptr);
+    } else if (TC_Block_Parser::Count_Points(block.lines) > 0) {  // not a comment
+      throw Error(Range_Check_Message);
     }
-    // The next batch is read while this one is parsed.
-    const bool more = !at_end_;
-    const std::size_t next = begin_ + length;
-    Process(unread.substr(0, length),
-            more ? std::function<void()>([this, next] { Read_Ahead(next); }) : nullptr);
-    taken_ += length;
-    if (more) {
-      current_ = 1 - current_;
-      begin_ = 0;
-    } else {
-      begin_ = next;
-    }
+    batches.Done();
     Report_Progress();
-    if (!more && begin_ == End()) break;
   }
   if (progress_) progress_(1.0);
-  return taken_;
+  return batches.Taken();
 }
 
 void TC_Data_Buffer::Loader::Report_Progress() {
@@ -392,46 +271,55 @@ void TC_Data_Buffer::Loader::Publish_Dates() const {
   if (last_date_point_ >= dates_.base_point) Base_Date = dates_.base;
 }
 
-// Parses a block of whole lines, running `beside` (if any) beside the parsing; an error of
-// `beside` is raised once the block's points are in place, unless a line failed before.
-void TC_Data_Buffer::Loader::Process(std::string_view block, const std::function<void()>& beside) {
-  const std::vector<std::string_view> pieces = Cut_Pieces(block, Piece_Bytes(options_, room_));
+// Parses a block of whole lines, which end `bytes_through` bytes into the source, running
+// `beside` (if any) beside the parsing; an error of `beside` is raised once the block's points
+// are in place, unless a line failed before.
+void TC_Data_Buffer::Loader::Process(std::string_view block, std::uint64_t bytes_through,
+                                     const std::function<void()>& beside) {
+  const std::vector<std::string_view> pieces =
+      Cut_Pieces(block, Piece_Bytes(options_, batch_bytes_));
   while (parsers_.size() < pieces.size()) parsers_.emplace_back(plan_);
-  std::vector<std::size_t> counts(pieces.size());
-  Parallel_For(pieces.size(),
-               [&](std::size_t k) { counts[k] = TC_Block_Parser::Count_Points(pieces[k]); });
-  // Where each piece's first point goes; the last entry is where the block's points end.
-  std::vector<std::size_t> firsts(pieces.size() + 1);
-  std::size_t total = static_cast<std::size_t>(buffer_.point_count_);
-  for (std::size_t k = 0; k < pieces.size(); ++k) {
-    firsts[k] = total;
-    total += counts[k];
-  }
-  firsts[pieces.size()] = total;
+  const std::vector<std::size_t> firsts = Place_Pieces(pieces);
   if (plan_.date_field != 0 && base_pending_) Find_Base_Date(pieces, firsts);
-  Reserve(total, taken_ + block.size());
+  Reserve(firsts.back(), bytes_through);
 
   std::vector<Block_Result> results(pieces.size());
   std::exception_ptr beside_error;
-  Parse_Pieces(pieces, firsts, results,
-               beside ? std::function<void()>([&] {
-                 try {
-                   beside();
-                 } catch (...) {
-                   beside_error = std::current_exception();
-                 }
-               })
-                      : nullptr);
-  // The first piece that stopped early ends the load; the pieces before it hold all the
-  // points before its failing line.
-  std::size_t stop = pieces.size();
-  for (std::size_t k = 0; k < pieces.size(); ++k) {
-    if (results[k].error || results[k].limited) {
-      stop = k;
-      break;
+  const std::function<void()> guarded_beside = [&] {
+    try {
+      beside();
+    } catch (...) {
+      beside_error = std::current_exception();
     }
+  };
+  Parse_Pieces(pieces, firsts, results, beside ? guarded_beside : nullptr);
+  Take_Results(firsts, results);
+  if (beside_error) std::rethrow_exception(beside_error);
+}
+
+// Where each piece's first point goes, from the points each counts; the last entry is where
+// the block's points end.
+std::vector<std::size_t> TC_Data_Buffer::Loader::Place_Pieces(
+    const std::vector<std::string_view>& pieces) {
+  std::vector<std::size_t> counts(pieces.size());
+  Parallel_For(pieces.size(),
+               [&](std::size_t k) { counts[k] = TC_Block_Parser::Count_Points(pieces[k]); });
+  std::vector<std::size_t> firsts(pieces.size() + 1);
+  firsts[0] = static_cast<std::size_t>(buffer_.point_count_);
+  for (std::size_t k = 0; k < pieces.size(); ++k) firsts[k + 1] = firsts[k] + counts[k];
+  return firsts;
+}
+
+// The points, texts and dates of the pieces up to the first that stopped early, which holds
+// the first failing line in file order: the pieces before it hold all the points before that
+// line. Then raises that line's error, if any.
+void TC_Data_Buffer::Loader::Take_Results(const std::vector<std::size_t>& firsts,
+                                          const std::vector<Block_Result>& results) {
+  std::size_t stop = results.size();
+  for (std::size_t k = 0; k < results.size() && stop == results.size(); ++k) {
+    if (results[k].error || results[k].limited) stop = k;
   }
-  const std::size_t used = std::min(stop + 1, pieces.size());
+  const std::size_t used = std::min(stop + 1, results.size());
   for (std::size_t k = 0; k < used; ++k) {
     if (results[k].last_date_point >= 0) {
       last_date_point_ = results[k].last_date_point;
@@ -440,10 +328,7 @@ void TC_Data_Buffer::Loader::Process(std::string_view block, const std::function
   }
   Merge_Texts(used, firsts, results);
   buffer_.point_count_ = static_cast<std::int32_t>(firsts[used - 1] + results[used - 1].points);
-  if (stop == pieces.size()) {
-    if (beside_error) std::rethrow_exception(beside_error);
-    return;
-  }
+  if (stop == results.size()) return;
   if (results[stop].error) std::rethrow_exception(results[stop].error);
   Raise_Limit();
 }
