@@ -36,13 +36,14 @@ namespace {
 constexpr std::int32_t kDefaultStep = 1024;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kMiB = std::size_t{1} << 20;
-// Bytes per batch: a sixteenth of the file, within 1 to 8 MiB (less for a small file), so that
-// the batch buffer stays small beside the points while a batch gives every thread work.
+// Bytes per batch: a thirty-second of the file, within 1 to 8 MiB (less for a small file), so
+// that the two batch buffers stay small beside the points while a batch gives every thread
+// work.
 std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
   if (options.Batch_Bytes > 0) return options.Batch_Bytes;
   if (total == 0) return 4 * kMiB;
   const auto wanted =
-      static_cast<std::size_t>(std::clamp<std::uint64_t>(total / 16, kMiB, 8 * kMiB));
+      static_cast<std::size_t>(std::clamp<std::uint64_t>(total / 32, kMiB, 8 * kMiB));
   return std::min<std::size_t>(wanted, std::max<std::uint64_t>(total + 1, 64 * 1024));
 }
 
