@@ -1,13 +1,13 @@
 // Loading the data file into the buffer.
 //
 // The data is read in batches of whole lines (d_linebatches.h). Each batch is cut at line
-// ends into pieces,
-// and the pieces are worked on by several threads in two rounds: first each piece counts its
-// points, so that every piece knows where its first point goes; then each piece parses its
-// lines straight into their final place in the storage. Texts new to a selector's dictionary
-// are collected per piece and added in piece order afterwards, so the dictionary numbers its
-// texts in the order they first occur in the file. An error stops the load at the first
-// failing line in file order, whichever piece found its error first.
+// ends into pieces, and each piece counts its points, so that every piece knows where its
+// first point goes; then the pieces parse their lines on several threads straight into their
+// final place in the storage, while one thread reads the next batch and counts its points.
+// Texts new to a selector's dictionary are collected per piece and added in piece order
+// afterwards, so the dictionary numbers its texts in the order they first occur in the file.
+// An error stops the load at the first failing line in file order, whichever piece found its
+// error first.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -102,7 +102,8 @@ class TC_Data_Buffer::Loader {
  private:
   void Process(std::string_view block, std::uint64_t bytes_through,
                const std::function<void()>& beside);
-  std::vector<std::size_t> Place_Pieces(const std::vector<std::string_view>& pieces);
+  std::vector<std::size_t> Place_Pieces(const std::vector<std::size_t>& counts) const;
+  void Prepare(std::string_view lines);
   void Take_Results(const std::vector<std::size_t>& firsts,
                     const std::vector<Block_Result>& results);
   void Find_Base_Date(const std::vector<std::string_view>& pieces,
@@ -130,6 +131,13 @@ class TC_Data_Buffer::Loader {
 
   TC_Byte_Source* source_ = nullptr;
   std::size_t batch_bytes_ = 0;
+  // A block cut into pieces, with the points of each.
+  struct Prepared {
+    std::string_view lines;
+    std::vector<std::string_view> pieces;
+    std::vector<std::size_t> counts;
+  };
+  Prepared prepared_;  // the next block, made ready while the one before is parsed
 
   std::vector<TC_Block_Parser> parsers_;  // one per piece, kept from batch to batch
   Date_Context dates_;
@@ -238,13 +246,16 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
   } publish{*this};
   TC_Line_Batches batches(source, batch_bytes_, options_.At_File_Start,
                           options_.Keep_Unfinished_Line);
+  // The next batch is read, and its points counted, while this one is parsed.
+  const std::function<void()> read_ahead = [this, &batches] {
+    batches.Read_Ahead();
+    Prepare(batches.Ahead_Lines());
+  };
   TC_Line_Batches::Block block;
   while (batches.Next(block)) {
     if (!block.too_long) {
-      // The next batch is read while this one is parsed.
       Process(block.lines, batches.Taken() + block.lines.size(),
-              batches.Can_Read_Ahead() ? std::function<void()>([&batches] { batches.Read_Ahead(); })
-                                       : nullptr);
+              batches.Can_Read_Ahead() ? read_ahead : nullptr);
     } else if (TC_Block_Parser::Count_Points(block.lines) > 0) {  // not a comment
       throw Error(Range_Check_Message);
     }
@@ -277,10 +288,20 @@ void TC_Data_Buffer::Loader::Publish_Dates() const {
 // are in place, unless a line failed before.
 void TC_Data_Buffer::Loader::Process(std::string_view block, std::uint64_t bytes_through,
                                      const std::function<void()>& beside) {
-  const std::vector<std::string_view> pieces =
-      Cut_Pieces(block, Piece_Bytes(options_, batch_bytes_));
+  Prepared ready;
+  if (prepared_.lines.data() == block.data() && prepared_.lines.size() == block.size()) {
+    ready = std::move(prepared_);  // cut and counted while the block before was parsed
+  } else {
+    ready.pieces = Cut_Pieces(block, Piece_Bytes(options_, batch_bytes_));
+    ready.counts.resize(ready.pieces.size());
+    Parallel_For(ready.pieces.size(), [&](std::size_t k) {
+      ready.counts[k] = TC_Block_Parser::Count_Points(ready.pieces[k]);
+    });
+  }
+  prepared_ = Prepared();
+  const std::vector<std::string_view>& pieces = ready.pieces;
   while (parsers_.size() < pieces.size()) parsers_.emplace_back(plan_);
-  const std::vector<std::size_t> firsts = Place_Pieces(pieces);
+  const std::vector<std::size_t> firsts = Place_Pieces(ready.counts);
   if (plan_.date_field != 0 && base_pending_) Find_Base_Date(pieces, firsts);
   Reserve(firsts.back(), bytes_through);
 
@@ -298,17 +319,25 @@ void TC_Data_Buffer::Loader::Process(std::string_view block, std::uint64_t bytes
   if (beside_error) std::rethrow_exception(beside_error);
 }
 
-// Where each piece's first point goes, from the points each counts; the last entry is where
+// Where each piece's first point goes, from the points each holds; the last entry is where
 // the block's points end.
 std::vector<std::size_t> TC_Data_Buffer::Loader::Place_Pieces(
-    const std::vector<std::string_view>& pieces) {
-  std::vector<std::size_t> counts(pieces.size());
-  Parallel_For(pieces.size(),
-               [&](std::size_t k) { counts[k] = TC_Block_Parser::Count_Points(pieces[k]); });
-  std::vector<std::size_t> firsts(pieces.size() + 1);
+    const std::vector<std::size_t>& counts) const {
+  std::vector<std::size_t> firsts(counts.size() + 1);
   firsts[0] = static_cast<std::size_t>(buffer_.point_count_);
-  for (std::size_t k = 0; k < pieces.size(); ++k) firsts[k + 1] = firsts[k] + counts[k];
+  for (std::size_t k = 0; k < counts.size(); ++k) firsts[k + 1] = firsts[k] + counts[k];
   return firsts;
+}
+
+// Cuts the lines of the next block into pieces and counts their points (beside the parsing of
+// the block before, on one thread).
+void TC_Data_Buffer::Loader::Prepare(std::string_view lines) {
+  prepared_.lines = lines;
+  prepared_.pieces = Cut_Pieces(lines, Piece_Bytes(options_, batch_bytes_));
+  prepared_.counts.clear();
+  for (std::string_view piece : prepared_.pieces) {
+    prepared_.counts.push_back(TC_Block_Parser::Count_Points(piece));
+  }
 }
 
 // The points, texts and dates of the pieces up to the first that stopped early, which holds

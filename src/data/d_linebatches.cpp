@@ -90,6 +90,15 @@ void TC_Line_Batches::Read_Ahead() {
   read_ahead_ = true;
 }
 
+std::string_view TC_Line_Batches::Ahead_Lines() const {
+  const Batch& next = batches_[1 - current_];
+  const std::string_view unread(next.bytes.data(), next.end);
+  const std::size_t last_feed = unread.rfind('\n');
+  if (last_feed != std::string_view::npos) return unread.substr(0, last_feed + 1);
+  if (!at_end_ || (keep_unfinished_line_ && !code_26_)) return {};
+  return unread;  // the last line, without a line end
+}
+
 void TC_Line_Batches::Done() {
   taken_ += pending_;
   if (read_ahead_) {

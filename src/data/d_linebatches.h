@@ -48,6 +48,10 @@ class TC_Line_Batches {
   // Reads the next batch. Touches nothing of the block Next gave, so it may run on another
   // thread while that block is parsed. Raises the source's error.
   void Read_Ahead();
+  // After Read_Ahead: the block the next Next will give if it gives whole lines of that
+  // batch; empty when it will give something else (a long line, or nothing). May run on the
+  // thread that ran Read_Ahead.
+  std::string_view Ahead_Lines() const;
   // Moves past the block Next gave (after Read_Ahead, to the batch it read).
   void Done();
   // Bytes of the source taken by the lines of the blocks done.
