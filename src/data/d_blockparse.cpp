@@ -174,10 +174,10 @@ void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
     long double v = Missing;
     const std::string_view a = Field(column.source_a);
     if (!Is_Missing_Field(a)) {
-      v = Field_Value(a, offset);
+      v = Field_Value<true>(a, offset);
       if (column.operation != Op_None) {
         const std::string_view b = Field(column.source_b);
-        v = Is_Missing_Field(b) ? Missing : Combine(v, Field_Value(b, offset), column.operation);
+        v = Is_Missing_Field(b) ? Missing : Combine(v, Field_Value<true>(b, offset), column.operation);
       }
     }
     if (!Missing_Value(v)) {

@@ -22,11 +22,13 @@ inline bool Missing_Value(long double x) { return !std::isfinite(x); }
 
 // A field as a time (plus `date_offset`, the line's Date_Offset) or a number; raises the
 // conversion error otherwise. The fast number path refuses every text with a ":", so trying it
-// first changes nothing and spares the time scan on ordinary numbers. Inline: the loader calls
-// it for every field.
+// first changes nothing and spares the time scan on ordinary numbers. `Padded`: 8 bytes past
+// the field are readable, as in a data line (d_fieldsplit.h). Inline: the loader calls it for
+// every field.
+template <bool Padded = false>
 inline long double Field_Value(std::string_view field, double date_offset) {
   long double value;
-  if (Fast_Str_To_Float(field, value)) return value;
+  if (fastnum_detail::Fast_To_Float<Padded>(field, value)) return value;
   if (Parse_Time(field, value)) return value + date_offset;
   return Str_To_Float(field);
 }
