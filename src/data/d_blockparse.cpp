@@ -79,8 +79,7 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
 }
 
 TC_Block_Parser::TC_Block_Parser(const Load_Plan& plan)
-    : plan_(plan), local_(plan.selector_fields.size()),
-      last_texts_(plan.selector_fields.size()) {}
+    : plan_(plan), local_(plan.selector_fields.size()) {}
 
 std::size_t TC_Block_Parser::Count_Points(std::string_view text) {
   std::size_t points = 0;

@@ -6,6 +6,7 @@
 // whether it is parsed alone or beside others.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -76,7 +77,9 @@ struct Block_Result {
   bool local_texts = false;           // some point holds a text number with Local_Text_Bit
 };
 
-class TC_Block_Parser {
+// Parsers of neighbouring pieces run on different threads at once: each has cache lines of
+// its own, so that what one writes for every line never evicts what another reads.
+class alignas(64) TC_Block_Parser {
  public:
   explicit TC_Block_Parser(const Load_Plan& plan);
 
@@ -117,7 +120,7 @@ class TC_Block_Parser {
 
   const Load_Plan& plan_;
   std::vector<TC_Text_Dictionary> local_;
-  std::vector<Last_Text> last_texts_;
+  std::array<Last_Text, Max_Selectors> last_texts_;  // in the object: see above
   Line_Fields fields_;
   int field_count_ = 0;
 };

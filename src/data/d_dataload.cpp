@@ -214,16 +214,18 @@ Point_Store TC_Data_Buffer::Loader::Store() const {
 
 // Maps the storage pages of points [from, to) before they are written. Fresh pages would
 // otherwise come one page fault at a time, which costs more than converting the numbers on a
-// large file; asking for a run of pages at once is much cheaper. Only whole pages inside the
-// range are asked for, so pieces side by side never ask for the same page. Only a hint:
-// kernels without it just fault the pages in as before.
+// large file; asking for a run of pages at once is much cheaper. Every page the range touches
+// is asked for: a piece's range is only a few pages long, and a page already mapped (by the
+// piece beside, say) is left as it is, contents and all. The pages lie inside the block's
+// mapping, which malloc makes whole pages. Only a hint: kernels without it just fault the
+// pages in as before.
 void TC_Data_Buffer::Loader::Populate([[maybe_unused]] std::size_t from,
                                       [[maybe_unused]] std::size_t to) const {
 #ifdef MADV_POPULATE_WRITE
   static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   auto populate = [](const char* base, std::size_t begin, std::size_t end) {
-    const auto first = (reinterpret_cast<std::uintptr_t>(base) + begin + page - 1) & ~(page - 1);
-    const auto last = (reinterpret_cast<std::uintptr_t>(base) + end) & ~(page - 1);
+    const auto first = (reinterpret_cast<std::uintptr_t>(base) + begin) & ~(page - 1);
+    const auto last = (reinterpret_cast<std::uintptr_t>(base) + end + page - 1) & ~(page - 1);
     if (last > first) {
       (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
     }
