@@ -176,7 +176,8 @@ void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
       v = Field_Value<true>(a, offset);
       if (column.operation != Op_None) {
         const std::string_view b = Field(column.source_b);
-        v = Is_Missing_Field(b) ? Missing : Combine(v, Field_Value<true>(b, offset), column.operation);
+        v = Is_Missing_Field(b) ? Missing
+                                : Combine(v, Field_Value<true>(b, offset), column.operation);
       }
     }
     if (!Missing_Value(v)) {

@@ -283,7 +283,7 @@ TEST(ScatGraph, PointInfoHints) {
 TEST(ScatGraph, PointInfoHintOfLettersBeyondAscii) {
   PixOff_Scope pix(2);
   std::string name;
-  for (int i = 0; i < 20; ++i) name += "\xC3\xBC" "x";  // 40 letters, 60 bytes
+  for (int i = 0; i < 20; ++i) name += "\xC3\xBC" + std::string("x");  // 40 letters, 60 bytes
   Scat_Fixture f(std::string("x=X\ny=Y\nHint=@A\n") + Fixed_Limits, "5 5 " + name + "\n");
   f.Draw();
   const int x = static_cast<int>(f.Graph().Pixel_X(5)), y = static_cast<int>(f.Graph().Pixel_Y(5));
