@@ -23,7 +23,8 @@ TC_Decoder_Source::TC_Decoder_Source(TC_Byte_Source& raw, std::string_view first
 }
 
 std::size_t TC_Decoder_Source::Read(char* into, std::size_t size) {
-  if (!error_ && !finished_) {
+  // After a failed read of the compressed source, what it gave before is still decoded.
+  if (!finished_ && !damaged_) {
     const std::size_t count = Decode(into, size);
     produced_ += count;
     if (count > 0) return count;
@@ -47,23 +48,29 @@ bool TC_Decoder_Source::Refill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == input_.size()) return true;  // full already
-  std::size_t count = 0;
-  try {
-    count = raw_.Read(reinterpret_cast<char*>(input_.data()) + end_, input_.size() - end_);
-  } catch (...) {
-    error_ = std::current_exception();
-    return false;
+  // Filled whole (or to the end), whatever sizes the source's reads come in: the decoder then
+  // sees the same input in the same steps from a file and from a pipe.
+  const std::size_t before = end_;
+  while (end_ < input_.size()) {
+    std::size_t count = 0;
+    try {
+      count = raw_.Read(reinterpret_cast<char*>(input_.data()) + end_, input_.size() - end_);
+    } catch (...) {
+      error_ = std::current_exception();
+      break;
+    }
+    if (count == 0) {
+      input_ended_ = true;
+      break;
+    }
+    end_ += count;
   }
-  if (count == 0) {
-    input_ended_ = true;
-    return false;
-  }
-  end_ += count;
-  return true;
+  // Bytes read before a failure are decoded first; the error follows them.
+  return end_ > before;
 }
 
 void TC_Decoder_Source::Damaged(const std::string& what) {
+  damaged_ = true;
   error_ = std::make_exception_ptr(Error("Cannot read data file " + name_ + ": " + what));
 }
 

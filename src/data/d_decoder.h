@@ -32,7 +32,8 @@ class TC_Decoder_Source : public TC_Byte_Source {
   TC_Decoder_Source(TC_Byte_Source& raw, std::string_view first_bytes, std::string name);
 
   // Decodes into [into, into + size); returns the bytes written, 0 only at the end of the
-  // data or after Damaged. Called only while neither has happened.
+  // data (Finished), after Damaged, or when reading the compressed source failed and all it
+  // gave is decoded. Not called again after Finished or Damaged.
   virtual std::size_t Decode(char* into, std::size_t size) = 0;
 
   // The unused compressed bytes.
@@ -40,11 +41,12 @@ class TC_Decoder_Source : public TC_Byte_Source {
   std::size_t Available() const { return end_ - begin_; }
   void Consume(std::size_t count) { begin_ += count; }
   // Reads more compressed bytes behind the unused ones; false when none came (the end, or a
-  // failure, kept for the next Read).
+  // failure, kept for Read to raise once the bytes before it are decoded).
   bool Refill();
-  bool Input_Ended() const { return input_ended_; }
-  // Reading the compressed source failed: stop decoding, the error follows.
-  bool Failed() const { return error_ != nullptr; }
+  // No more compressed bytes will come: the source ended, or reading it failed.
+  bool Input_Ended() const { return input_ended_ || error_ != nullptr; }
+  // Reading the compressed source failed (not a sign of damaged data).
+  bool Failed() const { return error_ != nullptr && !damaged_; }
   // The data are damaged: nothing more is decoded, and the next Read raises
   // "Cannot read data file " + name + ": " + what.
   void Damaged(const std::string& what);
@@ -61,6 +63,7 @@ class TC_Decoder_Source : public TC_Byte_Source {
   std::size_t end_ = 0;
   bool input_ended_ = false;
   bool finished_ = false;
+  bool damaged_ = false;
   std::exception_ptr error_;
   std::uint64_t produced_ = 0;
 };

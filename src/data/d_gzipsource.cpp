@@ -45,14 +45,13 @@ std::size_t TC_Gzip_Source::Decode(char* into, std::size_t size) {
   const auto room = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
   stream_.next_out = reinterpret_cast<Bytef*>(into);
   stream_.avail_out = room;
-  auto produced = [&] { return static_cast<std::size_t>(room - stream_.avail_out); };
   while (stream_.avail_out > 0) {
     if (Available() == 0) Refill();
-    if (Failed()) break;
     if (!in_member_ && !Next_Member()) {
-      if (!Failed()) Finished();
+      if (!Failed()) Finished();  // else the read error follows
       break;
     }
+    const bool last_input = Available() == 0 && Input_Ended();
     stream_.next_in = const_cast<Bytef*>(Input());
     stream_.avail_in = static_cast<uInt>(std::min<std::size_t>(Available(), UINT_MAX));
     const uInt offered = stream_.avail_in;
@@ -60,16 +59,17 @@ std::size_t TC_Gzip_Source::Decode(char* into, std::size_t size) {
     Consume(offered - stream_.avail_in);
     if (status == Z_STREAM_END) {
       in_member_ = false;
-    } else if (status == Z_BUF_ERROR && Input_Ended()) {
-      // No progress, and no more input will come: the member was cut short.
-      Damaged("unexpected end of file");
+    } else if (status == Z_BUF_ERROR && last_input) {
+      // No progress, and no more input will come: the member was cut short (unless reading
+      // failed, whose error follows).
+      if (!Failed()) Damaged("unexpected end of file");
       break;
     } else if (status != Z_OK && status != Z_BUF_ERROR) {
       Damaged(stream_.msg != nullptr ? stream_.msg : zError(status));
       break;
     }
   }
-  return produced();
+  return static_cast<std::size_t>(room - stream_.avail_out);
 }
 
 }  // namespace

@@ -117,9 +117,13 @@ TEST(Decode, CutShortGivesWhatZlibReads) {
   int count;
   while ((count = gzread(z, block, sizeof block)) > 0) expected.append(block, count);
   int status = 0;
-  expected += std::string("<Cannot read data file mem: ") + gzerror(z, &status) + ">";
+  const std::string reason = gzerror(z, &status);  // "path: reason"
+  expected += "<Cannot read data file mem: " + reason.substr(reason.rfind(": ") + 2) + ">";
   gzclose(z);
-  EXPECT_EQ(Decoded(cut), expected);
+  const std::string decoded = Decoded(cut);
+  EXPECT_GT(decoded.size(), 100000u);
+  EXPECT_TRUE(decoded == expected) << decoded.size() << " bytes, not " << expected.size() << ": "
+                                   << decoded.substr(decoded.size() - 80);
 }
 
 TEST(Decode, ProgressCountsCompressedBytes) {
@@ -132,9 +136,9 @@ TEST(Decode, ProgressCountsCompressedBytes) {
   char block[100000];
   ASSERT_EQ(source->Read(block, sizeof block), sizeof block);
   EXPECT_LT(source->Bytes_Read(), zstd.size());
-  EXPECT_NEAR(static_cast<double>(source->Expected_Bytes()) / text.size(), 1.0, 0.2);
   EXPECT_EQ(Drain(*source).size(), text.size() - sizeof block);
   EXPECT_EQ(source->Bytes_Read(), zstd.size());
+  EXPECT_EQ(source->Expected_Bytes(), text.size());  // the ratio of the whole
 }
 
 TEST(Decode, HeaderLinesAreSkipped) {
