@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "base/D_Error.h"
 #include "base/utf8_chars.h"
@@ -83,13 +84,19 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
 TC_Block_Parser::TC_Block_Parser(const Load_Plan& plan)
     : plan_(plan), local_(plan.selector_fields.size()) {}
 
+bool TC_Block_Parser::In_Unquoted(std::string_view text) const {
+  const std::less<const char*> before;
+  return !text.empty() && !before(text.data(), unquoted_.data()) &&
+         before(text.data(), unquoted_.data() + unquoted_.size());
+}
+
 bool TC_Block_Parser::Split(std::string_view raw, std::string_view line, int limit) {
   if (plan_.delimiter == 0) {
     field_count_ = Split_Line(line, fields_, limit);
     return true;
   }
-  // A blank delimiter (a tab) is not stripped off the ends: an empty first or last field
-  // keeps its place. Any other blanks at the ends go with the first and last field's.
+  // A blank delimiter (a tab, a space) is not stripped off the ends: an empty first or last
+  // field keeps its place. Any other blanks at the ends go with the first and last field's.
   const bool blank = static_cast<unsigned char>(plan_.delimiter) <= ' ';
   field_count_ = Split_Delimited(blank ? raw : line, plan_.delimiter, fields_, limit, unquoted_);
   if (field_count_ >= 0) return true;
@@ -222,7 +229,11 @@ void TC_Block_Parser::Parse_Point(std::string_view raw, std::string_view line, s
         id = local_[j].Add(text) | Local_Text_Bit;
         result.local_texts = true;
       }
-      last = {text, id, true};
+      // A text put together from quotes lives in unquoted_, which the next line overwrites:
+      // only a text that stands in the line itself can be compared with the next.
+      last = {text, id, !In_Unquoted(text)};
+      store.text_ids[j][index] = id;
+      continue;
     }
     store.text_ids[j][index] = last.id;
   }

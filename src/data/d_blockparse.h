@@ -115,6 +115,8 @@ class alignas(64) TC_Block_Parser {
   // Splits a line into fields_ up to field `limit`; `raw` is the line as it stands, `line` the
   // same stripped of blanks at both ends. False when a quoted field is open at its end.
   bool Split(std::string_view raw, std::string_view line, int limit);
+  // Whether `text` lies in unquoted_ (valid only until the next line is split).
+  bool In_Unquoted(std::string_view text) const;
   void Parse_Point(std::string_view raw, std::string_view line, std::size_t index,
                    const Point_Store& store, const Date_Context& dates, Block_Result& result);
   std::string_view Field(int k) const {

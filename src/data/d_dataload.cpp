@@ -259,7 +259,7 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
     const Loader& loader;
     ~Publish() { loader.Publish_Dates(); }
   } publish{*this};
-  // A blank delimiter (a tab) at the front of a line marks empty fields: it must stay.
+  // A blank delimiter (a tab, a space) at the front of a line marks empty fields: it stays.
   const bool blank_delimiter =
       plan_.delimiter != 0 && static_cast<unsigned char>(plan_.delimiter) <= ' ';
   TC_Line_Batches batches(*source_, batch_bytes_, options_.At_File_Start && !header,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/D_Error.h"
+#include "data/d_databuffer.h"
 #include "data/d_fieldsplit.h"
 #include "data/d_tableform.h"
 #include "data_test_util.h"
@@ -75,6 +76,23 @@ TEST(SplitDelimited, FieldsPastTheLimitAreNotLookedAt) {
   for (int k = 1; k <= 200; ++k) many += "\"" + std::to_string(k) + "\"\"\",";
   const std::string split = Split(many, ',');
   EXPECT_TRUE(split.ends_with("[128\"]")) << split.substr(split.size() - 20);
+}
+
+// Texts put together from quotes on neighbouring lines share the splitter's buffer: each line
+// keeps its own.
+TEST(SplitDelimited, QuotedTextsOfNeighbouringLines) {
+  const auto def = pw_test::Make_Def("[DataFile]\nA=1 1\n@G=2\n");
+  def->Form.Delimiter = ',';
+  pw_test::Temp_File file(
+      "1,\"a\"\"b\"\n2,\"a\"\"c\"\n3,\"a\"\"c\"\n4,\"a\" \"\n5,a\"b\n6,\"" + std::string(200, 'x') +
+      "\"\"\"\n7,\"a\"\"b\"\n");
+  TC_Data_Buffer buffer;
+  buffer.Load_File(file.Path(), *def);
+  std::string texts;
+  for (std::int32_t p = 1; p <= buffer.Point_Count(); ++p) {
+    texts += "[" + std::string(buffer.Get_Text(p, 1)) + "]";
+  }
+  EXPECT_EQ(texts, "[a\"b][a\"c][a\"c][a \"][a\"b][" + std::string(31, 'x') + "][a\"b]");
 }
 
 TEST(TableForm, DelimiterValues) {

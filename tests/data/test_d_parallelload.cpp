@@ -458,7 +458,8 @@ std::vector<Table_Row> Table_Rows(int count) {
         break;
     }
     Table_Row row;
-    row.fields.push_back(std::to_string(i));
+    // An empty first field: a line that starts with the delimiter (a tab kept in front).
+    row.fields.push_back(dice.Roll(12) == 0 ? "" : std::to_string(i));
     const unsigned b = dice.Roll(8);
     row.fields.push_back(b == 0   ? ""
                          : b == 1 ? "n/a"
@@ -499,8 +500,9 @@ std::string Write_Table(const std::vector<Table_Row>& rows, char delimiter) {
         continue;
       }
       if (k > 0) line += delimiter;
+      // A line starting with ";" would be a comment: an empty first field is quoted there.
       const bool quoted = field.find(delimiter) != std::string::npos || field.starts_with('"') ||
-                          dice.Roll(5) == 0;
+                          (k == 0 && field.empty() && delimiter == ';') || dice.Roll(5) == 0;
       std::string written = field;
       if (quoted) {
         written.clear();
