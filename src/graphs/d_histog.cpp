@@ -6,8 +6,10 @@
 #include "graphs/d_histog.h"
 
 #include <cmath>
+#include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "data/d_databuffer.h"
 
 namespace pw {
@@ -51,14 +53,29 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
 // that lies on a limit at the limit's 64-bit precision (Lowest_On, Highest_On): written with
 // the same digits as the limit, it is the limit.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
+  // Each piece of Chunk_Points points counts into bins of its own; the counts are whole
+  // numbers, so adding the pieces up gives the same bins on any number of threads.
+  const auto n = static_cast<std::size_t>(buffer.Point_Count());
+  std::vector<Bin_Counts> pieces(Chunk_Count(n));
+  Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
+    pieces[k].fill(0);
+    Count_Piece(buffer, column, begin, end, pieces[k].data());
+  });
   counts_.fill(0);
+  for (const Bin_Counts& piece : pieces) {
+    for (int i = 0; i < bin_count_; ++i) counts_[i] += piece[i];
+  }
+}
+
+void TC_Histog::Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_t begin,
+                            std::size_t end, std::int32_t* counts) const {
   // Everything the loop needs lives in locals, so the x87 registers keep the limits for the
   // whole walk. A missing value (NaN) or an infinity fails every test below and is not counted.
   const long double lo = lo_, width = bin_width_;
   const long double lowest = Lowest_On(lo_), highest = Highest_On(hi_);
   const long double bins = bin_count_;
-  std::int32_t* const counts = counts_.data();
   const int last = bin_count_ - 1;
+  const Packed_Values values = buffer.Column_Data(column);
   // Outside the bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
   auto edge = [=](long double v, long double t) {
     if (t < 0) {
@@ -68,7 +85,8 @@ void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
     }
   };
   if (left_in_) {
-    buffer.For_Each_Selected(column, [=](long double v) {
+    buffer.For_Each_Index_In(begin, end, [=](std::size_t i) {
+      const long double v = values[i];
       const long double t = (v - lo) / width - Left_Shift;
       if (t >= 0 && t < bins) {
         ++counts[Floor_Index(t)];
@@ -77,7 +95,8 @@ void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
       }
     });
   } else {
-    buffer.For_Each_Selected(column, [=](long double v) {
+    buffer.For_Each_Index_In(begin, end, [=](std::size_t i) {
+      const long double v = values[i];
       const long double t = (v - lo) / width;
       if (t >= 0 && t < bins) {
         ++counts[Floor_Index(t)];
