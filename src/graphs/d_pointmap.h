@@ -8,8 +8,10 @@
 #include <cfenv>
 #include <cmath>
 
+#include "data/d_databuffer.h"
 #include "draw/D_Math.h"
 #include "graphs/d_graph.h"
+#include "graphs/d_quickdiv.h"
 
 namespace pw {
 
@@ -56,6 +58,9 @@ struct Point_Mapper {
   long double x_lo_on, x_hi_on, y_lo_on, y_hi_on;
   int left, bottom;
   bool log_x, log_y;
+  // (v - lo) / scale of each axis, quickly (d_quickdiv.h); linear axes only.
+  Quick_Quotient quick_x, quick_y;
+  bool quick;
 
   explicit Point_Mapper(const TC_Graph& g)
       : x_lo(g.XLo),
@@ -71,7 +76,26 @@ struct Point_Mapper {
         left(g.Plot_Left),
         bottom(g.Plot_Bottom),
         log_x(g.LogX),
-        log_y(g.LogY) {}
+        log_y(g.LogY),
+        quick_x(g.XLo, g.X_Scale, (g.XHi - g.XLo) / g.X_Scale),
+        quick_y(g.YLo, g.Y_Scale, (g.YHi - g.YLo) / g.Y_Scale),
+        quick(!g.LogX && !g.LogY && quick_x.Usable() && quick_y.Usable()) {}
+
+  // The pixel of point i of the columns xs and ys when the quick quotients find it certainly
+  // inside the limits and away from every half pixel: the pixel Map gives it, found in doubles.
+  // False otherwise (logarithmic axes among them); Map then has the answer.
+  bool Map_Quick(const Packed_Values& xs, const Packed_Values& ys, std::size_t i, int& px,
+                 int& py) const {
+    double x, y;
+    int kx, ky;
+    if (!quick || !xs.Near_Double(i, x) || !ys.Near_Double(i, y) || !quick_x.Round(x, kx) ||
+        !quick_y.Round(y, ky)) {
+      return false;
+    }
+    px = left + kx;
+    py = bottom - ky;  // (YLo - v) / Y_Scale is minus (v - YLo) / Y_Scale, rounded alike
+    return true;
+  }
 
   // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel. A
   // value on a limit is drawn on the frame, however narrow the range.
