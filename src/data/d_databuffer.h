@@ -62,6 +62,31 @@ class Packed_Values {
     std::memcpy(&d, &bits, 8);
     return true;
   }
+  // Value i rounded to the nearest double, halves to even: what static_cast<double> gives in
+  // the default rounding mode, taken from its bits without the x87 unit. False (d untouched)
+  // unless the result is a normal double: zero, subnormal results, results beyond the double
+  // range, infinities and Missing give false.
+  bool Nearest_Double(std::size_t i, double& d) const {
+    std::uint64_t mantissa;
+    std::uint16_t sign_exponent;
+    std::memcpy(&mantissa, base_ + i * Bytes, 8);
+    std::memcpy(&sign_exponent, base_ + i * Bytes + 8, 2);
+    std::int64_t exponent = (sign_exponent & 0x7FFF) - 16383 + 1023;
+    if (exponent < 1 || exponent > 2046 || (mantissa >> 63) == 0) return false;
+    std::uint64_t top = mantissa >> 11;  // 53 bits, the leading one included
+    // Up when the 11 bits cut off are above a half, or a half with an odd top: no branch (the
+    // bits are as likely one way as the other).
+    top += ((mantissa & 0x7FF) + 0x3FF + (top & 1)) >> 11;
+    if (top >> 53 != 0) {  // rounded up to the next power of two
+      top >>= 1;
+      if (++exponent > 2046) return false;
+    }
+    const std::uint64_t bits = std::uint64_t{sign_exponent} >> 15 << 63 |
+                               static_cast<std::uint64_t>(exponent) << 52 |
+                               (top & ((std::uint64_t{1} << 52) - 1));
+    std::memcpy(&d, &bits, 8);
+    return true;
+  }
 
  private:
   struct __attribute__((packed)) Cell {

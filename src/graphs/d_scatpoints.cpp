@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cfenv>
 #include <cstdlib>
 #include <limits>
 #include <vector>
@@ -38,15 +39,30 @@ struct Axis_Walk {
     } else {
       const auto v = static_cast<double>(x);
       if (std::isfinite(v)) {
-        if (n == 0 || v < low) low = v;
-        if (n == 0 || v > high) high = v;
-        ++n;
+        Add_Double(v);
       } else if (std::isfinite(x)) {
         if (beyond == 0 || x < beyond_low) beyond_low = x;
         if (beyond == 0 || x > beyond_high) beyond_high = x;
         ++beyond;
       }
     }
+  }
+  // Linear: a value within the double range, as a double.
+  void Add_Double(double v) {
+    if (n == 0 || v < low) low = v;
+    if (n == 0 || v > high) high = v;
+    ++n;
+  }
+  // Add of value i, by its quick double where the rounding mode is the default (`nearest`).
+  void Add_At(const Packed_Values& values, std::size_t i, bool nearest) {
+    if constexpr (!Log) {
+      double v;
+      if (nearest && values.Nearest_Double(i, v)) {
+        Add_Double(v);
+        return;
+      }
+    }
+    Add(values[i]);
   }
   // Takes in the walk of the run that follows this one: an end is replaced only by a strictly
   // smaller (larger) one, as Add does, so ties keep the earlier point's value.
@@ -87,9 +103,10 @@ Value_Extent Column_Walk(const TC_Data_Buffer& buffer, int column) {
   const auto n = static_cast<std::size_t>(buffer.Point_Count());
   std::vector<Axis_Walk<Log>> pieces(Chunk_Count(n));
   const Packed_Values values = buffer.Column_Data(column);
+  const bool nearest = std::fegetround() == FE_TONEAREST;
   Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
     Axis_Walk<Log> walk;
-    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) { walk.Add(values[i]); });
+    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) { walk.Add_At(values, i, nearest); });
     pieces[k] = walk;
   });
   Axis_Walk<Log> total;
@@ -108,11 +125,12 @@ void Pair_Walk(const TC_Data_Buffer& buffer, int x_col, int y_col, Value_Extent&
   std::vector<Pair> pieces(Chunk_Count(n));
   const Packed_Values xs = buffer.Column_Data(x_col);
   const Packed_Values ys = buffer.Column_Data(y_col);
+  const bool nearest = std::fegetround() == FE_TONEAREST;
   Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
     Pair walk;
     buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
-      walk.x.Add(xs[i]);
-      walk.y.Add(ys[i]);
+      walk.x.Add_At(xs, i, nearest);
+      walk.y.Add_At(ys, i, nearest);
     });
     pieces[k] = walk;
   });

@@ -24,34 +24,6 @@ bool Near_Double_Of(long double v, double& d) {
   return values.Near_Double(0, d);
 }
 
-TEST(QuickQuotient, NearDoubleIsTheValueCutShort) {
-  struct Case {
-    long double value;
-    bool ok;
-    double expected;
-  };
-  const Case cases[] = {
-      {-3.5L, true, -3.5},
-      {1.0L + 0x1p-53L + 0x1p-60L, true, 1.0},  // cut, where rounding gives 1 + 2^-52
-      {-(1.0L / 3), true, -0x1.5555555555555p-2},
-      {0x1.fffffffffffffffep+1023L, true, 0x1.fffffffffffffp+1023},
-      {0x1p-1022L, true, 0x1p-1022},
-      {0x1p-1023L, false, 0},  // a subnormal double
-      {0x1p+1024L, false, 0},  // beyond the double range
-      {0.0L, false, 0},
-      {-0.0L, false, 0},
-      {Missing, false, 0},
-      {HUGE_VALL, false, 0},
-  };
-  for (const Case& c : cases) {
-    double d = 12345;
-    EXPECT_EQ(Near_Double_Of(c.value, d), c.ok) << static_cast<double>(c.value);
-    if (c.ok) {
-      EXPECT_EQ(d, c.expected) << static_cast<double>(c.value);
-    }
-  }
-}
-
 // Values at every boundary lo + k * step, a few units in the last place (of the extended
 // number) on either side, a billionth of a step on either side, and at random.
 std::vector<long double> Test_Values(long double lo, long double step, long double span,
