@@ -328,6 +328,8 @@ bool Draw_Mapped_Points(const TC_Data_Buffer& buffer, int x_col, int y_col, cons
   const std::size_t window = std::min<std::size_t>(
       pieces, parallel ? 2 * static_cast<std::size_t>(Thread_Count()) + 2 : 1);
   std::vector<Mapped_Piece> slots(window, Mapped_Piece(left, top, right, bottom));
+  // Room for a whole piece at once: no growing and copying while the points come.
+  for (Mapped_Piece& slot : slots) slot.points.reserve(std::min(n, Chunk_Points));
   const Packed_Values xs = buffer.Column_Data(x_col);
   const Packed_Values ys = buffer.Column_Data(y_col);
   Piece_Drawer drawer(marker, left, top, right, bottom);
