@@ -1,4 +1,4 @@
-// Writing files whole or not at all, also from several threads at once.
+// Writing files from several threads at once.
 #include "base/safe_file.h"
 
 #include <gtest/gtest.h>
@@ -6,13 +6,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "base/D_Error.h"
 
 namespace pw {
 namespace {
@@ -39,30 +35,6 @@ class Temp_Dir {
  private:
   std::filesystem::path path_;
 };
-
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TEST(SafeFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
-  Temp_Dir dir;
-  Write_Text_File(dir.File("a.txt"), "old");
-  try {
-    Write_File_Atomically(dir.File("a.txt"), [](std::FILE* file, std::string& reason) {
-      std::fputs("new", file);
-      reason = "the encoder gave up";
-      return false;
-    });
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.Message(), "Cannot write file " + dir.File("a.txt") + ": the encoder gave up");
-  }
-  EXPECT_EQ(Read(dir.File("a.txt")), "old");
-  EXPECT_EQ(dir.Count(), 1u);
-}
 
 // Threads writing at once: every file gets the mode the user's mask allows, and the mask
 // itself is left as it was (reading it means setting it for a moment).
