@@ -207,7 +207,6 @@ TEST_F(Render_Threads, PolylinesLogarithmicAxesAndFailedPoints) {
   EXPECT_NE(report.find("\"drawn\": false"), std::string::npos);
   // Every marker and line in its order, as vectors.
   EXPECT_EQ(Same_On_Any_Thread_Count(3, "-f svg --vector-limit 100000000", "svg").Status, 1);
-  EXPECT_EQ(Same_On_Any_Thread_Count(3, "-f bmp", "bmp").Status, 1);
 }
 
 // The pictures are written side by side; the first one that cannot be written is the one
