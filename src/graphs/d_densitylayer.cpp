@@ -1,6 +1,9 @@
 // A scatter layer drawn as counts per pixel.
 #include "graphs/d_densitylayer.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/D_Error.h"
 #include "base/parallel.h"
 #include "draw/bitmap.h"
@@ -19,12 +22,17 @@ namespace {
 // pieces of pixels are coloured on several threads.
 TC_Bitmap Density_Picture(const Density_Counts& counts, const Density_Levels& levels,
                           const Color_Table& table) {
+  // The colours of the counts up to a few thousand (nearly every pixel), worked out once;
+  // count 0 is clear.
+  std::vector<std::uint32_t> colors(std::min<std::uint32_t>(levels.Largest(), 4095) + 1, 0);
+  for (std::uint32_t c = 1; c < colors.size(); ++c) colors[c] = table[levels.Entry(c)];
   TC_Bitmap picture(counts.width, counts.height);
   std::uint32_t* out = picture.Bits();
   const std::uint32_t* in = counts.counts.data();
   Parallel_Chunks(counts.counts.size(), [&](std::size_t, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
-      out[i] = in[i] == 0 ? 0 : table[levels.Entry(in[i])];
+      const std::uint32_t c = in[i];
+      out[i] = c < colors.size() ? colors[c] : table[levels.Entry(c)];
     }
   });
   return picture;
