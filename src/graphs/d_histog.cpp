@@ -86,11 +86,11 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
   left_in_ = left_in;
 }
 
-// Values outside [Lo, Hi] are not counted in the bins but as under- or overflow. A value on Hi (LeftIn false) or on Lo (LeftIn
-// true) would fall just outside the half-open bins and vanish from the bars while the
-// statistics still count it; it goes to the last or the first bin instead. So does a value
-// that lies on a limit at the limit's 64-bit precision (Lowest_On, Highest_On): written with
-// the same digits as the limit, it is the limit.
+// Values outside [Lo, Hi] are counted as under- or overflow, not in the bins. A value on Hi
+// (LeftIn false) or on Lo (LeftIn true) would fall just outside the half-open bins and vanish
+// from the bars while the statistics still count it; it goes to the last or the first bin
+// instead. So does a value that lies on a limit at the limit's 64-bit precision (Lowest_On,
+// Highest_On): written with the same digits as the limit, it is the limit.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
   // Each piece of Chunk_Points points counts into bins of its own; the counts are whole
   // numbers, so adding the pieces up gives the same bins on any number of threads.

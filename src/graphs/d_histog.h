@@ -20,9 +20,10 @@ class TC_Histog {
   // 1..256; the accumulator keeps its previous limits then.
   void Set_Limits(int bin_count, bool left_in, long double lo, long double hi);
   // Clears the bins and counts every selected, non-missing value of the column. Values outside
-  // [Lo, Hi] are not counted; Hi itself (LeftIn false) goes to the last bin and Lo itself
-  // (LeftIn true) to the first. An empty buffer leaves every bin at 0. Above
-  // Parallel_Threshold points the counting is split over threads, with the same bins.
+  // [Lo, Hi] are not counted in the bins (but in Underflow and Overflow); Hi itself (LeftIn
+  // false) goes to the last bin and Lo itself (LeftIn true) to the first. An empty buffer
+  // leaves every bin at 0. Above Parallel_Threshold points the counting is split over
+  // threads, with the same bins and counts.
   void Accumulate(const TC_Data_Buffer& buffer, int column);
   std::int32_t Bin_Value(int i) const { return counts_[i - 1]; }  // 1-based
   // The largest bin count; 0 when every bin is empty.
