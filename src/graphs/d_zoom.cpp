@@ -22,7 +22,7 @@ void Set_Limits(TC_Graph_Range& graph, const Graph_Limits& limits) {
 
 Zoom_Rules Zoom_Rules_Of(const TC_Graph& graph) {
   const bool histogram = dynamic_cast<const TC_Hist_Graph*>(&graph) != nullptr;
-  return {{graph.LogX, false}, {graph.LogY, histogram}};
+  return {{graph.LogX, false, false}, {graph.LogY, histogram, histogram}};
 }
 
 Plot_Area Plot_Area_Of(const TC_Graph& graph) {
@@ -110,7 +110,7 @@ bool Usable(Axis& axis) {
 
 void Zoom_Axis(Axis axis, int p, long double factor) {
   if (!Usable(axis)) return;
-  const long double at = axis.At(p);
+  const long double at = axis.rule.Anchor_Low ? axis.lo : axis.At(p);
   const long double span = axis.hi - axis.lo;
   const long double fraction = (at - axis.lo) / span;  // where `at` lies, 0..1
   const long double top = axis.rule.Log ? Max_Decade : Max_Linear_Limit;

@@ -32,11 +32,15 @@ struct Axis_Rule {
   // The lower limit never below 0: a histogram's Y axis counts, and it keeps given limits
   // only from 0 up.
   bool Not_Negative = false;
+  // Zooms keep the lower limit where it is, wherever the pointer is: the base line of a
+  // histogram's bars. Bars counted anew over a narrower X range are lower by the same factor,
+  // so a zoom of both axes keeps their shape in view.
+  bool Anchor_Low = false;
 };
 struct Zoom_Rules {
   Axis_Rule X, Y;
 };
-// A graph's rules: its logarithmic axes, and a histogram's Y axis not negative.
+// A graph's rules: its logarithmic axes, and a histogram's Y axis not negative and anchored.
 Zoom_Rules Zoom_Rules_Of(const TC_Graph& graph);
 
 // Where the latest drawing put the plot area, in canvas pixels: columns Left..Right show
@@ -77,7 +81,7 @@ long double Value_At(long double p, int p_lo, int p_hi, long double lo, long dou
 
 // Zoom around the pixel (x, y), taken inside the plot area: the span of each chosen axis is
 // multiplied by `factor` (below 1 zooms in) and the value under the pixel stays under it
-// (unless the range or the smallest span moves it).
+// (unless the range or the smallest span moves it; an anchored axis keeps its lower limit).
 Graph_Limits Zoom_At(const Graph_Limits& limits, const Plot_Area& area, const Zoom_Rules& rules,
                      int x, int y, long double factor, Zoom_Axes axes = Zoom_Axes::Both);
 

@@ -120,9 +120,15 @@ TEST(Zoom_Arithmetic, BoxBecomesThePlotArea) {
 }
 
 TEST(Zoom_Arithmetic, HistogramCountsStayAtOrAboveZero) {
-  const Zoom_Rules hist{{}, {false, true}};
+  const Zoom_Rules hist{{}, {false, true, true}};
   const long double big = Max_Linear_Limit;
+  // The base line stays wherever the pointer is.
   EXPECT_EQ(Text(Zoom_At(Start, Area, hist, 150, 150, 2)), "X -50..350 Y 0..200");
+  EXPECT_EQ(Text(Zoom_At(Start, Area, hist, 150, 50, 0.5L)), "X 25..125 Y 0..50");
+  EXPECT_EQ(Text(Zoom_At({0, 200, 20, 120}, Area, hist, 150, 50, 0.5L, Zoom_Axes::Y_Only)),
+            "X 0..200 Y 20..70");
+  // Rectangles and pans are free above 0.
+  EXPECT_EQ(Text(Zoom_To_Box(Start, Area, hist, 150, 150, 250, 100)), "X 50..150 Y 50..75");
   EXPECT_EQ(Text(Pan_By(Start, Area, hist, 0, -100)), "X 0..200 Y 0..100");
   EXPECT_EQ(Text(Pan_By({0, 200, 20, 120}, Area, hist, 0, -100)), "X 0..200 Y 0..100");
   EXPECT_EQ(Text(Zoom_At(Start, Area, hist, 150, 250, 1e4931L)), Text({-big, big, 0, big}));

@@ -121,6 +121,22 @@ class Test_Zoom : public QObject {
     QCOMPARE(z.closer.Closed(), 0);
   }
 
+  void wheel_on_a_histogram_keeps_its_base_line() {
+    Session s;
+    s.Setup(Setup_Text(1, true, "", "[P1]\nKind=hist\n"));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    TC_Graph& hist = s.w->Page_Set()->Page(1).Graph(1);
+    const Graph_Limits home = Limits_Of(hist);
+    Wheel(s.w->Canvas_View(1), QPoint(hist.Plot_Right - 1, hist.Plot_Top + 1), 120);
+    QVERIFY(Wait_Until([&] { return s.w->Zoom().Draws() == 1; }));
+    QCOMPARE(hist.YLo, 0.0L);
+    QVERIFY(std::fabs(hist.YHi / (home.YHi * 0.8L) - 1) < 1e-15L);
+    QVERIFY(hist.XLo > home.XLo);
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   void wheel_steps_during_a_drawing_are_merged() {
     Zoom_Window z;
     const Graph_Limits home = z.Limits();
