@@ -82,6 +82,7 @@ bool TZoom_Control::Wheel(int page, const QPoint& at, const QWheelEvent& event) 
 
 bool TZoom_Control::Press(TCanvas_View& view, int page, const QPoint& at,
                           const QMouseEvent& event) {
+  if (drag_.kind != Drag_Kind::None) return true;  // one drag at a time: other presses wait
   Drag_Kind kind = Drag_Kind::None;
   if (event.button() == Qt::MiddleButton) kind = Drag_Kind::Pan;
   if (event.button() == Qt::LeftButton && event.modifiers().testFlag(Qt::ControlModifier)) {
@@ -116,7 +117,8 @@ bool TZoom_Control::Release(TCanvas_View& view, const QPoint& at, const QMouseEv
   const Drag drag = drag_;
   const bool ends = (drag.kind == Drag_Kind::Pan && event.button() == Qt::MiddleButton) ||
                     (drag.kind == Drag_Kind::Band && event.button() == Qt::LeftButton);
-  if (!ends) return drag.kind != Drag_Kind::None;  // other buttons wait for the drag to end
+  // Other buttons go their own way (a left release restores the title after hints).
+  if (!ends) return false;
   drag_ = Drag{};
   if (drag.kind == Drag_Kind::Band) {
     view.Set_Band({});
