@@ -1,15 +1,19 @@
 // Loading speed and peak memory of TC_Data_Buffer::Load_File beside a bare loop that only
 // splits the same file into fields and converts the numbers with std::from_chars to double.
 //
-//   bench_load load FILE    # Load_File through an 8-field definition (7 columns, 1 selector)
-//   bench_load bare FILE    # the practical limit
+//   bench_load load FILE [THREADS]  # Load_File through an 8-field definition (7 columns,
+//                                   # 1 selector) on THREADS threads (default: all cores)
+//   bench_load bare FILE [THREADS]  # the practical limit; with THREADS > 1 the file is cut
+//                                   # into THREADS byte ranges at line ends, one per thread
 //
 // Run each mode as its own process so that the peak memory (VmHWM) is its own. "storage" is
-// what the buffer holds: 7 packed 10-byte values and one 32-byte text slot per point.
+// what the buffer holds: 7 packed 10-byte values and one 4-byte text number per point, and
+// the selector's dictionary.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -17,9 +21,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
 #include "setup/d_inifile.h"
@@ -66,37 +72,44 @@ int Run_Load(const std::string& file) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double storage_mib =
-      buffer.Point_Count() * (7.0 * pw::Packed_Values::Bytes + 32.0) / (1024.0 * 1024.0);
-  std::printf("load %d points %.3f s (cpu %.3f s) peak %.0f MiB storage %.0f MiB (%.2fx)\n",
-              buffer.Point_Count(), seconds, Cpu_Seconds() - cpu_start, Peak_Kib() / 1024.0,
-              storage_mib,
-              Peak_Kib() / 1024.0 / storage_mib);
+  const double storage_mib = buffer.Storage_Bytes() / (1024.0 * 1024.0);
+  std::printf("load %d threads %d points %.3f s (cpu %.3f s) peak %.0f MiB storage %.0f MiB "
+              "(%.2fx)\n",
+              pw::Thread_Count(), buffer.Point_Count(), seconds, Cpu_Seconds() - cpu_start,
+              Peak_Kib() / 1024.0, storage_mib, Peak_Kib() / 1024.0 / storage_mib);
   return 0;
 }
 
-int Run_Bare(const std::string& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY);
-  if (fd < 0) return 1;
-  const double cpu_start = Cpu_Seconds();
-  const auto start = std::chrono::steady_clock::now();
-  std::vector<char> buffer(std::size_t{2} << 20);
-  std::size_t kept = 0;
+// What the bare loop found in its part of the file.
+struct Bare_Counts {
   double sum = 0;
   long lines = 0;
   long labels = 0;
+};
+
+// Splits every line of [begin, end) of the file into fields and converts the first seven
+// with from_chars; `begin` is the start of a line, `end` the end of one or of the file.
+Bare_Counts Bare_Range(int fd, std::uint64_t begin, std::uint64_t end) {
+  Bare_Counts counts;
+  std::vector<char> buffer(std::size_t{2} << 20);
+  std::size_t kept = 0;
+  std::uint64_t at = begin;
   for (;;) {
-    const ssize_t count = ::read(fd, buffer.data() + kept, buffer.size() - kept);
-    const std::size_t end = kept + static_cast<std::size_t>(count > 0 ? count : 0);
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(buffer.size() - kept, end - at));
+    const ssize_t count =
+        want == 0 ? 0 : ::pread(fd, buffer.data() + kept, want, static_cast<off_t>(at));
+    at += static_cast<std::uint64_t>(count > 0 ? count : 0);
+    const std::size_t stop_at = kept + static_cast<std::size_t>(count > 0 ? count : 0);
     const char* p = buffer.data();
-    const char* stop = buffer.data() + end;
+    const char* stop = buffer.data() + stop_at;
     for (;;) {
       const char* feed = static_cast<const char*>(std::memchr(p, '\n', stop - p));
       if (feed == nullptr && count > 0) break;
       const char* line_end = feed != nullptr ? feed : stop;
       if (p == line_end && feed == nullptr) break;
       if (*p != ';') {
-        ++lines;
+        ++counts.lines;
         int field = 0;
         const char* q = p;
         while (q < line_end) {
@@ -106,9 +119,9 @@ int Run_Bare(const std::string& file) {
           while (q < line_end && *q != ' ') ++q;
           if (++field <= 7) {
             double v;
-            if (*f != '?' && std::from_chars(f, q, v).ec == std::errc()) sum += v;
+            if (*f != '?' && std::from_chars(f, q, v).ec == std::errc()) counts.sum += v;
           } else {
-            labels += q - f;
+            counts.labels += q - f;
           }
         }
       }
@@ -119,21 +132,66 @@ int Run_Bare(const std::string& file) {
     std::memmove(buffer.data(), p, kept);
     if (count <= 0) break;
   }
+  return counts;
+}
+
+// The file offset just after the first line feed at or after `at` (the file's size if none).
+std::uint64_t Next_Line_Start(int fd, std::uint64_t at, std::uint64_t size) {
+  char block[4096];
+  while (at < size) {
+    const ssize_t count = ::pread(fd, block, sizeof block, static_cast<off_t>(at));
+    if (count <= 0) break;
+    const void* feed = std::memchr(block, '\n', static_cast<std::size_t>(count));
+    if (feed != nullptr) return at + static_cast<std::uint64_t>(static_cast<const char*>(feed) - block) + 1;
+    at += static_cast<std::uint64_t>(count);
+  }
+  return size;
+}
+
+int Run_Bare(const std::string& file, int threads) {
+  const int fd = ::open(file.c_str(), O_RDONLY);
+  if (fd < 0) return 1;
+  const double cpu_start = Cpu_Seconds();
+  const auto start = std::chrono::steady_clock::now();
+  const auto size = static_cast<std::uint64_t>(::lseek(fd, 0, SEEK_END));
+  std::vector<std::uint64_t> cuts{0};
+  for (int t = 1; t < threads; ++t) {
+    cuts.push_back(std::max(cuts.back(), Next_Line_Start(fd, size * t / threads, size)));
+  }
+  cuts.push_back(size);
+  std::vector<Bare_Counts> parts(static_cast<std::size_t>(threads));
+  {
+    std::vector<std::jthread> workers;
+    for (int t = 1; t < threads; ++t) {
+      workers.emplace_back([&, t] { parts[t] = Bare_Range(fd, cuts[t], cuts[t + 1]); });
+    }
+    parts[0] = Bare_Range(fd, cuts[0], cuts[1]);
+  }
+  Bare_Counts total;
+  for (const Bare_Counts& part : parts) {
+    total.sum += part.sum;
+    total.lines += part.lines;
+    total.labels += part.labels;
+  }
   ::close(fd);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("bare %ld lines %.3f s (cpu %.3f s) peak %.0f MiB (checksum %g, %ld)\n", lines,
-              seconds, Cpu_Seconds() - cpu_start, Peak_Kib() / 1024.0, sum, labels);
+  std::printf("bare %d threads %ld lines %.3f s (cpu %.3f s) peak %.0f MiB (checksum %g, %ld)\n",
+              threads, total.lines, seconds, Cpu_Seconds() - cpu_start, Peak_Kib() / 1024.0,
+              total.sum, total.labels);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: bench_load load|bare FILE\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: bench_load load|bare FILE [THREADS]\n");
     return 2;
   }
   const std::string mode = argv[1];
-  return mode == "bare" ? Run_Bare(argv[2]) : Run_Load(argv[2]);
+  const int threads = argc == 4 ? std::atoi(argv[3]) : 0;
+  if (mode == "bare") return Run_Bare(argv[2], threads > 0 ? threads : 1);
+  pw::Set_Thread_Count(threads);
+  return Run_Load(argv[2]);
 }

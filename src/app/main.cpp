@@ -21,6 +21,8 @@
 #include "app/d_errbox.h"
 #include "app/pw_app.h"
 #include "app/pw_main.h"
+#include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/settings.h"
 #include "base/version.h"
 #include "draw/D_Math.h"
@@ -55,6 +57,13 @@ int main(int argc, char** argv) {
   pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
   std::filesystem::current_path(pw::Work_Dir, ec);
   auto err_box = std::make_unique<pw::TErrBox>();
+  // A bad PLOTWRIGHT_THREADS is shown once the window is up; the default count is kept.
+  std::string thread_problem;
+  try {
+    pw::Thread_Count_From_Environment();
+  } catch (const pw::Error& e) {
+    thread_problem = e.Message();
+  }
   pw::Version_Text = pw::Program_Version;
   err_box->Set_Font("Lucida Console", 0);
   // Dates are read as yyyy/mm/dd with "/" whatever the locale: fixed in the date parser.
@@ -67,6 +76,11 @@ int main(int argc, char** argv) {
                       pw::Data_Dir_Of(pw::Work_Dir, PW_DATA_FROM_BIN),
                       pw::User_Data_Dir(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))});
   app.On_Exception = [&window](const std::exception& e) { window->AppEventsException(e); };
+  if (!thread_problem.empty()) {
+    QTimer::singleShot(0, window.get(), [&window, thread_problem] {
+      window->AppEventsException(pw::Error(thread_problem));
+    });
+  }
 
   int status = 0;
   if (const char* flag = std::getenv("PW_EXIT_AFTER_DRAW"); flag != nullptr && *flag != '\0' &&

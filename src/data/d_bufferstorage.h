@@ -12,6 +12,7 @@
 #include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_fastnum.h"
+#include "data/d_textdict.h"
 #include "setup/D_Format.h"
 
 namespace pw {
@@ -19,13 +20,16 @@ namespace pw {
 // Is_Missing, inline for the loops that run once per point.
 inline bool Missing_Value(long double x) { return !std::isfinite(x); }
 
-// A field as a time (plus Date_Offset) or a number; raises the conversion error otherwise.
-// The fast number path refuses every text with a ":", so trying it first changes nothing and
-// spares the time scan on ordinary numbers. Inline: the loader calls it for every field.
-inline long double Field_Value(std::string_view field) {
+// A field as a time (plus `date_offset`, the line's Date_Offset) or a number; raises the
+// conversion error otherwise. The fast number path refuses every text with a ":", so trying it
+// first changes nothing and spares the time scan on ordinary numbers. `Padded`: 8 bytes past
+// the field are readable, as in a data line (d_fieldsplit.h). Inline: the loader calls it for
+// every field.
+template <bool Padded = false>
+inline long double Field_Value(std::string_view field, double date_offset) {
   long double value;
-  if (Fast_Str_To_Float(field, value)) return value;
-  if (Parse_Time(field, value)) return value + Date_Offset;
+  if (fastnum_detail::Fast_To_Float<Padded>(field, value)) return value;
+  if (Parse_Time(field, value)) return value + date_offset;
   return Str_To_Float(field);
 }
 
@@ -36,11 +40,15 @@ struct Free_Deleter {
 // Blocks come from malloc so that growth can use realloc: large blocks are then remapped
 // rather than copied, and pages never written cost no memory.
 struct TC_Data_Buffer::Storage {
-  std::vector<std::unique_ptr<char, Free_Deleter>> values;  // one per column, packed
-  std::vector<std::unique_ptr<char, Free_Deleter>> texts;   // one per selector
+  std::vector<std::unique_ptr<char, Free_Deleter>> values;    // one per column, packed
+  std::vector<std::unique_ptr<char, Free_Deleter>> text_ids;  // one per selector
+  std::vector<TC_Text_Dictionary> dictionaries;               // one per selector
   std::vector<std::string> titles;
   std::vector<int> decimals;
   std::int32_t capacity = 0;
+
+  // Bytes the text numbers of n points take, per selector.
+  static std::size_t Id_Bytes(std::size_t n) { return n * sizeof(std::uint32_t); }
 
   // Resizes every array to `new_capacity` points keeping the contents; false when memory
   // runs out (the arrays then still hold at least the old capacity and all their contents).
@@ -49,8 +57,8 @@ struct TC_Data_Buffer::Storage {
     for (auto& block : values) {
       if (!Resize_Block(block, Packed_Values::Array_Bytes(points))) return false;
     }
-    for (auto& block : texts) {
-      if (!Resize_Block(block, points * Slot_Size)) return false;
+    for (auto& block : text_ids) {
+      if (!Resize_Block(block, Id_Bytes(points))) return false;
     }
     capacity = new_capacity;
     return true;

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/parallel.h"
 #include "data/d_bufferstorage.h"
+#include "data/d_filedef.h"
 
 namespace pw {
 
@@ -15,9 +17,28 @@ std::int32_t TC_Data_Buffer::Capacity() const { return storage_->capacity; }
 
 void TC_Data_Buffer::Refresh_Views() {
   values_.clear();
-  texts_.clear();
+  text_ids_.clear();
   for (auto& block : storage_->values) values_.emplace_back(block.get());
-  for (auto& block : storage_->texts) texts_.push_back(block.get());
+  for (auto& block : storage_->text_ids) {
+    text_ids_.push_back(reinterpret_cast<std::uint32_t*>(block.get()));
+  }
+}
+
+void TC_Data_Buffer::Reset_For(const TC_File_Def& def) {
+  storage_ = std::make_unique<Storage>();
+  point_count_ = 0;
+  column_count_ = def.Column_Count();
+  selector_count_ = def.Selector_Count();
+  storage_->values.resize(column_count_);
+  storage_->text_ids.resize(selector_count_);
+  storage_->dictionaries.resize(selector_count_);
+  // Titles and decimals before anything can fail: a load that stops early (the file cannot be
+  // opened, say) still leaves every column of the count readable.
+  for (int c = 1; c <= column_count_; ++c) {
+    storage_->titles.push_back(def.Column(c).Title);
+    storage_->decimals.push_back(def.Column(c).Decimals);
+  }
+  Refresh_Views();
 }
 
 void TC_Data_Buffer::Set_Selection(const T_Selection& selection) {
@@ -37,16 +58,17 @@ void TC_Data_Buffer::Prepare_Selection() {
   for (int k = 0; k < 3; ++k) {
     const int selector = selection_.Key_Sel[k];
     if (selector == 0) continue;
-    const std::string& text = selection_.Key_Text[k];
-    // No stored text is longer than a slot, and no selector beyond the count holds one.
-    if (selector < 0 || selector > selector_count_ || text.size() > Max_Text_Length) {
+    // No selector beyond the count holds a text; a text that is not in the selector's
+    // dictionary (one longer than any stored text among them) is held by no point.
+    const std::uint32_t id =
+        selector < 0 || selector > selector_count_
+            ? TC_Text_Dictionary::None
+            : storage_->dictionaries[selector - 1].Find(selection_.Key_Text[k]);
+    if (id == TC_Text_Dictionary::None) {
       never_ = true;
       continue;
     }
-    Key_Test test{selector - 1, {}};
-    std::memcpy(test.slot.data(), text.data(), text.size());
-    test.slot[Slot_Size - 1] = static_cast<char>(text.size());
-    keys_.push_back(test);
+    keys_.push_back({selector - 1, id});
   }
   select_all_ = required_.empty() && banned_.empty() && keys_.empty() && !never_;
   if (!select_all_) Select_Mask();
@@ -69,26 +91,25 @@ void TC_Data_Buffer::Select_Mask() {
   Mask_Entry entry{required_, banned_, keys_, never_, {}};
   const auto n = static_cast<std::size_t>(point_count_);
   entry.bits.assign((n + 63) / 64, 0);
+  std::uint64_t* const bits = entry.bits.data();
+  // A piece of Chunk_Points points fills whole words of its own, so pieces never share one.
   if (!never_ && required_.empty() && banned_.empty() && keys_.size() == 1) {
-    // The usual layer selection, one key text: compared slot by slot without a call.
-    const char* slot = texts_[keys_[0].selector];
-    static_assert(Slot_Size == 4 * sizeof(std::uint64_t));
-    std::uint64_t key[4];
-    std::memcpy(key, keys_[0].slot.data(), Slot_Size);
-    for (std::size_t i = 0; i < n; ++i, slot += Slot_Size) {
-      std::uint64_t text[4];
-      std::memcpy(text, slot, Slot_Size);
-      if (((text[0] ^ key[0]) | (text[1] ^ key[1]) | (text[2] ^ key[2]) | (text[3] ^ key[3])) ==
-          0) {
-        entry.bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+    // The usual layer selection, one key text: one comparison of numbers per point.
+    const std::uint32_t* const ids = text_ids_[keys_[0].selector];
+    const std::uint32_t id = keys_[0].id;
+    Parallel_Chunks(n, [&](std::size_t, std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        bits[i >> 6] |= std::uint64_t{ids[i] == id} << (i & 63);
       }
-    }
+    });
   } else if (!never_) {
-    for (std::size_t i = 0; i < n; ++i) {
-      if (Check_Selection(static_cast<std::int32_t>(i + 1))) {
-        entry.bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+    Parallel_Chunks(n, [&](std::size_t, std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        if (Check_Selection(static_cast<std::int32_t>(i + 1))) {
+          bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+        }
       }
-    }
+    });
   }
   masks_.push_back(std::move(entry));
   mask_ = &masks_.back().bits;
@@ -104,22 +125,32 @@ bool TC_Data_Buffer::Check_Selection(std::int32_t p) const {
     if (!Missing_Value(values_[c][i])) return false;
   }
   for (const Key_Test& key : keys_) {
-    if (std::memcmp(texts_[key.selector] + i * Slot_Size, key.slot.data(), Slot_Size) != 0) {
-      return false;
-    }
+    if (text_ids_[key.selector][i] != key.id) return false;
   }
   return true;
 }
 
 std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
-  const char* slot = texts_[j - 1] + static_cast<std::size_t>(p - 1) * Slot_Size;
-  return {slot, static_cast<std::size_t>(static_cast<unsigned char>(slot[Slot_Size - 1]))};
+  return storage_->dictionaries[j - 1].Text(text_ids_[j - 1][p - 1]);
+}
+
+std::size_t TC_Data_Buffer::Storage_Bytes() const {
+  const auto points = static_cast<std::size_t>(point_count_);
+  std::size_t bytes = points * (static_cast<std::size_t>(column_count_) * Packed_Values::Bytes +
+                                static_cast<std::size_t>(selector_count_) * sizeof(std::uint32_t));
+  for (const TC_Text_Dictionary& dictionary : storage_->dictionaries) {
+    bytes += dictionary.Bytes();
+  }
+  return bytes;
 }
 
 namespace {
 
-// Welford's running sums and the range, both over the values as doubles. A value beyond the
-// double range is left out of the sums and kept on the side for the range (rare).
+// Running sums and the range of a run of values, as doubles: Welford's mean and sum of
+// squared deviations (the textbook sum of squares cancels catastrophically when the mean is
+// large against the spread), the plain sum for the mean itself (it does not drift with n),
+// the minimum and the maximum. A value beyond the double range is left out of the sums and
+// kept on the side for the range (rare).
 struct Summary_Sums {
   std::int32_t n = 0;
   double sum = 0;
@@ -138,6 +169,7 @@ struct Summary_Sums {
     mean += delta / n;
     squares += delta * (v - mean);
   }
+  // Before the count moves: the first value sets both ends.
   void Add_Range(double v) {
     if (n == 0 || v < low) low = v;
     if (n == 0 || v > high) high = v;
@@ -147,6 +179,33 @@ struct Summary_Sums {
     if (beyond == 0 || x < beyond_low) beyond_low = x;
     if (beyond == 0 || x > beyond_high) beyond_high = x;
     ++beyond;
+  }
+  // Appends the sums of the run that follows this one (Chan's pairwise update). A run merged
+  // with an empty one keeps its sums exactly.
+  void Merge(const Summary_Sums& next) {
+    if (next.beyond > 0) {
+      if (beyond == 0 || next.beyond_low < beyond_low) beyond_low = next.beyond_low;
+      if (beyond == 0 || next.beyond_high > beyond_high) beyond_high = next.beyond_high;
+      beyond += next.beyond;
+    }
+    if (next.n == 0) return;
+    if (n == 0) {
+      n = next.n;
+      sum = next.sum;
+      mean = next.mean;
+      squares = next.squares;
+      low = next.low;
+      high = next.high;
+      return;
+    }
+    if (next.low < low) low = next.low;
+    if (next.high > high) high = next.high;
+    const double total = static_cast<double>(n) + next.n;
+    const double delta = next.mean - mean;
+    sum += next.sum;
+    mean += delta * (next.n / total);
+    squares += next.squares + delta * delta * (static_cast<double>(n) * next.n / total);
+    n += next.n;
   }
 
   TC_Data_Buffer::Stats Stats() const {
@@ -181,43 +240,46 @@ struct Summary_Sums {
 
 }  // namespace
 
-// The deviation comes from Welford's running sum of squared deviations: the textbook sum of
-// squares cancels catastrophically when the mean is large against the spread. The mean
-// itself is the plain sum / n, which does not drift with n.
-TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
-  Summary_Sums sums;
-  For_Each_Selected(c, [&sums](long double x) {
-    const auto v = static_cast<double>(x);
-    if (std::isfinite(v)) sums.Add_Stats(v);
+// The sums of column c over the selected points: per piece of Chunk_Points points, merged in
+// piece order, so that the arithmetic does not depend on the number of threads.
+template <bool With_Stats>
+static Summary_Sums Sum_Column(const TC_Data_Buffer& buffer, int c) {
+  const auto n = static_cast<std::size_t>(buffer.Point_Count());
+  std::vector<Summary_Sums> pieces(Chunk_Count(n));
+  const Packed_Values column = buffer.Column_Data(c);
+  Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
+    Summary_Sums sums;
+    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
+      const long double x = column[i];
+      const auto v = static_cast<double>(x);
+      if (!std::isfinite(v)) {
+        if (!Missing_Value(x)) sums.Add_Beyond(x);
+        return;
+      }
+      sums.Add_Range(v);  // before the count moves: the first value sets both ends
+      if constexpr (With_Stats) {
+        sums.Add_Stats(v);
+      } else {
+        ++sums.n;
+      }
+    });
+    pieces[k] = sums;
   });
-  return sums.Stats();
+  Summary_Sums total;
+  for (const Summary_Sums& piece : pieces) total.Merge(piece);
+  return total;
+}
+
+TC_Data_Buffer::Stats TC_Data_Buffer::Column_Stats(int c) const {
+  return Sum_Column<true>(*this, c).Stats();
 }
 
 TC_Data_Buffer::Range TC_Data_Buffer::Column_Range(int c) const {
-  Summary_Sums sums;
-  For_Each_Selected(c, [&sums](long double x) {
-    const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) {
-      if (!Missing_Value(x)) sums.Add_Beyond(x);
-      return;
-    }
-    sums.Add_Range(v);
-    ++sums.n;
-  });
-  return sums.Range();
+  return Sum_Column<false>(*this, c).Range();
 }
 
 TC_Data_Buffer::Summary TC_Data_Buffer::Column_Summary(int c) const {
-  Summary_Sums sums;
-  For_Each_Selected(c, [&sums](long double x) {
-    const auto v = static_cast<double>(x);
-    if (!std::isfinite(v)) {
-      if (!Missing_Value(x)) sums.Add_Beyond(x);
-      return;
-    }
-    sums.Add_Range(v);  // before the count moves: the first value sets both ends
-    sums.Add_Stats(v);
-  });
+  const Summary_Sums sums = Sum_Column<true>(*this, c);
   return {sums.Stats(), sums.Range()};
 }
 
@@ -226,7 +288,7 @@ const std::string& TC_Data_Buffer::Get_Title(int c) const { return storage_->tit
 int TC_Data_Buffer::Get_Decimals(int c) const { return storage_->decimals[c - 1]; }
 
 long double TC_Data_Buffer::Parse_Value(std::string_view text) const {
-  return Field_Value(text);
+  return Field_Value(text, Date_Offset);
 }
 
 }  // namespace pw

@@ -1,18 +1,21 @@
 // The data buffer: every point of the data file in memory, with the current selection.
 //
-// One contiguous array of extended numbers per column (see Packed_Values), one array of fixed
-// 31-character text slots per selector, grown in steps of NPts points. Graphs set Selection, then
-// read values; a point that fails the selection reads as Missing.
+// One contiguous array of extended numbers per column (see Packed_Values) and, per selector, a
+// dictionary of its distinct texts (of at most 31 characters) with one text number per point;
+// the arrays grow in steps of NPts points. Graphs set Selection, then read values; a point
+// that fails the selection reads as Missing.
 #pragma once
 
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "draw/D_Math.h"
@@ -20,8 +23,11 @@
 namespace pw {
 
 class TC_File_Def;
+class TC_Byte_Source;
+class TC_Text_Dictionary;
+struct Load_Options;
 
-// Longest selector text kept per point.
+// Longest selector text kept per point, in characters (see utf8_chars.h).
 inline constexpr int Max_Text_Length = 31;
 
 // A column of extended numbers stored 10 bytes apart: the 80 bits of the number without the
@@ -37,7 +43,9 @@ class Packed_Values {
   Packed_Values() = default;
   explicit Packed_Values(char* base) : base_(base) {}
   long double operator[](std::size_t i) const { return Cell_At(i)->value; }
-  void Set(std::size_t i, long double v) const { Cell_At(i)->value = v; }
+  // Writes exactly the 10 bytes of value i: threads fill neighbouring values at once while
+  // loading, and a store through the 16-byte type may count as touching its neighbour.
+  void Set(std::size_t i, long double v) const { std::memcpy(base_ + i * Bytes, &v, Bytes); }
 
  private:
   struct __attribute__((packed)) Cell {
@@ -70,9 +78,16 @@ class TC_Data_Buffer {
 
   // Loads the file through the definition. Conversion errors stop the load at that line and
   // keep the points before it; no point at all raises the fatal
-  // "No points in data buffer loaded from " + file name.
+  // "No points in data buffer loaded from " + file name. The lines are parsed on up to
+  // Thread_Count() threads; every outcome (values, texts, messages, the points kept) is the
+  // one of a load on one thread. `progress` is called on the calling thread only.
   void Load_File(const std::string& file_name, const TC_File_Def& def,
                  const Progress_Fn& progress = {});
+  // Load_File from any byte source (named `name` in messages), with the choices of
+  // d_loader.h. Returns the bytes of the source taken by the lines read.
+  std::uint64_t Load_Source(TC_Byte_Source& source, const std::string& name,
+                            const TC_File_Def& def, const Progress_Fn& progress,
+                            const Load_Options& options);
 
   std::int32_t Point_Count() const { return point_count_; }
   // Points the storage holds before it grows: a whole number of NPts steps.
@@ -81,8 +96,9 @@ class TC_Data_Buffer {
   int Selector_Count() const { return selector_count_; }
 
   // Applies to every later read until the next call, across loads too. Bits of columns past
-  // Column_Count are ignored; a key on a selector out of range, or with a text longer than
-  // any stored one, selects no point at all.
+  // Column_Count are ignored; a key on a selector out of range, or with a text no point holds
+  // (one longer than 31 characters among them), selects no point at all. Above
+  // Parallel_Threshold points the selection is worked out on several threads.
   void Set_Selection(const T_Selection& selection);
   const T_Selection& Selection() const { return selection_; }
 
@@ -98,7 +114,10 @@ class TC_Data_Buffer {
   // The stored values of column c whatever the selection, Point_Count of them (point p at
   // index p - 1); valid until the next load.
   Packed_Values Column_Data(int c) const { return values_[c - 1]; }
+  // The text of selector j at point p, valid until the next load.
   std::string_view Get_Text(std::int32_t p, int j) const;
+  // Memory the points take: the values, the text numbers and the dictionaries, in bytes.
+  std::size_t Storage_Bytes() const;
 
   struct Stats {
     std::int32_t n = 0;
@@ -115,6 +134,9 @@ class TC_Data_Buffer {
   // value: its extremes are doubles where they fit (so a value may lie a hair outside them,
   // on them at their precision: Lowest_On, Highest_On) and a value beyond the double range
   // counts at full precision, so the range's n may be larger than the statistics' n.
+  // The points are taken in pieces of Chunk_Points (parallel.h), each summed on its own and
+  // the pieces merged in order, on several threads above Parallel_Threshold points: the
+  // results are the same bit for bit on any number of threads.
   Stats Column_Stats(int c) const;
   Range Column_Range(int c) const;
   // Column_Stats and Column_Range in one pass, with exactly their results.
@@ -135,14 +157,20 @@ class TC_Data_Buffer {
   // Calls f(i) with the 0-based index of every selected point, in point order.
   template <typename F>
   void For_Each_Index(F&& f) const {
-    const std::size_t n = static_cast<std::size_t>(point_count_);
+    For_Each_Index_In(0, static_cast<std::size_t>(point_count_), std::forward<F>(f));
+  }
+  // The same for the 0-based indexes in [begin, end); `begin` is a multiple of 64 and `end`
+  // either a multiple of 64 not past Point_Count or Point_Count itself (not checked). Pieces of
+  // a pass on several threads use it.
+  template <typename F>
+  void For_Each_Index_In(std::size_t begin, std::size_t end, F&& f) const {
     if (select_all_) {
-      for (std::size_t i = 0; i < n; ++i) f(i);
+      for (std::size_t i = begin; i < end; ++i) f(i);
       return;
     }
     const std::uint64_t* const words = mask_->data();
-    const std::size_t word_count = (n + 63) / 64;
-    for (std::size_t w = 0; w < word_count; ++w) {
+    const std::size_t word_end = (end + 63) / 64;
+    for (std::size_t w = begin / 64; w < word_end; ++w) {
       std::uint64_t bits = words[w];
       while (bits != 0) {
         f(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
@@ -162,8 +190,6 @@ class TC_Data_Buffer {
  private:
   struct Storage;
   class Loader;
-  // A selector text slot: up to 31 characters, zero padded, the length in the last byte.
-  static constexpr int Slot_Size = 32;
 
   bool Check_Selection(std::int32_t p) const;
   void Prepare_Selection();
@@ -171,8 +197,13 @@ class TC_Data_Buffer {
   // Points the mask at the selected points of the prepared selection, from the cache or
   // worked out now (one pass over the keys' texts and the tested columns).
   void Select_Mask();
-  // Re-points values_ and texts_ at the storage after it moved.
+  // Re-points values_ and text_ids_ at the storage after it moved.
   void Refresh_Views();
+  // Empties the buffer and sizes it for the definition's columns and selectors.
+  void Reset_For(const TC_File_Def& def);
+  std::uint64_t Run_Load(const std::string& name, const TC_File_Def& def,
+                         const Progress_Fn& progress, const Load_Options& options,
+                         const std::function<TC_Byte_Source&()>& open);
 
   std::int32_t point_count_ = 0;
   int column_count_ = 0;
@@ -182,19 +213,19 @@ class TC_Data_Buffer {
 
   // Views into storage_ (not owning), one per column and per selector.
   std::vector<Packed_Values> values_;
-  std::vector<char*> texts_;
+  std::vector<std::uint32_t*> text_ids_;
 
   // The selection reduced to what Is_Selected has to test, built by Set_Selection.
   bool select_all_ = true;
   std::vector<int> required_;  // 0-based columns that must have a value
   std::vector<int> banned_;    // 0-based columns that must be missing
   struct Key_Test {
-    int selector;               // 0-based
-    std::array<char, 32> slot;  // the text as a stored slot would hold it
+    int selector;      // 0-based
+    std::uint32_t id;  // the number of the key's text in the selector's dictionary
     bool operator==(const Key_Test&) const = default;
   };
   std::vector<Key_Test> keys_;
-  bool never_ = false;  // a key text longer than any stored text: nothing passes
+  bool never_ = false;  // a key text no point holds: nothing passes
 
   // One bit per point, set for the points that pass a selection. Graphs set the same few
   // selections over and over (limits, statistics, drawing), so the masks of the latest

@@ -9,7 +9,9 @@
 // and the error message.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace pw {
@@ -28,13 +30,59 @@ inline bool Is_Digit(char c) {
   return static_cast<unsigned char>(c - '0') < 10;
 }
 
-}  // namespace fastnum_detail
+inline constexpr std::uint64_t kPow10_Int[9] = {1,      10,      100,      1000,     10000,
+                                                100000, 1000000, 10000000, 100000000};
 
-// Converts the plain forms [+-]digits[.digits][(e|E)[+-]digits] when the exact fast path
-// applies; returns false (value untouched) for every other text, valid or not. Inline: the
-// loader calls it for every numeric field.
-inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
-  using namespace fastnum_detail;
+// The run of decimal digits at p, at most 8 and not past `end`: their count, and their value
+// in `value`. Reads the 8 bytes from p whatever `end` is. Finding the run's length with a
+// mask and converting it with three multiplications spares the branch per digit, which
+// mispredicts at the end of every number of varying length.
+inline int Digit_Run(const char* p, const char* end, std::uint64_t& value) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  const std::uint64_t x = word - 0x3030303030303030ull;
+  // A byte above 9 (or one that wrapped below '0') sets its high bit here; carries and borrows
+  // only move towards later bytes, past the first byte that is not a digit.
+  const std::uint64_t not_digit = ((x + 0x7676767676767676ull) | x) & 0x8080808080808080ull;
+  int length = not_digit != 0 ? std::countr_zero(not_digit) >> 3 : 8;
+  if (end - p < length) length = static_cast<int>(end - p);
+  if (length == 0) {
+    value = 0;
+    return 0;
+  }
+  // The digits to the top bytes with zeros in front: eight digits, the first most significant
+  // (little-endian), then pairs, fours and the eight combined.
+  std::uint64_t v = x << (8 * (8 - length));
+  v = v * 10 + (v >> 8);
+  v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+       (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
+      32;
+  value = v & 0xFFFFFFFFull;
+  return length;
+}
+
+// Appends the digits at p to `mantissa` (which may wrap past 19 digits: such texts are refused
+// anyway); returns p past them. `Padded`: 8 bytes past `end` are readable.
+template <bool Padded>
+inline const char* Append_Digits(const char* p, const char* end, std::uint64_t& mantissa) {
+  if constexpr (Padded) {
+    for (;;) {
+      std::uint64_t value;
+      const int length = Digit_Run(p, end, value);
+      mantissa = mantissa * kPow10_Int[length] + value;
+      p += length;
+      if (length < 8) return p;
+    }
+  } else {
+    while (p != end && Is_Digit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    return p;
+  }
+}
+
+// Fast_Str_To_Float, and with `Padded` its faster form for a text after which 8 more bytes
+// are readable (a data line's field).
+template <bool Padded>
+inline bool Fast_To_Float(std::string_view text, long double& value) {
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
@@ -46,7 +94,7 @@ inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
   while (p != end && *p == '0') ++p;
   const char* significant = p;
   std::uint64_t mantissa = 0;
-  while (p != end && Is_Digit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+  p = Append_Digits<Padded>(p, end, mantissa);
   if (p == integer) return false;  // no integer digit: left to the general converter
   long digits = p - significant;
   int exponent10 = 0;
@@ -56,7 +104,7 @@ inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
       while (p != end && *p == '0') ++p;
     }
     significant = p;
-    while (p != end && Is_Digit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    p = Append_Digits<Padded>(p, end, mantissa);
     if (p == fraction) return false;  // "5." and similar: the general converter decides
     digits += p - significant;
     exponent10 = static_cast<int>(fraction - p);
@@ -91,6 +139,21 @@ inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
   }
   value = negative ? -result : result;
   return true;
+}
+
+}  // namespace fastnum_detail
+
+// Converts the plain forms [+-]digits[.digits][(e|E)[+-]digits] when the exact fast path
+// applies; returns false (value untouched) for every other text, valid or not. Inline: the
+// loader calls it for every numeric field.
+inline bool Fast_Str_To_Float(std::string_view text, long double& value) {
+  return fastnum_detail::Fast_To_Float<false>(text, value);
+}
+
+// Fast_Str_To_Float, with exactly its results, for a text after which 8 more bytes are
+// readable (their content does not matter): faster, eight digits at a time.
+inline bool Fast_Padded_To_Float(std::string_view text, long double& value) {
+  return fastnum_detail::Fast_To_Float<true>(text, value);
 }
 
 // The field as a number: the fast path, else Str_To_Float (which raises the conversion error

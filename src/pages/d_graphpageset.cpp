@@ -54,8 +54,19 @@ void TC_Graph_Page_Set::Load_Data(const std::string& name) {
   buffer_.reset();
   buffer_ = std::make_unique<TC_Data_Buffer>();
   if (!file_def_) return;  // no setup read: nothing says how to read the file
+  // The loader calls this between its batches on this thread, so the window can repaint.
   Progress_Fn progress;
-  if (Progress) progress = [this](double fraction) { Progress("Loading", fraction); };
+  if (Progress || Pump_Events) {
+    progress = [this](double fraction) {
+      if (Progress) Progress("Loading", fraction);
+      if (Pump_Events) Pump_Events();
+    };
+  }
+  struct Loading {
+    bool& flag;
+    explicit Loading(bool& f) : flag(f) { flag = true; }
+    ~Loading() { flag = false; }
+  } loading(loading_);
   try {
     buffer_->Load_File(name, *file_def_, progress);
   } catch (const std::bad_alloc&) {
@@ -89,7 +100,7 @@ void TC_Graph_Page_Set::Draw_Pages() {
 }
 
 std::string TC_Graph_Page_Set::Point_Info(int k, int x, int y) {
-  if (k < 1 || k > Page_Count()) return {};
+  if (k < 1 || k > Page_Count() || loading_) return {};
   return pages_[k - 1]->Point_Info(x, y, *buffer_);
 }
 

@@ -39,14 +39,16 @@ class TC_Graph_Page_Set {
   void Read_Setup(const TC_Ini_File& ini, const std::string& list_section);
   // "Missing file: " + name (fatal) when there is no such file; else a new buffer loads it.
   // Memory running out ends the load with "Not enough memory to load " + name + " after " +
-  // points + " points" (not fatal); the points loaded before stay in the buffer.
+  // points + " points" (not fatal); the points loaded before stay in the buffer. Progress and
+  // Pump_Events are called now and then during the load, on the calling thread.
   void Load_Data(const std::string& name);
   // The "Name" of page i; empty when there is no such page.
   std::string Page_Name(int i) const;
   // Draws pages 1..count in order, pumping events before each page and after it. Memory
   // running out stops at page i with "Not enough memory to draw page " + i (not fatal).
   void Draw_Pages();
-  // Text for a mouse press at (x, y) on tab k; empty when page k does not exist.
+  // Text for a mouse press at (x, y) on tab k; empty when page k does not exist, and while
+  // the data are being loaded.
   std::string Point_Info(int k, int x, int y);
 
   int Page_Count() const { return static_cast<int>(pages_.size()); }
@@ -56,7 +58,8 @@ class TC_Graph_Page_Set {
   TC_Data_Buffer& Buffer() { return *buffer_; }
   const TC_File_Def* File_Def() const { return file_def_.get(); }
 
-  // Optional hooks: event pumping between pages, and progress of loading and drawing.
+  // Optional hooks: event pumping during the load and between pages, and progress of loading
+  // and drawing.
   Pump_Fn Pump_Events;
   Work_Progress_Fn Progress;
 
@@ -66,6 +69,7 @@ class TC_Graph_Page_Set {
   std::unique_ptr<TC_File_Def> file_def_;
   std::vector<std::unique_ptr<TC_Graph_Page>> pages_;
   int pages_drawn_ = 0;
+  bool loading_ = false;  // the buffer is half filled: events pumped now must not read it
 };
 
 }  // namespace pw

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/version.h"
 #include "render/render_options.h"
 #include "render/render_run.h"
@@ -24,6 +26,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "plotwright-render: %s\n%s", parsed.Problem.c_str(),
                  pw::render::Usage_Text().c_str());
     return 2;
+  }
+  // -j wins over the environment, which is then not read.
+  if (parsed.Options.Threads > 0) {
+    pw::Set_Thread_Count(parsed.Options.Threads);
+  } else {
+    try {
+      pw::Thread_Count_From_Environment();
+    } catch (const pw::Error& e) {
+      std::fprintf(stderr, "plotwright-render: %s\n", e.Message().c_str());
+      return 2;
+    }
   }
   return pw::render::Run(parsed.Options, stderr, isatty(STDERR_FILENO) != 0);
 }

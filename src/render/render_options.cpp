@@ -41,7 +41,8 @@ Split_Option Split(const std::string& arg) {
 
 bool Takes_Value(const std::string& name) {
   return name == "-o" || name == "--out" || name == "-s" || name == "--size" || name == "-f" ||
-         name == "--format" || name == "-r" || name == "--report" || name == "--vector-limit";
+         name == "--format" || name == "-r" || name == "--report" || name == "--vector-limit" ||
+         name == "-j" || name == "--threads";
 }
 
 // A whole number from 0 up, in digits only.
@@ -50,6 +51,17 @@ bool Parse_Limit(const std::string& text, long long& limit) {
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, limit);
   return ec == std::errc() && ptr == end;
+}
+
+// A whole number 1..Max_Threads, digits only.
+bool Parse_Threads(const std::string& text, int& threads) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  const char* end = text.data() + text.size();
+  int n = 0;
+  auto [ptr, ec] = std::from_chars(text.data(), end, n);
+  if (ec != std::errc() || ptr != end || n < 1 || n > Max_Threads) return false;
+  threads = n;
+  return true;
 }
 
 // Stores the value of a value-taking option; returns a problem text or empty.
@@ -77,6 +89,10 @@ std::string Apply_Value(Render_Options& o, const std::string& name, const std::s
   } else if (name == "--vector-limit") {
     if (!Parse_Limit(value, o.Vector_Limit)) {
       return "bad vector limit '" + value + "' (expected a whole number from 0)";
+    }
+  } else if (name == "-j" || name == "--threads") {
+    if (!Parse_Threads(value, o.Threads)) {
+      return "bad thread count '" + value + "' (expected 1 to " + std::to_string(Max_Threads) + ")";
     }
   } else {  // -r, --report
     if (value.empty()) return "empty file name for " + name;
@@ -176,11 +192,16 @@ std::string Usage_Text() {
          "  -i, --ignore-limits  the graphs skip \"xlo\", \"xhi\", \"ylo\", \"yhi\"\n"
          "  -r, --report FILE    write a JSON report of every page and graph;\n"
          "                       \"-\" writes it to standard output\n"
+         "  -j, --threads N      work on N threads, 1 to 1024 (default: the environment\n"
+         "                       variable PLOTWRIGHT_THREADS, else every core this\n"
+         "                       process may use); pictures and report are the same\n"
+         "                       for any N\n"
          "  -h, --help           show this text\n"
          "      --version        show the version\n"
          "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"
          "last \".\" (data file run7.dat, page 3: run7.03.png; all pages: run7.pdf).\n"
-         "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line.\n";
+         "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line\n"
+         "or PLOTWRIGHT_THREADS value.\n";
 }
 
 const char* Format_Extension(Image_Format format) {

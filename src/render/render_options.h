@@ -19,9 +19,13 @@ struct Render_Options {
   long long Vector_Limit = 5000;
   bool Ignore_Limits = false;
   std::string Report_File;  // empty: no report; "-": standard output
+  int Threads = 0;          // -j: 1..Max_Threads; 0: PLOTWRIGHT_THREADS or all cores
   bool Help = false;
   bool Version = false;  // --version: print Version_Line() and exit
 };
+
+// Most threads -j accepts (as PLOTWRIGHT_THREADS does).
+inline constexpr int Max_Threads = 1024;
 
 // Largest canvas side accepted by --size: 16 canvases of this size still fit in memory.
 inline constexpr int Max_Canvas_Side = 8192;
@@ -34,7 +38,8 @@ struct Parse_Result {
 // Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
 // are all accepted; "--" ends the options. With -h/--help the other arguments are not
 // checked, nor with --version. Anything else wrong (unknown option, missing value, bad size,
-// format or vector limit, not exactly two files) gives a Problem text.
+// format or vector limit, not exactly two files, a thread count outside 1..Max_Threads) gives a
+// Problem text.
 Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
 
 // "WxH" with both sides in 1..Max_Canvas_Side; false for anything else.

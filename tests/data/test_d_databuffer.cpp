@@ -11,7 +11,6 @@
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "data/d_filedef.h"
-#include "data/d_linereader.h"
 #include "data_test_util.h"
 #include "draw/D_Math.h"
 
@@ -189,6 +188,55 @@ TEST_F(DataBuffer, SelectorTextsCutTo31Characters) {
   EXPECT_EQ(buffer_.Get_Text(2, 1), "exactly31charactersxxxxxxxxxxx");
 }
 
+// Texts are cut by characters: a UTF-8 letter of two or more bytes counts once, and a cut
+// never splits one. Bytes that are not UTF-8 count one each, as they always did.
+TEST_F(DataBuffer, SelectorTextsCutToCharactersNotBytes) {
+  const std::string place = "Gro\xC3\x9F" "e-M\xC3\xBChle-am-Hang-Westseite!";  // 30 characters
+  ASSERT_EQ(place.size(), 32u);
+  std::string forty_euros;
+  for (int i = 0; i < 40; ++i) forty_euros += "\xE2\x82\xAC";
+  const std::string latin1(40, '\xFC');  // not UTF-8: 40 characters of one byte
+  const std::string mixed = std::string(30, 'a') + "\xC3\xA4" + "b";
+  Load("V=1 1\n@T=2\n", "1 " + place + "\n2 " + forty_euros + "\n3 " + latin1 + "\n4 " + mixed +
+                            "\n");
+  EXPECT_EQ(buffer_.Get_Text(1, 1), place);
+  std::string thirty_one_euros;
+  for (int i = 0; i < 31; ++i) thirty_one_euros += "\xE2\x82\xAC";
+  EXPECT_EQ(buffer_.Get_Text(2, 1), thirty_one_euros);
+  EXPECT_EQ(buffer_.Get_Text(3, 1), latin1.substr(0, 31));
+  EXPECT_EQ(buffer_.Get_Text(4, 1), std::string(30, 'a') + "\xC3\xA4");
+
+  // A Key names the place whole, and the cut texts by their first 31 characters.
+  const std::vector<std::pair<std::string, int>> keys = {
+      {place, 1}, {thirty_one_euros, 2}, {forty_euros, 0}, {latin1.substr(0, 31), 3},
+      {std::string(30, 'a') + "\xC3\xA4", 4}, {std::string(30, 'a') + "\xC3", 0}};
+  for (const auto& [text, point] : keys) {
+    T_Selection key;
+    key.Key_Sel[0] = 1;
+    key.Key_Text[0] = text;
+    buffer_.Set_Selection(key);
+    for (int p = 1; p <= 4; ++p) EXPECT_EQ(buffer_.Is_Selected(p), p == point) << text << p;
+  }
+}
+
+// The 65535-character line limit counts characters too.
+TEST_F(DataBuffer, LineLimitCountsCharacters) {
+  std::string umlauts;
+  for (int i = 0; i < 65533; ++i) umlauts += "\xC3\xA4";  // 131066 bytes
+  Load("A=1 1\n@T=2\n", "1 " + umlauts + "\n");  // 65535 characters
+  ASSERT_EQ(buffer_.Point_Count(), 1);
+  EXPECT_EQ(buffer_.Get_Text(1, 1).size(), 62u);
+
+  EXPECT_EQ(Load_Error("A=1 1\n", "1\n2 " + umlauts + "\xC3\xA4\n").Message(),
+            "Range check error");
+  EXPECT_EQ(buffer_.Point_Count(), 1);
+  // Bytes that are not UTF-8 are a character each.
+  Load("A=1 1\n", "1 " + std::string(65533, '\xFC') + "\n");
+  EXPECT_EQ(buffer_.Point_Count(), 1);
+  EXPECT_EQ(Load_Error("A=1 1\n", "1 " + std::string(65534, '\xFC') + "\n").Message(),
+            "Range check error");
+}
+
 TEST_F(DataBuffer, ShortLineReadsMissingAndEmptyText) {
   Load("A=1 1\nB=3 1\nC=1+3 1\n@T=2\n", "1 first 3\n4\n");
   ASSERT_EQ(buffer_.Point_Count(), 2);
@@ -307,14 +355,15 @@ TEST_F(DataBuffer, LongLines) {
   EXPECT_FALSE(e.Fatal());
   EXPECT_EQ(buffer_.Point_Count(), 1);
 
-  // Comments may be longer, even longer than a read block.
-  const std::string comment = ";" + std::string(TC_Line_Reader::Block_Size + 10, 'c');
+  // Comments may be longer, even longer than a read batch (1 MiB for these files).
+  constexpr std::size_t Past_A_Batch = (std::size_t{2} << 20) + 10;
+  const std::string comment = ";" + std::string(Past_A_Batch, 'c');
   Load("A=1 1\n", "5\n" + comment + "\n6\n" + comment);
   ASSERT_EQ(buffer_.Point_Count(), 2);
   EXPECT_EQ(buffer_.Raw_Value(2, 1), 6.0L);
 
   const Error huge =
-      Load_Error("A=1 1\n", "5\n" + std::string(TC_Line_Reader::Block_Size + 10, '7') + "\n");
+      Load_Error("A=1 1\n", "5\n" + std::string(Past_A_Batch, '7') + "\n");
   EXPECT_EQ(huge.Message(), "Range check error");
   EXPECT_EQ(buffer_.Point_Count(), 1);
 }

@@ -16,7 +16,9 @@ namespace pw {
 namespace {
 
 // Bit-exact comparison of two extended numbers (sign of zero included).
-bool Same_Bits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+bool Same_Bits(long double a, long double b) {
+  return std::memcmp(&a, &b, 10) == 0;
+}
 
 long double Reference(const std::string& text) {
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -67,6 +69,34 @@ TEST(FastNum, RandomNumbersAreCorrectlyRounded) {
     }
   }
   EXPECT_GT(fast, count / 2);  // the fast path takes the usual forms
+}
+
+// The padded form reads eight bytes at a time, past the text's end: whatever follows (digits
+// included) must change nothing.
+TEST(FastNum, PaddedFormGivesTheSameResults) {
+  std::mt19937_64 random(99);
+  const int count = Random_Count() / 4;
+  for (int i = 0; i < count; ++i) {
+    const std::string text = Random_Number(random);
+    std::string padded = text;
+    for (int k = 0; k < 8; ++k) padded += "0123456789.e- x"[random() % 15];
+    const std::string_view field(padded.data(), text.size());
+    long double plain = 0, fast = 0;
+    const bool plain_ok = Fast_Str_To_Float(text, plain);
+    ASSERT_EQ(Fast_Padded_To_Float(field, fast), plain_ok) << text;
+    if (plain_ok) {
+      ASSERT_TRUE(Same_Bits(fast, plain)) << text;
+    }
+  }
+  // Runs of digits of every length around the eight taken at once, at the text's end.
+  for (const char* text : {"1", "12345678", "123456789", "1234567812345678", "1234567890123456789",
+                           "0.00000001", "1.23456789", "12345678.12345678", "00000000000000001"}) {
+    const std::string padded = std::string(text) + "99999999";
+    long double plain = 0, fast = 0;
+    ASSERT_TRUE(Fast_Str_To_Float(text, plain)) << text;
+    ASSERT_TRUE(Fast_Padded_To_Float(std::string_view(padded).substr(0, std::strlen(text)), fast));
+    EXPECT_TRUE(Same_Bits(fast, plain)) << text;
+  }
 }
 
 TEST(FastNum, DataLikeNumbers) {

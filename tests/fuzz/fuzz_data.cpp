@@ -1,13 +1,48 @@
 // An arbitrary setup text (its "DataFile" and "Filters" sections matter) and arbitrary data
 // bytes through the file definition and the loader, then the statistics of every column.
+// The same data is loaded a second time, cut into tiny batches and pieces on three threads,
+// and must give exactly what the plain load gave.
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/settings.h"
+#include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
+#include "data/d_loader.h"
 #include "fuzz_util.h"
 #include "setup/d_inifile.h"
+
+namespace {
+
+// The message of the load's error, or "" when it loaded.
+std::string Load(pw::TC_Data_Buffer& buffer, const std::string& path, const pw::TC_File_Def& def,
+                 bool cut_small) {
+  try {
+    if (!cut_small) {
+      pw::Set_Thread_Count(1);
+      buffer.Load_File(path, def);
+    } else {
+      pw::Set_Thread_Count(3);
+      pw::TC_File_Source source(path);
+      pw::Load_Options options;
+      options.Batch_Bytes = 64;
+      options.Piece_Bytes = 1;
+      buffer.Load_Source(source, path, def, {}, options);
+    }
+  } catch (const pw::Error& e) {
+    return e.Message() + (e.Fatal() ? " (fatal)" : "");
+  }
+  return {};
+}
+
+bool Same_Bits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   pw_fuzz::Reset_Settings();
@@ -23,11 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const pw::Error&) {
     return 0;
   }
+  const double base_date = pw::Base_Date, date_offset = pw::Date_Offset;
   pw::TC_Data_Buffer buffer;
-  try {
-    buffer.Load_File(data_path, *def);
-  } catch (const pw::Error&) {
-  }
+  const std::string message = Load(buffer, data_path, *def, false);
   for (int c = 1; c <= buffer.Column_Count(); ++c) {
     (void)buffer.Column_Stats(c);
     (void)buffer.Column_Range(c);
@@ -35,5 +68,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int32_t p = 1; p <= buffer.Point_Count() && p <= 64; ++p) {
     for (int j = 1; j <= buffer.Selector_Count(); ++j) (void)buffer.Get_Text(p, j);
   }
+
+  const double base_after = pw::Base_Date, offset_after = pw::Date_Offset;
+  pw::Base_Date = base_date;
+  pw::Date_Offset = date_offset;
+  pw::TC_Data_Buffer cut;
+  const std::string cut_message = Load(cut, data_path, *def, true);
+  pw::Set_Thread_Count(0);
+  bool same = cut_message == message && cut.Point_Count() == buffer.Point_Count() &&
+              pw::Base_Date == base_after && pw::Date_Offset == offset_after;
+  for (std::int32_t p = 1; same && p <= buffer.Point_Count(); ++p) {
+    for (int c = 1; c <= buffer.Column_Count(); ++c) {
+      same = same && Same_Bits(cut.Raw_Value(p, c), buffer.Raw_Value(p, c));
+    }
+    for (int j = 1; j <= buffer.Selector_Count(); ++j) {
+      same = same && cut.Get_Text(p, j) == buffer.Get_Text(p, j);
+    }
+  }
+  if (!same) std::abort();
   return 0;
 }

@@ -278,6 +278,18 @@ TEST(ScatGraph, PointInfoHints) {
   EXPECT_EQ(no_hint.Info(x2, y2), "");
 }
 
+// A hint shows whole letters: a text of more than 31 letters, some of two bytes, is cut after
+// its 31st letter, never inside one.
+TEST(ScatGraph, PointInfoHintOfLettersBeyondAscii) {
+  PixOff_Scope pix(2);
+  std::string name;
+  for (int i = 0; i < 20; ++i) name += "\xC3\xBC" + std::string("x");  // 40 letters, 60 bytes
+  Scat_Fixture f(std::string("x=X\ny=Y\nHint=@A\n") + Fixed_Limits, "5 5 " + name + "\n");
+  f.Draw();
+  const int x = static_cast<int>(f.Graph().Pixel_X(5)), y = static_cast<int>(f.Graph().Pixel_Y(5));
+  EXPECT_EQ(f.Info(x, y), "  " + name.substr(0, 45) + "\xC3\xBC");  // 15 pairs and a letter
+}
+
 TEST(ScatGraph, HitsSkipFailedPointsSilently) {
   PixOff_Scope pix(2);
   Scat_Fixture f("x=X\ny=Y\nlogx=1\nxlo=0\nxhi=2\nylo=0\nyhi=10\nHint=@A\n", "0 5 bad\n1 5 good\n");

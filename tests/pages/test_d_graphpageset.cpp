@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "page_fixture.h"
 #include "setup/d_inifile.h"
@@ -156,6 +158,39 @@ TEST_F(Page_Set, DrawPumpsAndReportsProgress) {
   ASSERT_GE(steps.size(), 2u);
   EXPECT_EQ(steps[steps.size() - 2], "Drawing page 1");
   EXPECT_EQ(steps.back(), "Drawing page 2");
+}
+
+// The load pumps events on the calling thread, many threads or not, and a mouse press that
+// arrives meanwhile finds no point in the half-loaded buffer.
+TEST_F(Page_Set, LoadPumpsEventsOnTheCallingThread) {
+  Read("[Pages]\nPages=P1\n[P1]\nGraphs=S\n[P1/S]\nKind=s\nx=A\ny=B\nHint=@G\nRoundX=0\n");
+  set_->Load_Data(data_);
+  set_->Draw_Pages();
+  const TC_Graph& g = set_->Page(1).Graph(1);
+  const int x = static_cast<int>(g.Pixel_X(2));
+  const int y = static_cast<int>(g.Pixel_Y(3));
+  ASSERT_EQ(set_->Point_Info(1, x, y), "  b");
+  std::string lines;
+  for (int i = 0; i < 300000; ++i) lines += "2 3 b\n";
+  const std::string big = Write("big.dat", lines);
+  std::vector<std::string> seen;
+  std::vector<std::string> steps;
+  const std::thread::id caller = std::this_thread::get_id();
+  bool same_thread = true;
+  set_->Pump_Events = [&] {
+    same_thread = same_thread && std::this_thread::get_id() == caller;
+    seen.push_back(set_->Point_Info(1, x, y));
+  };
+  set_->Progress = [&](const std::string& what, double) {
+    same_thread = same_thread && std::this_thread::get_id() == caller;
+    steps.push_back(what);
+  };
+  set_->Load_Data(big);
+  EXPECT_TRUE(same_thread);
+  ASSERT_FALSE(seen.empty());
+  for (const std::string& text : seen) EXPECT_EQ(text, "");
+  EXPECT_EQ(steps.back(), "Loading");
+  EXPECT_EQ(set_->Buffer().Point_Count(), 300000);
 }
 
 TEST_F(Page_Set, DrawingErrorCountsFinishedPages) {

@@ -65,6 +65,17 @@ TEST(Render_Options, EveryOptionInEveryForm) {
   }
 }
 
+TEST(Render_Options, Threads) {
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{"s", "d"}, 0}, {{"-j", "1", "s", "d"}, 1}, {{"-j8", "s", "d"}, 8},
+      {{"--threads", "1024", "s", "d"}, 1024}, {{"s", "--threads=3", "d"}, 3}};
+  for (const auto& [args, threads] : cases) {
+    const Parse_Result r = Parse_Command_Line(args);
+    ASSERT_EQ(r.Problem, "");
+    EXPECT_EQ(r.Options.Threads, threads);
+  }
+}
+
 TEST(Render_Options, DoubleDashEndsOptions) {
   const Parse_Result r = Parse_Command_Line({"--", "-s.ini", "-d.dat"});
   ASSERT_EQ(r.Problem, "");
@@ -98,6 +109,12 @@ TEST(Render_Options, Problems) {
       {{"--out=", "a", "b"}, "empty folder name for --out"},
       {{"--version=1", "a", "b"}, "unknown option '--version=1'"},
       {{"-version", "a", "b"}, "unknown option '-version'"},
+      {{"-j", "0", "a", "b"}, "bad thread count '0' (expected 1 to 1024)"},
+      {{"-j1025", "a", "b"}, "bad thread count '1025' (expected 1 to 1024)"},
+      {{"--threads=", "a", "b"}, "bad thread count '' (expected 1 to 1024)"},
+      {{"--threads", "+2", "a", "b"}, "bad thread count '+2' (expected 1 to 1024)"},
+      {{"-j", "2x", "a", "b"}, "bad thread count '2x' (expected 1 to 1024)"},
+      {{"a", "b", "-j"}, "option -j needs a value"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Parse_Command_Line(c.args).Problem, c.problem);

@@ -151,23 +151,30 @@ TEST_F(Render_Scale, FileTooLargeForMemoryKeepsTheEarlierPoints) {
   for (int i = 1; i <= Lines; ++i) data += std::to_string(i % 1000) + "\n";
   Write("big.dat", data);
 
-  const Run_Result r =
-      Run_Limited({"-o", "out", "-r", "report.json", "s.ini", "big.dat"}, {300 * Megabyte});
-  EXPECT_EQ(r.Status, 1);
-  const std::string head = "error: Not enough memory to load big.dat after ";
-  ASSERT_EQ(r.Err.substr(0, head.size()), head) << r.Err;
-  const long points = std::strtol(r.Err.c_str() + head.size(), nullptr, 10);
-  std::string expected = head;
-  expected += std::to_string(points);
-  expected += " points\n";
-  EXPECT_EQ(r.Err, expected);
-  // The storage grows in whole steps, and the points before the failure stay loaded.
-  EXPECT_GT(points, 0);
-  EXPECT_LT(points, Lines);
-  EXPECT_EQ(points % Step, 0);
-  const Json j = Json::parse(Read("report.json"));
-  EXPECT_EQ(j["points"], points);
-  EXPECT_FALSE(Exists("out"));
+  // The same message and points on any number of threads.
+  std::string first_err;
+  for (const char* threads : {"1", "2", "3", "8"}) {
+    SCOPED_TRACE(threads);
+    const Run_Result r = Run_Limited(
+        {"-j", threads, "-o", "out", "-r", "report.json", "s.ini", "big.dat"}, {300 * Megabyte});
+    EXPECT_EQ(r.Status, 1);
+    const std::string head = "error: Not enough memory to load big.dat after ";
+    ASSERT_EQ(r.Err.substr(0, head.size()), head) << r.Err;
+    const long points = std::strtol(r.Err.c_str() + head.size(), nullptr, 10);
+    std::string expected = head;
+    expected += std::to_string(points);
+    expected += " points\n";
+    EXPECT_EQ(r.Err, expected);
+    if (first_err.empty()) first_err = r.Err;
+    EXPECT_EQ(r.Err, first_err);
+    // The storage grows in whole steps, and the points before the failure stay loaded.
+    EXPECT_GT(points, 0);
+    EXPECT_LT(points, Lines);
+    EXPECT_EQ(points % Step, 0);
+    const Json j = Json::parse(Read("report.json"));
+    EXPECT_EQ(j["points"], points);
+    EXPECT_FALSE(Exists("out"));
+  }
 }
 
 TEST_F(Render_Scale, LimitedMemoryStillRendersASmallFile) {

@@ -1,0 +1,208 @@
+#include "data/d_blockparse.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/D_Error.h"
+#include "base/utf8_chars.h"
+#include "data/d_bufferstorage.h"
+#include "setup/D_Format.h"
+#include "setup/D_String.h"
+
+namespace pw {
+
+namespace {
+
+// A field that a line does not have is empty and reads like a missing marker.
+inline bool Is_Missing_Field(std::string_view field) {
+  return field.empty() || field[0] == '?' || field[0] == 'N' || field[0] == 'n';
+}
+
+inline bool Is_Comment(std::string_view line) {
+  return line.empty() || line[0] == '/' || line[0] == ':' || line[0] == ';';
+}
+
+// More than 65535 characters: the line stops the load with "Range check error". Characters
+// are counted only for lines that could have too many.
+inline bool Too_Long(std::string_view line) {
+  return line.size() > Max_Field_Text && Character_Count(line) > Max_Field_Text;
+}
+
+inline long double Combine(long double a, long double b, Column_Operation operation) {
+  switch (operation) {
+    case Op_Add:
+      return a + b;
+    case Op_Sub:
+      return a - b;
+    case Op_Mul:
+      return a * b;
+    case Op_Div:
+      return b == 0 ? Missing : a / b;
+    default:
+      return a;
+  }
+}
+
+// Calls f(line) for each line of `text`, without its line feed.
+template <typename F>
+void For_Each_Line(std::string_view text, F&& f) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const auto* feed = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* const stop = feed != nullptr ? feed : end;
+    if (!f(std::string_view(p, static_cast<std::size_t>(stop - p)))) return;
+    p = stop + 1;
+  }
+}
+
+}  // namespace
+
+Load_Plan::Load_Plan(const TC_File_Def& def) {
+  auto need = [this](int k) {
+    if (k >= 1 && k <= Max_Fields) needed_fields = std::max(needed_fields, k);
+  };
+  for (int c = 1; c <= def.Column_Count(); ++c) {
+    const Column_Def& column = def.Column(c);
+    const bool filtered = !Is_Missing(column.Filter_Low);
+    columns.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale, filtered,
+                       Lowest_On(column.Filter_Low), Highest_On(column.Filter_High)});
+    need(column.Source_A);
+    if (column.Operation != Op_None) need(column.Source_B);
+  }
+  for (int j = 1; j <= def.Selector_Count(); ++j) {
+    selector_fields.push_back(def.Selector(j).Column);
+    need(def.Selector(j).Column);
+  }
+  date_field = def.DateCol;
+  need(date_field);
+}
+
+TC_Block_Parser::TC_Block_Parser(const Load_Plan& plan)
+    : plan_(plan), local_(plan.selector_fields.size()) {}
+
+std::size_t TC_Block_Parser::Count_Points(std::string_view text) {
+  std::size_t points = 0;
+  For_Each_Line(text, [&points](std::string_view line) {
+    // The first byte that is not blank decides; trailing blanks do not matter.
+    std::size_t i = 0;
+    while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ') ++i;
+    if (i < line.size() && !Is_Comment(line.substr(i, 1))) ++points;
+    return true;
+  });
+  return points;
+}
+
+First_Date TC_Block_Parser::Find_First_Date(std::string_view text) {
+  First_Date first;
+  For_Each_Line(text, [&](std::string_view raw) {
+    const std::string_view line = Strip_Blanks(raw);
+    if (Is_Comment(line)) return true;
+    if (Too_Long(line)) {
+      first.blocked = true;
+      return false;
+    }
+    field_count_ = Split_Line(line, fields_, std::min(plan_.date_field, Max_Fields));
+    const std::string_view date = Field(plan_.date_field);
+    if (!Is_Missing_Field(date)) {
+      try {
+        first.day = Str_To_Date(date);
+      } catch (const Error&) {
+        first.blocked = true;  // the load stops on this line
+        return false;
+      }
+      if (first.day != 0) {
+        first.found = true;
+        return false;
+      }
+    }
+    ++first.point;
+    return true;
+  });
+  return first;
+}
+
+Block_Result TC_Block_Parser::Parse(std::string_view text, std::size_t first_point,
+                                    std::size_t limit, const Point_Store& store,
+                                    const Date_Context& dates) {
+  for (TC_Text_Dictionary& local : local_) local.Clear();
+  for (Last_Text& last : last_texts_) last.valid = false;
+  Block_Result result;
+  result.offset = dates.offset;
+  For_Each_Line(text, [&](std::string_view raw) {
+    const std::string_view line = Strip_Blanks(raw);
+    if (Is_Comment(line)) return true;
+    try {
+      // An over-long line is refused before the storage is asked for room.
+      if (Too_Long(line)) throw Error(Range_Check_Message);
+      if (result.points == limit) {
+        result.limited = true;
+        return false;
+      }
+      // The point counts only once all its fields converted: a failing line leaves no
+      // half-filled point behind.
+      Parse_Point(line, first_point + result.points, store, dates, result);
+    } catch (...) {
+      result.error = std::current_exception();
+      return false;
+    }
+    ++result.points;
+    return true;
+  });
+  return result;
+}
+
+void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
+                                  const Point_Store& store, const Date_Context& dates,
+                                  Block_Result& result) {
+  field_count_ = Split_Line(line, fields_, plan_.needed_fields);
+  if (plan_.date_field != 0) {
+    const std::string_view date = Field(plan_.date_field);
+    double offset = 0;
+    if (!Is_Missing_Field(date)) {
+      const double day = Str_To_Date(date);
+      // Before the line that set Base_Date every date read as the first one, offset 0.
+      if (static_cast<std::int64_t>(index) >= dates.base_point) offset = (day - dates.base) * 24;
+    }
+    result.offset = offset;
+    result.last_date_point = static_cast<std::int64_t>(index);
+  }
+  const double offset = result.offset;
+  for (std::size_t c = 0; c < plan_.columns.size(); ++c) {
+    const Load_Plan::Column& column = plan_.columns[c];
+    long double v = Missing;
+    const std::string_view a = Field(column.source_a);
+    if (!Is_Missing_Field(a)) {
+      v = Field_Value<true>(a, offset);
+      if (column.operation != Op_None) {
+        const std::string_view b = Field(column.source_b);
+        v = Is_Missing_Field(b) ? Missing
+                                : Combine(v, Field_Value<true>(b, offset), column.operation);
+      }
+    }
+    if (!Missing_Value(v)) {
+      if (column.scale != 1) v *= column.scale;  // times 1 changes nothing: spared
+      if (column.filtered && (v < column.low || v > column.high)) v = Missing;
+    }
+    store.values[c].Set(index, v);
+  }
+  // Texts last: a line that fails on a number adds no text to any dictionary.
+  for (std::size_t j = 0; j < plan_.selector_fields.size(); ++j) {
+    const std::string_view text =
+        Cut_To_Characters(Field(plan_.selector_fields[j]), Max_Text_Length);
+    // Files often hold runs of lines of one site or group: the same text as the line before
+    // needs no look-up.
+    Last_Text& last = last_texts_[j];
+    if (!last.valid || text != last.text) {
+      std::uint32_t id = store.dictionaries[j]->Find(text);
+      if (id == TC_Text_Dictionary::None) {
+        id = local_[j].Add(text) | Local_Text_Bit;
+        result.local_texts = true;
+      }
+      last = {text, id, true};
+    }
+    store.text_ids[j][index] = last.id;
+  }
+}
+
+}  // namespace pw

@@ -1,0 +1,54 @@
+#include "data/d_bytesource.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/D_Error.h"
+
+namespace pw {
+
+TC_File_Source::TC_File_Source(const std::string& file_name, std::uint64_t offset)
+    : file_name_(file_name) {
+  fd_ = ::open(file_name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) Fail("Cannot open data file ");
+  struct stat info {};
+  int error = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+  if (error == 0 && offset > 0 &&
+      ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(offset)) {
+    error = errno;
+  }
+  if (error != 0) {
+    // A throwing constructor runs no destructor: the file is closed here.
+    ::close(fd_);
+    fd_ = -1;
+    errno = error;
+    Fail("Cannot read data file ");
+  }
+  size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+  position_ = offset;
+}
+
+TC_File_Source::~TC_File_Source() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void TC_File_Source::Fail(const char* what) const {
+  const int reason = errno;
+  throw Error(what + file_name_ + ": " + std::strerror(reason));
+}
+
+std::size_t TC_File_Source::Read(char* into, std::size_t size) {
+  ssize_t count;
+  do {
+    count = ::read(fd_, into, size);
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) Fail("Cannot read data file ");
+  position_ += static_cast<std::uint64_t>(count);
+  return static_cast<std::size_t>(count);
+}
+
+}  // namespace pw

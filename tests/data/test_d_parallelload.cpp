@@ -1,0 +1,426 @@
+// The load on several threads, and cut into small batches and pieces, against the load on one
+// thread: every value bit for bit, every text, the point count, the message, and the dates it
+// leaves behind must be the same.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/D_Error.h"
+#include "base/parallel.h"
+#include "base/settings.h"
+#include "data/d_bytesource.h"
+#include "data/d_databuffer.h"
+#include "data/d_filedef.h"
+#include "data/d_loader.h"
+#include "data_test_util.h"
+#include "draw/D_Math.h"
+
+namespace pw {
+namespace {
+
+using pw_test::Make_Def;
+using pw_test::Temp_File;
+
+// The exact bits of an extended number, and of a double.
+std::string Bits(long double x) {
+  unsigned char bytes[10];
+  std::memcpy(bytes, &x, 10);
+  std::string text;
+  char hex[3];
+  for (unsigned char b : bytes) {
+    std::snprintf(hex, sizeof hex, "%02x", b);
+    text += hex;
+  }
+  return text;
+}
+std::string Bits(double x) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%a", x);
+  return text;
+}
+
+// How a load is run: the threads, and the batch and piece sizes (0: as Load_File chooses).
+struct Way {
+  int threads;
+  std::size_t batch;
+  std::size_t piece;
+};
+
+// Every way is compared with the first, one thread as Load_File loads: the batch and piece
+// sizes Load_File chooses, many batches of a few lines a piece, a piece a line with long lines
+// read on their own, and large pieces.
+const std::vector<Way> Ways = {{1, 0, 0},     {2, 0, 0},      {3, 0, 0},     {8, 0, 0},
+                               {1, 4096, 64}, {3, 4096, 64},  {8, 4096, 64}, {1, 300, 1},
+                               {8, 300, 1},   {2, 50000, 900}};
+
+class ParallelLoad : public ::testing::Test {
+ protected:
+  static constexpr std::size_t Capacity_Line = 2;
+
+  void TearDown() override {
+    Set_Thread_Count(0);
+    NPts = 1024;
+    Base_Date = 0;
+    Date_Offset = 0;
+  }
+
+  // All a load leaves to be seen, one line each, from the given program-wide date values.
+  std::vector<std::string> Outcome(const std::string& setup, const std::string& data, int date_col,
+                                   const Way& way, double base, double offset) {
+    Set_Thread_Count(way.threads);
+    NPts = 7;  // small steps: the storage grows many times
+    Base_Date = base;
+    Date_Offset = offset;
+    const std::unique_ptr<TC_File_Def> def = Make_Def(setup);
+    def->DateCol = date_col;
+    Temp_File file(data);
+    TC_Data_Buffer buffer;
+    std::vector<std::string> lines;
+    try {
+      if (way.batch == 0) {
+        buffer.Load_File(file.Path(), *def);
+      } else {
+        TC_File_Source source(file.Path());
+        Load_Options options;
+        options.Batch_Bytes = way.batch;
+        options.Piece_Bytes = way.piece;
+        buffer.Load_Source(source, file.Path(), *def, {}, options);
+      }
+      lines.push_back("loaded");
+    } catch (const Error& e) {
+      std::string message = e.Message();
+      if (const auto at = message.find(file.Path()); at != std::string::npos) {
+        message.replace(at, file.Path().size(), "FILE");
+      }
+      lines.push_back(std::string(e.Fatal() ? "fatal: " : "error: ") + message);
+    }
+    lines.push_back("points " + std::to_string(buffer.Point_Count()));
+    // The storage grows batch by batch: the same on any thread count for the same batches.
+    lines.push_back("capacity " + std::to_string(buffer.Capacity()));
+    lines.push_back("dates " + Bits(Base_Date) + " " + Bits(Date_Offset));
+    for (std::int32_t p = 1; p <= buffer.Point_Count(); ++p) {
+      std::string line = std::to_string(p);
+      for (int c = 1; c <= buffer.Column_Count(); ++c) line += " " + Bits(buffer.Raw_Value(p, c));
+      for (int j = 1; j <= buffer.Selector_Count(); ++j) {
+        line += " [" + std::string(buffer.Get_Text(p, j)) + "]";
+      }
+      lines.push_back(line);
+    }
+    for (int c = 1; c <= buffer.Column_Count(); ++c) {
+      const auto summary = buffer.Column_Summary(c);
+      lines.push_back("column " + std::to_string(c) + " " + std::to_string(summary.stats.n) + " " +
+                      Bits(summary.stats.mean) + " " + Bits(summary.stats.deviation) + " " +
+                      Bits(summary.range.minimum) + " " + Bits(summary.range.maximum));
+    }
+    return lines;
+  }
+
+  // Loads `data` every way and compares each outcome with the first; returns the first.
+  std::vector<std::string> Same_Every_Way(const std::string& setup, const std::string& data,
+                                          int date_col = 0, double base = 0, double offset = 0) {
+    const std::vector<std::string> reference =
+        Outcome(setup, data, date_col, Ways[0], base, offset);
+    for (std::size_t w = 1; w < Ways.size(); ++w) {
+      const Way& way = Ways[w];
+      const std::vector<std::string> other = Outcome(setup, data, date_col, way, base, offset);
+      const std::string how = std::to_string(way.threads) + " threads, batch " +
+                              std::to_string(way.batch) + ", piece " + std::to_string(way.piece);
+      for (std::size_t i = 0; i < std::min(reference.size(), other.size()); ++i) {
+        if (reference[i] != other[i] && !(i == Capacity_Line && way.batch != 0)) {
+          ADD_FAILURE() << how << ", line " << i << ":\n  " << reference[i] << "\n  " << other[i];
+          break;
+        }
+      }
+      EXPECT_EQ(reference.size(), other.size()) << how;
+    }
+    return reference;
+  }
+};
+
+// A deterministic stream of choices.
+class Dice {
+ public:
+  unsigned Roll(unsigned sides) {
+    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<unsigned>((state_ >> 33) % sides);
+  }
+
+ private:
+  unsigned long long state_ = 42;
+};
+
+constexpr const char* Mixed_Setup =
+    "[DataFile]\n"
+    "A=1 1\n"
+    "B=2 1.3 10\n"
+    "Q=2/3 1\n"
+    "S=3-2 1\n"
+    "T=4 1\n"
+    "@Name=5\n"
+    "@Far=128\n"
+    "[Filters]\n"
+    "B=-500 500\n";
+
+// Lines of every kind the loader meets: numbers with and without exponents, missing markers,
+// times, texts of many letters and of non-UTF-8 bytes, short lines, long lines, comments,
+// blank lines, carriage returns and blanks at both ends.
+std::string Mixed_Lines(int count, unsigned seed_rolls = 0) {
+  Dice dice;
+  for (unsigned i = 0; i < seed_rolls; ++i) dice.Roll(2);
+  const char* names[] = {"North",
+                         "S\xC3\xBC"
+                         "d",
+                         "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
+                         "\xFC"
+                         "ber",
+                         "",
+                         "Gro\xC3\x9F"
+                         "e M\xC3\xBC"
+                         "hle_am_Hang,_Westseite_und_mehr"};
+  std::string data;
+  for (int i = 1; i <= count; ++i) {
+    switch (dice.Roll(20)) {
+      case 0:
+        data += "; comment " + std::to_string(i) + "\n";
+        continue;
+      case 1:
+        data += "  / indented comment\n";
+        continue;
+      case 2:
+        data += "\t\r\n";
+        continue;
+      case 3:
+        data += ":" + std::string(dice.Roll(3000), 'c') + "\n";
+        continue;
+      default:
+        break;
+    }
+    std::string line = dice.Roll(4) == 0 ? "  " : "";
+    line += std::to_string(i) + " ";
+    const unsigned b = dice.Roll(10);
+    line += b == 0 ? "?"
+            : b == 1
+                ? "n/a"
+                : std::to_string(dice.Roll(2000)) + "." + std::to_string(dice.Roll(100)) + "e-1";
+    line += "   " + std::to_string(static_cast<int>(dice.Roll(7)) - 3) + " ";
+    line += dice.Roll(3) == 0 ? "+1:30:0" : std::to_string(dice.Roll(100000)) + ".25";
+    if (dice.Roll(8) != 0) line += " " + std::string(names[dice.Roll(6)]);
+    if (dice.Roll(30) == 0) {
+      for (int k = 6; k <= 135; ++k) line += " f" + std::to_string(k);
+    }
+    if (dice.Roll(25) == 0) line += std::string(dice.Roll(2000), ' ') + "\t";
+    data += line + (dice.Roll(5) == 0 ? "\r\n" : "\n");
+  }
+  return data;
+}
+
+TEST_F(ParallelLoad, MixedLinesWithByteOrderMarkAndNoLastLineEnd) {
+  std::string data = "\xEF\xBB\xBF" + Mixed_Lines(3000);
+  data += "77 1 2 3 last";  // no line end
+  const auto outcome = Same_Every_Way(Mixed_Setup, data);
+  EXPECT_EQ(outcome[0], "loaded");
+  EXPECT_EQ(outcome[1].rfind("points 2", 0), 0u) << outcome[1];  // some 2000 points
+  EXPECT_TRUE(outcome[outcome.size() - 6].ends_with(" [last] []")) << outcome[outcome.size() - 6];
+  // Times read with the Date_Offset in force when no date column is defined.
+  Same_Every_Way(Mixed_Setup, data, 0, 0, 5.0);
+}
+
+TEST_F(ParallelLoad, CharacterTwentySixEndsTheFile) {
+  const std::string head = Mixed_Lines(1500);
+  const auto outcome = Same_Every_Way(Mixed_Setup, head +
+                                                       "1 2 3\x1a"
+                                                       "4 5 6\n" +
+                                                       Mixed_Lines(1500, 7));
+  EXPECT_EQ(outcome[0], "loaded");
+  auto alone = Same_Every_Way(Mixed_Setup, head + "1 2 3\n");
+  alone[Capacity_Line] = outcome[Capacity_Line];  // the files differ in size
+  EXPECT_EQ(outcome, alone);
+}
+
+// The first bad line in file order is reported, with exactly the points before it kept, even
+// when a later piece fails on its own line first.
+TEST_F(ParallelLoad, FirstFailingLineInFileOrderWins) {
+  struct Case {
+    std::string bad;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"1 x 3\n", "error: 'x' is not a valid floating point value"},
+      {"1 2 3 12:61:0\n", ""},  // no error: minutes are not checked against 60
+      {"1 2 3 12:x:0\n", "error: 'x' is not a valid integer value"},
+      {"1 " + std::string(70000, '9') + "\n", "error: Range check error"},
+      {std::string(70000, ' ') + "1 2\n", ""},  // short once stripped
+  };
+  for (const Case& c : cases) {
+    const std::string data = Mixed_Lines(1500) + c.bad + Mixed_Lines(500, 3) + "5 bad 2\n" +
+                             Mixed_Lines(1000, 5) +
+                             "6 7 8 9 \xE2\x82\xAC"
+                             "x\n";
+    const auto outcome = Same_Every_Way(Mixed_Setup, data);
+    // Without an error of its own the case line loads, and the later bad line stops the load.
+    EXPECT_EQ(outcome[0],
+              c.message.empty() ? "error: 'bad' is not a valid floating point value" : c.message)
+        << c.bad.substr(0, 20);
+  }
+}
+
+// Base_Date is the first date since the program started, and Date_Offset follows the lines;
+// both end as a load on one thread leaves them, whichever line stops the load.
+TEST_F(ParallelLoad, DatesAndTimesWithADateColumn) {
+  const std::string setup = "[DataFile]\nT=2 1\nU=3 1\n@D=1\n";
+  Dice dice;
+  std::string body;
+  for (int i = 0; i < 2500; ++i) {
+    const unsigned kind = dice.Roll(12);
+    if (kind == 0) {
+      body += "; comment\n";
+      continue;
+    }
+    const std::string date = kind == 1 ? "?"
+                                       : "2024/0" + std::to_string(1 + dice.Roll(9)) + "/1" +
+                                             std::to_string(dice.Roll(10));
+    body += date + " " + std::to_string(dice.Roll(24)) + ":30:00 " +
+            (dice.Roll(4) == 0 ? "+0:0:1" : std::to_string(dice.Roll(1000))) + "\n";
+  }
+  // Lines before the first date: missing dates, and day 0, which cannot set Base_Date.
+  const std::string before = "? 1:0:0 1\n1899/12/30 2:0:0 2\n; c\n? 3:0:0 3\n";
+  struct Case {
+    std::string data;
+    std::string first_line;
+  };
+  const std::vector<Case> cases = {
+      {before + body, "loaded"},
+      {before + body + "2024/13/01 1:0:0 1\n" + body, "error: '2024/13/01' is not a valid date"},
+      {before + body.substr(0, body.find('\n', 20000) + 1) + "2024/01/01 1:0:0 x\n" + body,
+       "error: 'x' is not a valid floating point value"},
+      // Stopped before the first date: Base_Date stays unset.
+      {before + "? 1:0:0 x\n" + body, "error: 'x' is not a valid floating point value"},
+      {before + "2023/01/01 1:x:0 1\n" + body, "error: 'x' is not a valid integer value"},
+      {before + "2023/01/01 " + std::string(70000, '1') + "\n" + body, "error: Range check error"},
+      {before + "2023/02/30 1:0:0 1\n" + body, "error: '2023/02/30' is not a valid date"},
+  };
+  for (const Case& c : cases) {
+    for (double base : {0.0, 45000.0}) {
+      const auto outcome = Same_Every_Way(setup, c.data, 1, base, 7.0);
+      EXPECT_EQ(outcome[0], c.first_line) << c.data.substr(0, 60) << " " << base;
+    }
+  }
+}
+
+TEST_F(ParallelLoad, OnlyCommentsIsFatal) {
+  const auto outcome = Same_Every_Way(Mixed_Setup, "; a\n\n  / b\n\r\n" + std::string(5000, '\n'));
+  EXPECT_EQ(outcome[0], "fatal: No points in data buffer loaded from FILE");
+}
+
+// Statistics and selections above the size that splits them over threads.
+TEST_F(ParallelLoad, StatisticsAndSelectionsOfManyPoints) {
+  Dice dice;
+  std::string data;
+  for (int i = 0; i < 250000; ++i) {
+    data += std::to_string(1000000 + dice.Roll(1000)) + "." + std::to_string(dice.Roll(1000)) +
+            (dice.Roll(50) == 0 ? " ?" : " " + std::to_string(dice.Roll(7))) + " g" +
+            std::to_string(dice.Roll(3)) + "\n";
+  }
+  const std::string setup = "[DataFile]\nA=1 1\nB=2 1\n@G=3\n";
+  const auto def = Make_Def(setup);
+  Temp_File file(data);
+  std::vector<std::string> reference;
+  for (int threads : {1, 2, 3, 8}) {
+    Set_Thread_Count(threads);
+    TC_Data_Buffer buffer;
+    buffer.Load_File(file.Path(), *def);
+    std::vector<std::string> seen;
+    std::vector<T_Selection> selections(4);
+    selections[1].Key_Sel[0] = 1;
+    selections[1].Key_Text[0] = "g1";
+    selections[2].Required.set(2);
+    selections[3] = selections[1];
+    selections[3].Banned.set(2);
+    for (const T_Selection& selection : selections) {
+      buffer.Set_Selection(selection);
+      for (int c = 1; c <= 2; ++c) {
+        const auto stats = buffer.Column_Stats(c);
+        const auto range = buffer.Column_Range(c);
+        const auto summary = buffer.Column_Summary(c);
+        EXPECT_EQ(Bits(summary.stats.mean), Bits(stats.mean));
+        EXPECT_EQ(Bits(summary.stats.deviation), Bits(stats.deviation));
+        EXPECT_EQ(summary.range.n, range.n);
+        // Merged piece by piece, the statistics still agree with a careful two-pass sum.
+        long double total = 0, squares = 0;
+        std::int32_t n = 0;
+        buffer.For_Each_Selected(c, [&](long double v) {
+          if (!Is_Missing(v)) total += static_cast<double>(v), ++n;
+        });
+        const long double mean = n > 0 ? total / n : 0;
+        buffer.For_Each_Selected(c, [&](long double v) {
+          if (!Is_Missing(v))
+            squares += (static_cast<double>(v) - mean) * (static_cast<double>(v) - mean);
+        });
+        ASSERT_EQ(stats.n, n);
+        if (n > 1) {
+          EXPECT_NEAR(static_cast<double>(stats.mean / mean), 1.0, 1e-13);
+          EXPECT_NEAR(static_cast<double>(stats.deviation / std::sqrt(squares / (n - 1))), 1.0,
+                      1e-9);
+        }
+        seen.push_back(std::to_string(stats.n) + " " + Bits(stats.mean) + " " +
+                       Bits(stats.deviation) + " " + Bits(range.minimum) + " " +
+                       Bits(range.maximum));
+      }
+      std::size_t selected = 0, sum = 0;
+      buffer.For_Each_Index([&](std::size_t i) {
+        ++selected;
+        sum += i;
+      });
+      seen.push_back(std::to_string(selected) + " " + std::to_string(sum));
+    }
+    if (threads == 1) {
+      reference = seen;
+      EXPECT_EQ(reference[0].substr(0, 7), "250000 ");
+    } else {
+      EXPECT_EQ(seen, reference) << threads;
+    }
+  }
+}
+
+// Points added from where an earlier load stopped give the same buffer as one load.
+TEST_F(ParallelLoad, AppendingContinuesTheLoad) {
+  const std::string data = Mixed_Lines(2000);
+  const std::size_t half = data.find('\n', data.size() / 2) + 1;
+  const std::string unfinished = "12 34 56";
+  Temp_File first(data.substr(0, half) + unfinished);
+  Temp_File whole(data + "12 34 56\n");
+  const auto def = Make_Def(Mixed_Setup);
+  for (int threads : {1, 3}) {
+    Set_Thread_Count(threads);
+    TC_Data_Buffer appended;
+    Load_Options options;
+    options.Keep_Unfinished_Line = true;
+    {
+      TC_File_Source source(first.Path());
+      EXPECT_EQ(appended.Load_Source(source, "first", *def, {}, options), half);
+    }
+    {
+      TC_File_Source rest(whole.Path(), half);
+      options.Append = true;
+      options.At_File_Start = false;
+      appended.Load_Source(rest, "rest", *def, {}, options);
+    }
+    TC_Data_Buffer once;
+    once.Load_File(whole.Path(), *def);
+    ASSERT_EQ(appended.Point_Count(), once.Point_Count());
+    for (std::int32_t p = 1; p <= once.Point_Count(); ++p) {
+      for (int c = 1; c <= once.Column_Count(); ++c) {
+        ASSERT_EQ(Bits(appended.Raw_Value(p, c)), Bits(once.Raw_Value(p, c))) << p;
+      }
+      ASSERT_EQ(appended.Get_Text(p, 1), once.Get_Text(p, 1)) << p;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pw
