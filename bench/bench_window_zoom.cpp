@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
         QApplication::sendEvent(&view, &wheel);
         while (window.Zoom().Draws() == draws) QApplication::processEvents();
         view.repaint();
-        times.push_back(std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now() - start)
-                            .count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
         if (failed) return 1;
       }
       std::sort(times.begin(), times.end());

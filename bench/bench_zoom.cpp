@@ -69,9 +69,8 @@ int main(int argc, char** argv) {
         const pw::Plot_Area area = pw::Plot_Area_Of(graph);
         const int x = area.Left + (area.Right - area.Left) * 2 / 5;
         const int y = area.Bottom - (area.Bottom - area.Top) / 3;
-        const pw::Graph_Limits next =
-            pw::Zoom_At(p.View_Limits(1), area, pw::Zoom_Rules_Of(graph), x, y,
-                        pw::Wheel_Factor(k % 2 == 0 ? 120 : -120));
+        const pw::Graph_Limits next = pw::Zoom_At(p.View_Limits(1), area, pw::Zoom_Rules_Of(graph),
+                                                  x, y, pw::Wheel_Factor(k % 2 == 0 ? 120 : -120));
         start = Clock::now();
         p.Set_Zoom(1, next);
         p.Draw_Graph(1, set.Buffer());

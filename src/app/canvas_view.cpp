@@ -23,7 +23,9 @@ bool TCanvas_View::Scaled() const {
 }
 
 QPoint TCanvas_View::To_Picture(const QPointF& at) const {
-  if (!Scaled()) return {static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))};
+  if (!Scaled()) {
+    return {static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))};
+  }
   const TC_Bitmap& bmp = canvas_.Image;
   return {static_cast<int>(std::floor(at.x() * bmp.Width() / std::max(width(), 1))),
           static_cast<int>(std::floor(at.y() * bmp.Height() / std::max(height(), 1)))};

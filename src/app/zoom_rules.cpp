@@ -8,10 +8,11 @@ Zoom_Axes Wheel_Axes(bool shift, bool ctrl) {
   return Zoom_Axes::Both;
 }
 
-int Wheel_Delta(int horizontal, int vertical) { return vertical != 0 ? vertical : horizontal; }
+int Wheel_Delta(int horizontal, int vertical) {
+  return vertical != 0 ? vertical : horizontal;
+}
 
-std::string Zoomed_Caption(const std::string& caption, const std::string& page_name,
-                           bool zoomed) {
+std::string Zoomed_Caption(const std::string& caption, const std::string& page_name, bool zoomed) {
   if (!zoomed) return caption;
   return caption + " - " + page_name + " (zoomed)";
 }

@@ -17,7 +17,6 @@ int Wheel_Delta(int horizontal, int vertical);
 
 // The window title: `caption` as it is, or while the current page has a zoomed graph
 // `caption` + " - " + the page's name (its tab caption) + " (zoomed)".
-std::string Zoomed_Caption(const std::string& caption, const std::string& page_name,
-                           bool zoomed);
+std::string Zoomed_Caption(const std::string& caption, const std::string& page_name, bool zoomed);
 
 }  // namespace pw

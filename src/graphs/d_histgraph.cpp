@@ -44,7 +44,9 @@ std::unique_ptr<TC_Graph_Layer> TC_Hist_Graph::Create_Layer() {
   return std::make_unique<TC_Hist_Layer>();
 }
 
-void TC_Hist_Graph::Draw_All(TC_Data_Buffer& buffer) { Draw_Sharing(buffer, std::nullopt); }
+void TC_Hist_Graph::Draw_All(TC_Data_Buffer& buffer) {
+  Draw_Sharing(buffer, std::nullopt);
+}
 
 void TC_Hist_Graph::Draw_Again(TC_Data_Buffer& buffer) {
   const bool same = drawn_summary_ && drawn_summary_->buffer == &buffer &&

@@ -180,8 +180,8 @@ Graph_Limits Pan_By(const Graph_Limits& limits, const Plot_Area& area, const Zoo
   return result;
 }
 
-Graph_Limits Zoom_To_Box(const Graph_Limits& limits, const Plot_Area& area,
-                         const Zoom_Rules& rules, int x1, int y1, int x2, int y2) {
+Graph_Limits Zoom_To_Box(const Graph_Limits& limits, const Plot_Area& area, const Zoom_Rules& rules,
+                         int x1, int y1, int x2, int y2) {
   Graph_Limits result = limits;
   Box_Axis(X_Axis(result, area, rules), x1, x2);
   Box_Axis(Y_Axis(result, area, rules), y1, y2);

@@ -94,7 +94,7 @@ Graph_Limits Pan_By(const Graph_Limits& limits, const Plot_Area& area, const Zoo
 // the plot area, becomes the whole plot area. An axis whose two pixels lie less than
 // Min_Box_Pixels apart keeps its limits (a flat rectangle zooms one axis).
 inline constexpr int Min_Box_Pixels = 3;
-Graph_Limits Zoom_To_Box(const Graph_Limits& limits, const Plot_Area& area,
-                         const Zoom_Rules& rules, int x1, int y1, int x2, int y2);
+Graph_Limits Zoom_To_Box(const Graph_Limits& limits, const Plot_Area& area, const Zoom_Rules& rules,
+                         int x1, int y1, int x2, int y2);
 
 }  // namespace pw

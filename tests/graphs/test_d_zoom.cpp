@@ -20,8 +20,7 @@ const Zoom_Rules Linear{};
 
 std::string Text(const Graph_Limits& l) {
   char text[160];
-  std::snprintf(text, sizeof text, "X %.21Lg..%.21Lg Y %.21Lg..%.21Lg", l.XLo, l.XHi, l.YLo,
-                l.YHi);
+  std::snprintf(text, sizeof text, "X %.21Lg..%.21Lg Y %.21Lg..%.21Lg", l.XLo, l.XHi, l.YLo, l.YHi);
   return text;
 }
 
@@ -40,7 +39,7 @@ TEST(Zoom_Arithmetic, AroundAPointKeepsTheValueUnderIt) {
   const Case cases[] = {
       {150, 150, 0.5L, Zoom_Axes::Both, "X 25..125 Y 25..75"},
       {150, 150, 2, Zoom_Axes::Both, "X -50..350 Y -50..150"},
-      {100, 250, 0.5L, Zoom_Axes::Both, "X 0..100 Y 0..50"},     // at the lower corner
+      {100, 250, 0.5L, Zoom_Axes::Both, "X 0..100 Y 0..50"},      // at the lower corner
       {300, 50, 0.25L, Zoom_Axes::Both, "X 150..200 Y 75..100"},  // at the upper corner
       {150, 150, 0.5L, Zoom_Axes::X_Only, "X 25..125 Y 0..100"},
       {150, 150, 0.5L, Zoom_Axes::Y_Only, "X 0..200 Y 25..75"},
@@ -87,12 +86,10 @@ TEST(Zoom_Arithmetic, PanMovesWhatIsShownWithThePointer) {
     const char* expected;
   };
   const Case cases[] = {
-      {50, 0, "X -50..150 Y 0..100"},   // right: smaller values come in from the left
-      {-50, 0, "X 50..250 Y 0..100"},
-      {0, 100, "X 0..200 Y 50..150"},  // down: larger values come in from the top
-      {0, -20, "X 0..200 Y -10..90"},
-      {10, 10, "X -10..190 Y 5..105"},
-      {0, 0, "X 0..200 Y 0..100"},
+      {50, 0, "X -50..150 Y 0..100"},  // right: smaller values come in from the left
+      {-50, 0, "X 50..250 Y 0..100"}, {0, 100, "X 0..200 Y 50..150"},  // down: larger values come
+                                                                       // in from the top
+      {0, -20, "X 0..200 Y -10..90"}, {10, 10, "X -10..190 Y 5..105"}, {0, 0, "X 0..200 Y 0..100"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Text(Pan_By(Start, Area, Linear, c.dx, c.dy)), c.expected) << c.dx << "," << c.dy;
@@ -136,8 +133,7 @@ TEST(Zoom_Arithmetic, HistogramCountsStayAtOrAboveZero) {
 
 TEST(Zoom_Arithmetic, LimitsNeverCrossNorLeaveTheFiniteRange) {
   const long double big = Max_Linear_Limit;
-  EXPECT_EQ(Text(Zoom_At(Start, Area, Linear, 150, 150, 1e4931L)),
-            Text({-big, big, -big, big}));
+  EXPECT_EQ(Text(Zoom_At(Start, Area, Linear, 150, 150, 1e4931L)), Text({-big, big, -big, big}));
   // Panning at the end of the range stops there, the span kept.
   const Graph_Limits high{big - big / 1024, big, 0, 100};
   const Graph_Limits panned = Pan_By(high, Area, Linear, -100, 0);
@@ -157,13 +153,13 @@ TEST(Zoom_Arithmetic, LimitsNeverCrossNorLeaveTheFiniteRange) {
   EXPECT_EQ(Text(Zoom_At(broken, Area, Linear, 150, 150, 0.5L)), "X nan..1 Y 0.25..0.75");
   EXPECT_EQ(Text(Pan_By(broken, Area, Linear, 10, 0)), "X nan..1 Y 0..1");
   // A plot area without width or height leaves its axis alone.
-  EXPECT_EQ(Text(Zoom_At(Start, {100, 100, 50, 250}, Linear, 100, 150, 0.5L)),
-            "X 0..200 Y 25..75");
+  EXPECT_EQ(Text(Zoom_At(Start, {100, 100, 50, 250}, Linear, 100, 150, 0.5L)), "X 0..200 Y 25..75");
 }
 
 TEST(Zoom_Arithmetic, TooDeepAZoomStopsAtTheSmallestSpan) {
-  for (const Graph_Limits start : {Graph_Limits{0, 200, 0, 100}, Graph_Limits{1e6L, 1e6L + 1, -1e-3L, 1e-3L},
-                                   Graph_Limits{-1e-4000L, 1e-4000L, 1e30L, 2e30L}}) {
+  for (const Graph_Limits start :
+       {Graph_Limits{0, 200, 0, 100}, Graph_Limits{1e6L, 1e6L + 1, -1e-3L, 1e-3L},
+        Graph_Limits{-1e-4000L, 1e-4000L, 1e30L, 2e30L}}) {
     Graph_Limits l = start;
     for (int step = 0; step < 2000; ++step) {
       l = Zoom_At(l, Area, Linear, 137, 211, 0.5L);

@@ -10,8 +10,8 @@
 #include "base/parallel.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
-#include "page_fixture.h"
 #include "graphs/d_histgraph.h"
+#include "page_fixture.h"
 #include "pages/d_graphpage.h"
 #include "setup/d_inifile.h"
 

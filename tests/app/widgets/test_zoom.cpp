@@ -144,7 +144,8 @@ class Test_Zoom : public QObject {
     // While the first step draws, three more arrive.
     z.Zoom().Before_Draw = [&] {
       if (z.Zoom().Draws() > 0) return;
-      for (int i = 0; i < 3; ++i) QCoreApplication::postEvent(&z.View(), Wheel_Event(z.View(), at, 120));
+      for (int i = 0; i < 3; ++i)
+        QCoreApplication::postEvent(&z.View(), Wheel_Event(z.View(), at, 120));
     };
     Wheel(z.View(), at, 120);
     QVERIFY(z.Draws_Become(2));
@@ -163,7 +164,7 @@ class Test_Zoom : public QObject {
     QCOMPARE(z.Title(), title);  // no hints for a band
     QTest::mouseMove(&z.View(), to);
     QCOMPARE(z.View().Band(), QRect(from, to).normalized());
-    const TC_Bitmap picture = z.s.w->Canvas(1).Image;  // the band is not in the picture
+    const TC_Bitmap picture = z.s.w->Canvas(1).Image;   // the band is not in the picture
     QTest::mouseMove(&z.View(), QPoint(to.x(), 5000));  // held to the plot area
     QCOMPARE(z.View().Band(), QRect(from, QPoint(to.x(), area.Bottom)).normalized());
     QTest::mouseMove(&z.View(), to);
@@ -280,7 +281,9 @@ class Test_Zoom : public QObject {
 
 }  // namespace
 
-std::unique_ptr<QObject> Make_Zoom_Test() { return std::make_unique<Test_Zoom>(); }
+std::unique_ptr<QObject> Make_Zoom_Test() {
+  return std::make_unique<Test_Zoom>();
+}
 
 }  // namespace pw::test
 
