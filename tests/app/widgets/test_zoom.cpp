@@ -137,6 +137,26 @@ class Test_Zoom : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // After the window grew, page 1 stretches its picture: the pointer is taken back to the
+  // picture's pixel.
+  void a_stretched_picture_zooms_at_the_picture_pixel() {
+    Zoom_Window z;
+    const Graph_Limits home = z.Limits();
+    const Plot_Area area = Plot_Area_Of(z.Graph());
+    z.s.w->resize(1200, 900);
+    QVERIFY(Wait_Until([&] { return z.View().width() > z.s.w->Canvas(1).Image.Width(); }));
+    QVERIFY(z.View().Stretch());
+    const QPoint picture = z.Pixel_Of(4, 9);
+    // The middle of the picture's pixel on the screen.
+    const int w = z.s.w->Canvas(1).Image.Width(), h = z.s.w->Canvas(1).Image.Height();
+    const QPoint at((2 * picture.x() + 1) * z.View().width() / (2 * w),
+                    (2 * picture.y() + 1) * z.View().height() / (2 * h));
+    QCOMPARE(z.View().To_Picture(at), picture);
+    Wheel(z.View(), at, 120);
+    QVERIFY(z.Draws_Become(1));
+    QVERIFY(z.Limits() == Zoom_At(home, area, {}, picture.x(), picture.y(), 0.8L));
+  }
+
   void wheel_steps_during_a_drawing_are_merged() {
     Zoom_Window z;
     const Graph_Limits home = z.Limits();
