@@ -4,7 +4,8 @@
 //   bench_zoom SETUP DATA [STEPS]        (setup: bench/zoom/zoom.pwr.ini)
 //
 // Each step zooms in by a wheel notch around a point of the plot area, or back out, so the
-// limits stay about the same size; the picture is drawn each time. Beside it: the same graph
+// limits stay about the same size; the picture is drawn each time. Near the setup's limits,
+// and deep (twenty notches in, a hundredth of the range). Beside it: the same graph
 // drawn whole (Draw_All, as a page drawing does: with its statistics pass), and the load.
 #include <algorithm>
 #include <chrono>
@@ -56,34 +57,49 @@ int main(int argc, char** argv) {
               Ms_Since(start), pw::Thread_Count());
   set.Draw_Pages();
 
-  std::printf("| graph | threads | zoom step median (min .. max) | whole graph (Draw_All) |\n");
-  std::printf("|---|---|---|---|\n");
+  std::printf(
+      "| graph | zoom | threads | zoom step median (min .. max) | whole graph (Draw_All) |\n");
+  std::printf("|---|---|---|---|---|\n");
   for (int page = 1; page <= set.Page_Count(); ++page) {
     pw::TC_Graph_Page& p = set.Page(page);
     pw::TC_Graph& graph = p.Graph(1);
     const pw::Graph_Limits home = pw::Limits_Of(graph);
-    for (int threads : {1, 2}) {
-      pw::Set_Thread_Count(threads);
-      std::vector<double> zoom, whole;
-      for (int k = 0; k < steps; ++k) {
+    // Near the setup's limits (about three quarters of the points inside), then deep: twenty
+    // notches further in, about a hundredth of the range (a few per cent of the points inside).
+    for (const int depth : {0, 20}) {
+      p.Set_Zoom(1, home);
+      for (int k = 0; k < depth; ++k) {
         const pw::Plot_Area area = pw::Plot_Area_Of(graph);
-        const int x = area.Left + (area.Right - area.Left) * 2 / 5;
-        const int y = area.Bottom - (area.Bottom - area.Top) / 3;
-        const pw::Graph_Limits next = pw::Zoom_At(p.View_Limits(1), area, pw::Zoom_Rules_Of(graph),
-                                                  x, y, pw::Wheel_Factor(k % 2 == 0 ? 120 : -120));
-        start = Clock::now();
-        p.Set_Zoom(1, next);
-        p.Draw_Graph(1, set.Buffer());
-        zoom.push_back(Ms_Since(start));
-        pw::Cur_Image = &p.Canvas();
-        start = Clock::now();
-        graph.Draw_All(set.Buffer());
-        whole.push_back(Ms_Since(start));
+        p.Set_Zoom(1,
+                   pw::Zoom_At(p.View_Limits(1), area, pw::Zoom_Rules_Of(graph),
+                               area.Left + (area.Right - area.Left) * 2 / 5,
+                               area.Bottom - (area.Bottom - area.Top) / 3, pw::Wheel_Factor(120)));
       }
-      const Figures z = Of(zoom), w = Of(whole);
-      std::printf("| %s | %d | %.1f ms (%.1f .. %.1f) | %.1f ms |\n", graph.Kind_Name(), threads,
-                  z.median, z.low, z.high, w.median);
-      std::fflush(stdout);
+      p.Draw_Graph(1, set.Buffer());
+      for (int threads : {1, 2}) {
+        pw::Set_Thread_Count(threads);
+        std::vector<double> zoom, whole;
+        for (int k = 0; k < steps; ++k) {
+          const pw::Plot_Area area = pw::Plot_Area_Of(graph);
+          const int x = area.Left + (area.Right - area.Left) * 2 / 5;
+          const int y = area.Bottom - (area.Bottom - area.Top) / 3;
+          const pw::Graph_Limits next =
+              pw::Zoom_At(p.View_Limits(1), area, pw::Zoom_Rules_Of(graph), x, y,
+                          pw::Wheel_Factor(k % 2 == 0 ? 120 : -120));
+          start = Clock::now();
+          p.Set_Zoom(1, next);
+          p.Draw_Graph(1, set.Buffer());
+          zoom.push_back(Ms_Since(start));
+          pw::Cur_Image = &p.Canvas();
+          start = Clock::now();
+          graph.Draw_All(set.Buffer());
+          whole.push_back(Ms_Since(start));
+        }
+        const Figures z = Of(zoom), w = Of(whole);
+        std::printf("| %s | %s | %d | %.1f ms (%.1f .. %.1f) | %.1f ms |\n", graph.Kind_Name(),
+                    depth == 0 ? "near" : "deep", threads, z.median, z.low, z.high, w.median);
+        std::fflush(stdout);
+      }
     }
     p.Set_Zoom(1, home);
   }
