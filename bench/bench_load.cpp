@@ -2,7 +2,9 @@
 // splits the same file into fields and converts the numbers with std::from_chars to double.
 //
 //   bench_load load FILE [THREADS]  # Load_File through an 8-field definition (7 columns,
-//                                   # 1 selector) on THREADS threads (default: all cores)
+//                                   # 1 selector) on THREADS threads (default: all cores);
+//                                   # a gzip or zstd file is decompressed as it is read
+//   bench_load csv FILE [THREADS]   # the same with the main-section key Delimiter=","
 //   bench_load bare FILE [THREADS]  # the practical limit; with THREADS > 1 the file is cut
 //                                   # into THREADS byte ranges at line ends, one per thread
 //
@@ -50,7 +52,7 @@ long Peak_Kib() {
   return -1;
 }
 
-int Run_Load(const std::string& file) {
+int Run_Load(const std::string& file, char delimiter) {
   const auto setup = std::filesystem::temp_directory_path() /
                      ("pw_bench_load_" + std::to_string(::getpid()) + ".ini");
   {
@@ -60,6 +62,7 @@ int Run_Load(const std::string& file) {
   }
   pw::TC_Ini_File ini(setup.string());
   pw::TC_File_Def def(ini);
+  def.Form.Delimiter = delimiter;
   std::filesystem::remove(setup);
   pw::TC_Data_Buffer buffer;
   const double cpu_start = Cpu_Seconds();
@@ -73,9 +76,9 @@ int Run_Load(const std::string& file) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double storage_mib = buffer.Storage_Bytes() / (1024.0 * 1024.0);
-  std::printf("load %d threads %d points %.3f s (cpu %.3f s) peak %.0f MiB storage %.0f MiB "
+  std::printf("%s %d threads %d points %.3f s (cpu %.3f s) peak %.0f MiB storage %.0f MiB "
               "(%.2fx)\n",
-              pw::Thread_Count(), buffer.Point_Count(), seconds, Cpu_Seconds() - cpu_start,
+              delimiter == 0 ? "load" : "csv", pw::Thread_Count(), buffer.Point_Count(), seconds, Cpu_Seconds() - cpu_start,
               Peak_Kib() / 1024.0, storage_mib, Peak_Kib() / 1024.0 / storage_mib);
   return 0;
 }
@@ -186,12 +189,12 @@ int Run_Bare(const std::string& file, int threads) {
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: bench_load load|bare FILE [THREADS]\n");
+    std::fprintf(stderr, "usage: bench_load load|csv|bare FILE [THREADS]\n");
     return 2;
   }
   const std::string mode = argv[1];
   const int threads = argc == 4 ? std::atoi(argv[3]) : 0;
   if (mode == "bare") return Run_Bare(argv[2], threads > 0 ? threads : 1);
   pw::Set_Thread_Count(threads);
-  return Run_Load(argv[2]);
+  return Run_Load(argv[2], mode == "csv" ? ',' : 0);
 }

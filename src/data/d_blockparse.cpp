@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "base/D_Error.h"
 #include "base/utf8_chars.h"
@@ -76,10 +77,32 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
   }
   date_field = def.DateCol;
   need(date_field);
+  delimiter = def.Form.Delimiter;
+  header_lines = def.Form.Header_Lines;
 }
 
 TC_Block_Parser::TC_Block_Parser(const Load_Plan& plan)
     : plan_(plan), local_(plan.selector_fields.size()) {}
+
+bool TC_Block_Parser::In_Unquoted(std::string_view text) const {
+  const std::less<const char*> before;
+  return !text.empty() && !before(text.data(), unquoted_.data()) &&
+         before(text.data(), unquoted_.data() + unquoted_.size());
+}
+
+bool TC_Block_Parser::Split(std::string_view raw, std::string_view line, int limit) {
+  if (plan_.delimiter == 0) {
+    field_count_ = Split_Line(line, fields_, limit);
+    return true;
+  }
+  // A blank delimiter (a tab, a space) is not stripped off the ends: an empty first or last
+  // field keeps its place. Any other blanks at the ends go with the first and last field's.
+  const bool blank = static_cast<unsigned char>(plan_.delimiter) <= ' ';
+  field_count_ = Split_Delimited(blank ? raw : line, plan_.delimiter, fields_, limit, unquoted_);
+  if (field_count_ >= 0) return true;
+  field_count_ = 0;
+  return false;
+}
 
 std::size_t TC_Block_Parser::Count_Points(std::string_view text) {
   std::size_t points = 0;
@@ -102,7 +125,10 @@ First_Date TC_Block_Parser::Find_First_Date(std::string_view text) {
       first.blocked = true;
       return false;
     }
-    field_count_ = Split_Line(line, fields_, std::min(plan_.date_field, Max_Fields));
+    if (!Split(raw, line, std::min(plan_.date_field, Max_Fields))) {
+      first.blocked = true;  // the load stops on this line
+      return false;
+    }
     const std::string_view date = Field(plan_.date_field);
     if (!Is_Missing_Field(date)) {
       try {
@@ -130,6 +156,7 @@ Block_Result TC_Block_Parser::Parse(std::string_view text, std::size_t first_poi
   Block_Result result;
   result.offset = dates.offset;
   For_Each_Line(text, [&](std::string_view raw) {
+    ++result.lines;
     const std::string_view line = Strip_Blanks(raw);
     if (Is_Comment(line)) return true;
     try {
@@ -141,7 +168,7 @@ Block_Result TC_Block_Parser::Parse(std::string_view text, std::size_t first_poi
       }
       // The point counts only once all its fields converted: a failing line leaves no
       // half-filled point behind.
-      Parse_Point(line, first_point + result.points, store, dates, result);
+      Parse_Point(raw, line, first_point + result.points, store, dates, result);
     } catch (...) {
       result.error = std::current_exception();
       return false;
@@ -152,10 +179,13 @@ Block_Result TC_Block_Parser::Parse(std::string_view text, std::size_t first_poi
   return result;
 }
 
-void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
+void TC_Block_Parser::Parse_Point(std::string_view raw, std::string_view line, std::size_t index,
                                   const Point_Store& store, const Date_Context& dates,
                                   Block_Result& result) {
-  field_count_ = Split_Line(line, fields_, plan_.needed_fields);
+  if (!Split(raw, line, plan_.needed_fields)) {
+    result.open_quote = true;  // the loader words the message: it knows the line's number
+    throw Error("Quote not closed");
+  }
   if (plan_.date_field != 0) {
     const std::string_view date = Field(plan_.date_field);
     double offset = 0;
@@ -199,7 +229,11 @@ void TC_Block_Parser::Parse_Point(std::string_view line, std::size_t index,
         id = local_[j].Add(text) | Local_Text_Bit;
         result.local_texts = true;
       }
-      last = {text, id, true};
+      // A text put together from quotes lives in unquoted_, which the next line overwrites:
+      // only a text that stands in the line itself can be compared with the next.
+      last = {text, id, !In_Unquoted(text)};
+      store.text_ids[j][index] = id;
+      continue;
     }
     store.text_ids[j][index] = last.id;
   }

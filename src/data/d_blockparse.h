@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct Load_Plan {
   std::vector<Column> columns;
   std::vector<int> selector_fields;  // 1-based field number of each selector
   int date_field = 0;                // 0: none
+  char delimiter = 0;                // 0: runs of spaces; else that byte (Table_Form)
+  int header_lines = 0;              // lines skipped at the top of the file
   int needed_fields = 0;             // fields past the last one referenced are never split off
 
   explicit Load_Plan(const TC_File_Def& def);
@@ -75,6 +78,9 @@ struct Block_Result {
   std::int64_t last_date_point = -1;  // 0-based index of the last line whose date was read
   double offset = 0;                  // Date_Offset after that line
   bool local_texts = false;           // some point holds a text number with Local_Text_Bit
+  std::size_t lines = 0;              // lines looked at, comments and the failing line included
+  bool open_quote = false;            // `error` is a quoted field open at the end of line
+                                      // `lines` of the block: the loader names that line
 };
 
 // Parsers of neighbouring pieces run on different threads at once: each has cache lines of
@@ -94,7 +100,8 @@ class alignas(64) TC_Block_Parser {
 
   // Parses the points of `text` into the store, the first at 0-based index `first_point`,
   // writing at most `limit` points. Stops at the first line that fails (a field that does not
-  // convert, a line longer than 65535 characters, memory running out): that line's point is
+  // convert, a quoted field open at the line's end, a line longer than 65535 characters,
+  // memory running out): that line's point is
   // not counted, and its error is kept in the result. Texts missing from the store's
   // dictionaries are added to this parser's own ones (see Local_Text_Bit), which the caller
   // merges in block order.
@@ -105,8 +112,13 @@ class alignas(64) TC_Block_Parser {
   const TC_Text_Dictionary& Local_Texts(std::size_t j) const { return local_[j]; }
 
  private:
-  void Parse_Point(std::string_view line, std::size_t index, const Point_Store& store,
-                   const Date_Context& dates, Block_Result& result);
+  // Splits a line into fields_ up to field `limit`; `raw` is the line as it stands, `line` the
+  // same stripped of blanks at both ends. False when a quoted field is open at its end.
+  bool Split(std::string_view raw, std::string_view line, int limit);
+  // Whether `text` lies in unquoted_ (valid only until the next line is split).
+  bool In_Unquoted(std::string_view text) const;
+  void Parse_Point(std::string_view raw, std::string_view line, std::size_t index,
+                   const Point_Store& store, const Date_Context& dates, Block_Result& result);
   std::string_view Field(int k) const {
     return k >= 1 && k <= field_count_ ? fields_[k - 1] : std::string_view();
   }
@@ -123,6 +135,7 @@ class alignas(64) TC_Block_Parser {
   std::array<Last_Text, Max_Selectors> last_texts_;  // in the object: see above
   Line_Fields fields_;
   int field_count_ = 0;
+  std::string unquoted_;  // quoted fields put together (see Split_Delimited)
 };
 
 }  // namespace pw

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -32,8 +33,25 @@ TC_File_Source::TC_File_Source(const std::string& file_name, std::uint64_t offse
   position_ = offset;
 }
 
+std::unique_ptr<TC_File_Source> TC_File_Source::Standard_Input(const std::string& name) {
+  std::unique_ptr<TC_File_Source> source(new TC_File_Source());
+  source->file_name_ = name;
+  source->owned_ = false;
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0) source->Fail("Cannot read data file ");
+  source->fd_ = STDIN_FILENO;
+  if (S_ISREG(info.st_mode)) {
+    // A file given with "<" may have been read in part already: what is left is the size.
+    const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    source->size_ = size;
+    source->position_ = at > 0 ? std::min(static_cast<std::uint64_t>(at), size) : 0;
+  }
+  return source;
+}
+
 TC_File_Source::~TC_File_Source() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0 && owned_) ::close(fd_);
 }
 
 void TC_File_Source::Fail(const char* what) const {

@@ -1,8 +1,8 @@
 // Where the loader's bytes come from.
 //
-// The loader only asks for bytes in order; a source may be a plain file (the one kind today),
-// or anything that yields a byte stream (a pipe, a compressed file). Sources are used by one
-// thread at a time.
+// The loader only asks for bytes in order; a source may be a plain file, standard input, or
+// anything that yields a byte stream (a decompressor over another source, d_decode.h).
+// Sources are used by one thread at a time.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,9 @@ class TC_Byte_Source {
   virtual std::uint64_t Total_Size() const = 0;
   // Bytes of the source read so far, in the same units as Total_Size (for progress).
   virtual std::uint64_t Bytes_Read() const = 0;
+  // Bytes Read is expected to give in all, as far as can be told so far (a decompressor
+  // estimates it from what it has seen); 0 when not known. Only a hint for planning storage.
+  virtual std::uint64_t Expected_Bytes() const { return Total_Size(); }
 };
 
 // A file read as it is. A device or pipe is read as it comes, its size taken as 0.
@@ -31,6 +34,9 @@ class TC_File_Source : public TC_Byte_Source {
   // "Cannot read data file " + name + ": " + the system's reason when it cannot be opened or
   // is a folder.
   explicit TC_File_Source(const std::string& file_name, std::uint64_t offset = 0);
+  // Standard input, from where it stands, named `name` in messages; it is left open. A
+  // closed standard input raises "Cannot read data file " + name + ": " + the reason.
+  static std::unique_ptr<TC_File_Source> Standard_Input(const std::string& name);
   ~TC_File_Source() override;
   TC_File_Source(const TC_File_Source&) = delete;
   TC_File_Source& operator=(const TC_File_Source&) = delete;
@@ -40,10 +46,12 @@ class TC_File_Source : public TC_Byte_Source {
   std::uint64_t Bytes_Read() const override { return position_; }
 
  private:
+  TC_File_Source() = default;
   [[noreturn]] void Fail(const char* what) const;
 
   std::string file_name_;
   int fd_ = -1;
+  bool owned_ = true;  // closed at the end
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;
 };

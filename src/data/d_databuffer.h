@@ -76,13 +76,23 @@ class TC_Data_Buffer {
   TC_Data_Buffer(const TC_Data_Buffer&) = delete;
   TC_Data_Buffer& operator=(const TC_Data_Buffer&) = delete;
 
-  // Loads the file through the definition. Conversion errors stop the load at that line and
-  // keep the points before it; no point at all raises the fatal
-  // "No points in data buffer loaded from " + file name. The lines are parsed on up to
+  // Loads the file through the definition (its table form included). Conversion errors stop
+  // the load at that line and keep the points before it; a quoted field open at its line's
+  // end stops it with "Quote not closed in line " + the line's number in the file (from 1,
+  // header and comment lines counted) + " of " + file name; no point at all raises the fatal
+  // "No points in data buffer loaded from " + file name. A file that starts with the gzip or
+  // zstd magic bytes is decompressed while it is read (d_decode.h), whatever its name;
+  // damaged data stop the load like a read error ("Cannot read data file " + name + ": " +
+  // the reason) after the whole lines before them. The lines are parsed on up to
   // Thread_Count() threads; every outcome (values, texts, messages, the points kept) is the
-  // one of a load on one thread. `progress` is called on the calling thread only.
+  // one of a load on one thread. `progress` is called on the calling thread only, with the
+  // fraction of the file's bytes (compressed bytes for a compressed file) read so far.
   void Load_File(const std::string& file_name, const TC_File_Def& def,
                  const Progress_Fn& progress = {});
+  // Load_File from an open source (standard input, say), read to its end and named `name`
+  // in messages; compressed data are detected and decompressed as by Load_File.
+  void Load_Stream(TC_Byte_Source& raw, const std::string& name, const TC_File_Def& def,
+                   const Progress_Fn& progress = {});
   // Load_File from any byte source (named `name` in messages), with the choices of
   // d_loader.h. Returns the bytes of the source taken by the lines read.
   std::uint64_t Load_Source(TC_Byte_Source& source, const std::string& name,

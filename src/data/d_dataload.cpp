@@ -7,7 +7,8 @@
 // Texts new to a selector's dictionary are collected per piece and added in piece order
 // afterwards, so the dictionary numbers its texts in the order they first occur in the file.
 // An error stops the load at the first failing line in file order, whichever piece found its
-// error first.
+// error first. The source may be a decompressor (d_decode.h) and may start with header lines
+// to skip (d_headerskip.h): the loader sees the text lines either way.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,9 @@
 #include "data/d_bufferstorage.h"
 #include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
+#include "data/d_decode.h"
 #include "data/d_filedef.h"
+#include "data/d_headerskip.h"
 #include "data/d_linebatches.h"
 #include "data/d_loader.h"
 
@@ -36,9 +40,9 @@ namespace {
 constexpr std::int32_t kDefaultStep = 1024;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kMiB = std::size_t{1} << 20;
-// Bytes per batch: a thirty-second of the file, within 1 to 8 MiB (less for a small file), so
-// that the two batch buffers stay small beside the points while a batch gives every thread
-// work.
+// Bytes per batch: a thirty-second of the file (as far as its size is known: a compressed
+// file's is estimated), within 1 to 8 MiB (less for a small file), so that the two batch
+// buffers stay small beside the points while a batch gives every thread work.
 std::size_t Batch_Bytes(const Load_Options& options, std::uint64_t total) {
   if (options.Batch_Bytes > 0) return options.Batch_Bytes;
   if (total == 0) return 4 * kMiB;
@@ -106,6 +110,7 @@ class TC_Data_Buffer::Loader {
   void Prepare(std::string_view lines);
   void Take_Results(const std::vector<std::size_t>& firsts,
                     const std::vector<Block_Result>& results);
+  [[noreturn]] void Raise_Open_Quote(std::size_t stop, const std::vector<Block_Result>& results);
   void Find_Base_Date(const std::vector<std::string_view>& pieces,
                       const std::vector<std::size_t>& firsts);
   void Parse_Pieces(const std::vector<std::string_view>& pieces,
@@ -143,6 +148,7 @@ class TC_Data_Buffer::Loader {
   Date_Context dates_;
   bool base_pending_ = true;           // Base_Date may still be set by a line of this load
   std::int64_t last_date_point_ = -1;  // the last point whose date was read
+  std::uint64_t lines_done_ = 0;       // lines of the source before the block being parsed
   std::size_t limit_ = std::numeric_limits<std::size_t>::max();  // points that fit
   enum class Limit { None, Memory, Count } limit_kind_ = Limit::None;
   std::chrono::steady_clock::time_point last_report_ = std::chrono::steady_clock::now();
@@ -177,7 +183,7 @@ void TC_Data_Buffer::Loader::Reserve(std::size_t points, std::uint64_t bytes_thr
   const auto need = static_cast<std::int64_t>(std::min<std::size_t>(points, INT64_MAX / 2));
   if (need <= capacity) return;
   std::int64_t target = std::max(need, capacity + std::max<std::int64_t>(step_, capacity / 8));
-  const std::uint64_t total = source_->Total_Size();
+  const std::uint64_t total = source_->Expected_Bytes();
   if (total > 0 && bytes_through > 0) {
     const double expected = static_cast<double>(need) / bytes_through * total * 1.02;
     target = std::max(target, static_cast<std::int64_t>(std::min(expected, 4e9)));
@@ -240,14 +246,24 @@ void TC_Data_Buffer::Loader::Populate([[maybe_unused]] std::size_t from,
 }
 
 std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
-  source_ = &source;
-  batch_bytes_ = Batch_Bytes(options_, source.Total_Size());
+  // Header lines are the file's first lines: a load that starts further on has none. A
+  // byte-order mark would be part of the first of them.
+  std::optional<TC_Header_Skip_Source> header;
+  if (plan_.header_lines > 0 && options_.At_File_Start) {
+    header.emplace(source, static_cast<std::uint64_t>(plan_.header_lines));
+    lines_done_ = static_cast<std::uint64_t>(plan_.header_lines);
+  }
+  source_ = header ? &*header : &source;
+  batch_bytes_ = Batch_Bytes(options_, source_->Expected_Bytes());
   struct Publish {
     const Loader& loader;
     ~Publish() { loader.Publish_Dates(); }
   } publish{*this};
-  TC_Line_Batches batches(source, batch_bytes_, options_.At_File_Start,
-                          options_.Keep_Unfinished_Line);
+  // A blank delimiter (a tab, a space) at the front of a line marks empty fields: it stays.
+  const bool blank_delimiter =
+      plan_.delimiter != 0 && static_cast<unsigned char>(plan_.delimiter) <= ' ';
+  TC_Line_Batches batches(*source_, batch_bytes_, options_.At_File_Start && !header,
+                          options_.Keep_Unfinished_Line, blank_delimiter ? plan_.delimiter : 0);
   // The next batch is read, and its points counted, while this one is parsed.
   const std::function<void()> read_ahead = [this, &batches] {
     batches.Read_Ahead();
@@ -260,12 +276,14 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
               batches.Can_Read_Ahead() ? read_ahead : nullptr);
     } else if (TC_Block_Parser::Count_Points(block.lines) > 0) {  // not a comment
       throw Error(Range_Check_Message);
+    } else {
+      ++lines_done_;
     }
     batches.Done();
     Report_Progress();
   }
   if (progress_) progress_(1.0);
-  return batches.Taken();
+  return batches.Taken() + (header ? header->Skipped() : 0);
 }
 
 void TC_Data_Buffer::Loader::Report_Progress() {
@@ -360,9 +378,21 @@ void TC_Data_Buffer::Loader::Take_Results(const std::vector<std::size_t>& firsts
   }
   Merge_Texts(used, firsts, results);
   buffer_.point_count_ = static_cast<std::int32_t>(firsts[used - 1] + results[used - 1].points);
-  if (stop == results.size()) return;
+  if (stop == results.size()) {
+    for (const Block_Result& result : results) lines_done_ += result.lines;
+    return;
+  }
+  if (results[stop].open_quote) Raise_Open_Quote(stop, results);
   if (results[stop].error) std::rethrow_exception(results[stop].error);
   Raise_Limit();
+}
+
+// The pieces before the one that stopped were parsed whole: their lines count in full.
+void TC_Data_Buffer::Loader::Raise_Open_Quote(std::size_t stop,
+                                              const std::vector<Block_Result>& results) {
+  std::uint64_t line = lines_done_;
+  for (std::size_t k = 0; k <= stop; ++k) line += results[k].lines;
+  throw Error("Quote not closed in line " + std::to_string(line) + " of " + name_);
 }
 
 // Base_Date still unset: the first line in file order whose date is not day 0 sets it, unless
@@ -482,10 +512,21 @@ std::uint64_t TC_Data_Buffer::Run_Load(const std::string& name, const TC_File_De
 
 void TC_Data_Buffer::Load_File(const std::string& file_name, const TC_File_Def& def,
                                const Progress_Fn& progress) {
-  std::unique_ptr<TC_File_Source> source;
+  std::unique_ptr<TC_File_Source> file;
+  std::unique_ptr<TC_Byte_Source> decoded;
   Run_Load(file_name, def, progress, Load_Options{}, [&]() -> TC_Byte_Source& {
-    source = std::make_unique<TC_File_Source>(file_name);
-    return *source;
+    file = std::make_unique<TC_File_Source>(file_name);
+    decoded = Open_Decoded(*file, file_name);
+    return *decoded;
+  });
+}
+
+void TC_Data_Buffer::Load_Stream(TC_Byte_Source& raw, const std::string& name,
+                                 const TC_File_Def& def, const Progress_Fn& progress) {
+  std::unique_ptr<TC_Byte_Source> decoded;
+  Run_Load(name, def, progress, Load_Options{}, [&]() -> TC_Byte_Source& {
+    decoded = Open_Decoded(raw, name);
+    return *decoded;
   });
 }
 

@@ -1,14 +1,17 @@
 // Splitting a data line into its fields.
 //
-// A whitespace table has no quoting: fields are separated by runs of spaces, and a tab is part
-// of a field. This is the one place that knows it; a splitter for other table forms would
-// stand beside it with the same shape.
+// Two table forms, each split by its own function of the same shape: the whitespace table,
+// which has no quoting (fields are separated by runs of spaces, and a tab is part of a field),
+// and the delimited table (CSV and its kin: one character separates fields, and a field in
+// double quotes may hold it). Neither lets a field run past its line's end, so every line end
+// ends a row and the data can be cut at any line end.
 #pragma once
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "data/d_filedef.h"
@@ -19,15 +22,20 @@ namespace pw {
 // it looks at eight bytes at a time.
 inline constexpr std::size_t Split_Padding = 8;
 
-// The first space in [p, end), or end. Up to seven bytes past `end` must be readable.
-inline const char* Find_Space(const char* p, const char* end) {
+// `byte` in every byte of a word.
+constexpr std::uint64_t Byte_Pattern(char byte) {
+  return 0x0101010101010101 * static_cast<unsigned char>(byte);
+}
+
+// The first byte of [p, end) equal to the byte repeated in `pattern` (see Byte_Pattern), or
+// end. Up to seven bytes past `end` must be readable.
+inline const char* Find_Byte(const char* p, const char* end, std::uint64_t pattern) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kSpaces = 0x2020202020202020;
   constexpr std::uint64_t kHigh = 0x8080808080808080;
   for (; p < end; p += 8) {
     std::uint64_t word;
     std::memcpy(&word, p, 8);
-    const std::uint64_t x = word ^ kSpaces;  // a zero byte where a space was
+    const std::uint64_t x = word ^ pattern;  // a zero byte where the byte was
     // The lowest flagged byte is exactly the first zero byte (little-endian).
     const std::uint64_t zero = (x - kOnes) & ~x & kHigh;
     if (zero != 0) {
@@ -36,6 +44,11 @@ inline const char* Find_Space(const char* p, const char* end) {
     }
   }
   return end;
+}
+
+// The first space in [p, end), or end. Up to seven bytes past `end` must be readable.
+inline const char* Find_Space(const char* p, const char* end) {
+  return Find_Byte(p, end, Byte_Pattern(' '));
 }
 
 using Line_Fields = std::array<std::string_view, Max_Fields>;
@@ -55,5 +68,19 @@ inline int Split_Line(std::string_view line, Line_Fields& fields, int limit) {
   }
   return count;
 }
+
+// Splits `line` at every `delimiter` into at most `limit` fields (limit <= Max_Fields);
+// returns how many it found (a line ending in the delimiter has an empty last field), or -1
+// when a quoted field is still open at the line's end. Blanks (spaces and control
+// characters other than the delimiter) around a field are dropped. A field whose first
+// character is a double quote runs to the closing quote; it may hold the delimiter, and a
+// doubled quote stands for one. Text between the closing quote and the next delimiter is
+// kept after the quoted text; a quote inside an unquoted field is an ordinary character.
+// Fields are views into `line`, or into `unquoted` for a field whose text had to be put
+// together (doubled quotes, text after the closing quote); `unquoted` is this line's, resized
+// as needed. Split_Padding bytes past the line's end must be readable, and are past every
+// field.
+int Split_Delimited(std::string_view line, char delimiter, Line_Fields& fields, int limit,
+                    std::string& unquoted);
 
 }  // namespace pw

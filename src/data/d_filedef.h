@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "data/d_tableform.h"
+
 namespace pw {
 
 class TC_Ini_File;
@@ -63,6 +65,10 @@ class TC_File_Def {
 
   // Table column holding each line's date; 0 = none. Set by the page set after creation.
   int DateCol = 0;
+  // What separates the fields and how many lines at the top are skipped; the blank-separated
+  // table by default. Set by the page set after creation. Field numbers mean the same in any
+  // form.
+  Table_Form Form;
 
  private:
   std::vector<Column_Def> columns_;

@@ -17,8 +17,11 @@ bool Is_Blank(char c) {
 }  // namespace
 
 TC_Line_Batches::TC_Line_Batches(TC_Byte_Source& source, std::size_t batch_bytes,
-                                 bool at_file_start, bool keep_unfinished_line)
-    : source_(source), room_(batch_bytes), keep_unfinished_line_(keep_unfinished_line) {
+                                 bool at_file_start, bool keep_unfinished_line, char kept_blank)
+    : source_(source),
+      room_(batch_bytes),
+      keep_unfinished_line_(keep_unfinished_line),
+      kept_blank_(kept_blank) {
   for (Batch& batch : batches_) batch.bytes.resize(room_ + Split_Padding);
   Fill();
   if (at_file_start &&
@@ -35,7 +38,14 @@ void TC_Line_Batches::Read_Into_Next(std::size_t from) {
   next.end = current.end - from;
   std::memcpy(next.bytes.data(), current.bytes.data() + from, next.end);
   while (!at_end_ && next.end < room_) {
-    const std::size_t count = source_.Read(next.bytes.data() + next.end, room_ - next.end);
+    std::size_t count = 0;
+    try {
+      count = source_.Read(next.bytes.data() + next.end, room_ - next.end);
+    } catch (...) {
+      read_error_ = std::current_exception();
+      at_end_ = true;
+      break;
+    }
     if (count == 0) {
       at_end_ = true;
       break;
@@ -75,6 +85,8 @@ bool TC_Line_Batches::Next(Block& block) {
     } else if (!at_end_) {
       Fill();
       continue;
+    } else if (read_error_) {
+      std::rethrow_exception(read_error_);
     } else if (unread.empty() || (keep_unfinished_line_ && !code_26_)) {
       return false;
     } else {
@@ -95,7 +107,7 @@ std::string_view TC_Line_Batches::Ahead_Lines() const {
   const std::string_view unread(next.bytes.data(), next.end);
   const std::size_t last_feed = unread.rfind('\n');
   if (last_feed != std::string_view::npos) return unread.substr(0, last_feed + 1);
-  if (!at_end_ || (keep_unfinished_line_ && !code_26_)) return {};
+  if (!at_end_ || read_error_ || (keep_unfinished_line_ && !code_26_)) return {};
   return unread;  // the last line, without a line end
 }
 
@@ -120,15 +132,23 @@ bool TC_Line_Batches::Long_Line(Block& block) {
   long_line_.clear();
   bool started = false;  // past the blanks at the front
   bool ended = false;    // the line feed was found
+  std::size_t front = 0;  // kept blanks at the front
   while (!ended) {
     const char* p = Current().bytes.data() + begin_;
     const char* const end = Current().bytes.data() + Current().end;
     const auto* feed = static_cast<const char*>(std::memchr(p, '\n', end - p));
     const char* const stop = feed != nullptr ? feed : end;
     for (; p < stop; ++p) {
-      if (!started && Is_Blank(*p)) continue;
+      if (!started && Is_Blank(*p)) {
+        // Beyond Max_Fields of them no field is read anyway.
+        if (kept_blank_ != 0 && *p == kept_blank_ && front < Max_Fields) {
+          long_line_.push_back(*p);
+          ++front;
+        }
+        continue;
+      }
       started = true;
-      if (long_line_.size() < Longest_Line_Bytes) {
+      if (long_line_.size() - front < Longest_Line_Bytes) {
         long_line_.push_back(*p);
       } else if (!Is_Blank(*p)) {
         block.too_long = true;
@@ -141,6 +161,7 @@ bool TC_Line_Batches::Long_Line(Block& block) {
     taken_ += consumed;
     if (!ended && !Fill()) break;
   }
+  if (!ended && read_error_) std::rethrow_exception(read_error_);
   if (!ended && keep_unfinished_line_ && !code_26_) {
     taken_ = taken_before;  // may still be growing: left for a later read
     return false;

@@ -16,7 +16,8 @@ struct Load_Options {
   // followed in the same file. The buffer must have been loaded through the same definition;
   // "No points in data buffer loaded from " is not raised when no line is added.
   bool Append = false;
-  // The source starts at the file's first byte, where a byte-order mark is skipped.
+  // The source starts at the file's first byte, where a byte-order mark and the definition's
+  // header lines are skipped. Line numbers in messages count the source's lines either way.
   bool At_File_Start = true;
   // A last line without a line end is left unread, and its bytes are not counted as taken: it
   // may be unfinished. Code 26 still ends the data (its line is then read).

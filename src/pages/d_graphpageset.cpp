@@ -32,10 +32,12 @@ void TC_Graph_Page_Set::Read_Setup(const TC_Ini_File& ini, const std::string& li
   // A growth step below one point could never make room for the next line: keep the old one.
   if (npts >= 1) NPts = npts;
   const std::int32_t date_col = ini.Get_Integer(Main_Section, "DateCol", 0);
+  const Table_Form form = Read_Table_Form(ini, Main_Section);
 
   file_def_.reset();
   file_def_ = std::make_unique<TC_File_Def>(ini);
   file_def_->DateCol = static_cast<std::uint16_t>(date_col);
+  file_def_->Form = form;
 
   std::vector<std::string> names(Max_Pages);
   const int count = ini.Read_List({list_section}, list_section, names, Max_Pages);
@@ -50,6 +52,19 @@ void TC_Graph_Page_Set::Read_Setup(const TC_Ini_File& ini, const std::string& li
 void TC_Graph_Page_Set::Load_Data(const std::string& name) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(name, ec)) throw Error("Missing file: " + name, true);
+  Load_With(name, [&](const Progress_Fn& progress) {
+    buffer_->Load_File(name, *file_def_, progress);
+  });
+}
+
+void TC_Graph_Page_Set::Load_Data_Stream(TC_Byte_Source& source, const std::string& name) {
+  Load_With(name, [&](const Progress_Fn& progress) {
+    buffer_->Load_Stream(source, name, *file_def_, progress);
+  });
+}
+
+void TC_Graph_Page_Set::Load_With(const std::string& name,
+                                  const std::function<void(const Progress_Fn&)>& load) {
   // The old points go first: two large buffers need not fit in memory at once.
   buffer_.reset();
   buffer_ = std::make_unique<TC_Data_Buffer>();
@@ -68,7 +83,7 @@ void TC_Graph_Page_Set::Load_Data(const std::string& name) {
     ~Loading() { flag = false; }
   } loading(loading_);
   try {
-    buffer_->Load_File(name, *file_def_, progress);
+    load(progress);
   } catch (const std::bad_alloc&) {
     // The loader reports its own storage running out; this covers every smaller allocation
     // on the way, with the same words. The points loaded so far stay.

@@ -33,15 +33,20 @@ class TC_Graph_Page_Set {
   // Increments the page count and creates that page, bound to the canvas of the same number.
   virtual void Add_Page();
 
-  // "NPts" and "DateCol" from "Plotwright", the file definition, then the pages listed under
-  // key `list_section` of section `list_section` (at most 16). What was built before an error
-  // stays in place.
+  // "NPts", "DateCol", "Delimiter" and "Header" from "Plotwright" (a wrong Delimiter or
+  // Header raises its message before anything else is built), the file definition, then the
+  // pages listed under key `list_section` of section `list_section` (at most 16). What was
+  // built before an error stays in place.
   void Read_Setup(const TC_Ini_File& ini, const std::string& list_section);
   // "Missing file: " + name (fatal) when there is no such file; else a new buffer loads it.
   // Memory running out ends the load with "Not enough memory to load " + name + " after " +
   // points + " points" (not fatal); the points loaded before stay in the buffer. Progress and
-  // Pump_Events are called now and then during the load, on the calling thread.
+  // Pump_Events are called now and then during the load, on the calling thread. A gzip or
+  // zstd file is decompressed while it is read.
   void Load_Data(const std::string& name);
+  // Load_Data from an open source (standard input, say), read to its end and named `name` in
+  // messages; there is no file to test for.
+  void Load_Data_Stream(TC_Byte_Source& source, const std::string& name);
   // The "Name" of page i; empty when there is no such page.
   std::string Page_Name(int i) const;
   // Draws pages 1..count in order, pumping events before each page and after it. Memory
@@ -64,6 +69,9 @@ class TC_Graph_Page_Set {
   Work_Progress_Fn Progress;
 
  private:
+  // A new buffer loads through `load` (given the progress function), with the hooks above.
+  void Load_With(const std::string& name, const std::function<void(const Progress_Fn&)>& load);
+
   Canvas_Array& canvases_;
   std::unique_ptr<TC_Data_Buffer> buffer_;
   std::unique_ptr<TC_File_Def> file_def_;

@@ -3,6 +3,7 @@
 namespace pw::render {
 
 std::string Shot_Base(const std::string& data_file) {
+  if (data_file == Standard_Input_Name) return std::string(Standard_Input_Base) + ".";
   std::string base = data_file;
   const auto slash = base.find_last_of("/\\");
   if (slash != std::string::npos) base.erase(0, slash + 1);
@@ -21,7 +22,7 @@ std::string Page_File_Name(const std::string& dir, const std::string& base, int 
 
 std::string Document_File_Name(const std::string& dir, const std::string& data_file,
                                const std::string& extension) {
-  std::string base = data_file;
+  std::string base = data_file == Standard_Input_Name ? Standard_Input_Base : data_file;
   const auto slash = base.find_last_of("/\\");
   if (slash != std::string::npos) base.erase(0, slash + 1);
   const auto dot = base.rfind('.');

@@ -200,6 +200,10 @@ std::string Usage_Text() {
          "      --version        show the version\n"
          "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"
          "last \".\" (data file run7.dat, page 3: run7.03.png; all pages: run7.pdf).\n"
+         "A data file compressed with gzip or zstd is decompressed while it is read,\n"
+         "whatever its name. DATA_FILE \"-\" reads standard input (plain or compressed)\n"
+         "to its end, then draws; its pages are named after \"stdin\" (stdin.03.png,\n"
+         "stdin.pdf), and the report's \"data\" is \"-\".\n"
          "Exit status: 0 all pages drawn, 1 an error stopped the work, 2 bad command line\n"
          "or PLOTWRIGHT_THREADS value.\n";
 }

@@ -16,8 +16,12 @@ void Progress_Line::Update(const std::string& what, double fraction) {
   if (shown_ && what == last_what_ && now - last_ < std::chrono::milliseconds(100)) return;
   last_ = now;
   last_what_ = what;
-  const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100.0);
-  std::fprintf(out_, "\r%s %d%%\x1b[K", what.c_str(), percent);
+  if (fraction < 0) {
+    std::fprintf(out_, "\r%s\x1b[K", what.c_str());
+  } else {
+    const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100.0);
+    std::fprintf(out_, "\r%s %d%%\x1b[K", what.c_str(), percent);
+  }
   std::fflush(out_);
   shown_ = true;
 }

@@ -13,9 +13,9 @@ class Progress_Line {
   Progress_Line(std::FILE* out, bool enabled);
   ~Progress_Line();
 
-  // What is being done and how far (0..1). Nothing shows during the first second of the run,
-  // so quick runs stay silent; afterwards the line is rewritten at most ten times a second,
-  // and whenever `what` changes.
+  // What is being done and how far (0..1; below 0: not known, no percentage is shown).
+  // Nothing shows during the first second of the run, so quick runs stay silent; afterwards
+  // the line is rewritten at most ten times a second, and whenever `what` changes.
   void Update(const std::string& what, double fraction);
   // Erases the line if one is shown.
   void Clear();

@@ -12,6 +12,7 @@
 #include "base/D_Error.h"
 #include "base/safe_file.h"
 #include "base/settings.h"
+#include "data/d_bytesource.h"
 #include "draw/D_Math.h"
 #include "draw/d_vector.h"
 #include "draw/image_file.h"
@@ -45,6 +46,34 @@ void Read_Main_Section(const TC_Ini_File& ini) {
   Editor_Command = ini.Get_String(Main_Section, "Editor", Editor_Command);
 }
 
+// Loads the data file, or standard input for "-": read to its end before anything is drawn.
+// Standard input from a pipe has no size to measure progress by; the bytes read so far are
+// shown instead.
+void Load_Data(const Render_Options& o, TC_Graph_Page_Set& pages, Progress_Line& progress) {
+  if (o.Data_File != Standard_Input_Name) {
+    pages.Load_Data(o.Data_File);
+    return;
+  }
+  const std::unique_ptr<TC_File_Source> input = TC_File_Source::Standard_Input(o.Data_File);
+  // The hook reads `input`: it is put back before `input` goes, error or not.
+  struct Restore {
+    TC_Graph_Page_Set& pages;
+    Work_Progress_Fn saved;
+    ~Restore() { pages.Progress = std::move(saved); }
+  } restore{pages, pages.Progress};
+  if (input->Total_Size() == 0) {
+    pages.Progress = [&progress, &input](const std::string& what, double fraction) {
+      if (what != "Loading") {
+        progress.Update(what, fraction);
+        return;
+      }
+      const auto megabytes = static_cast<unsigned long long>(input->Bytes_Read() >> 20);
+      progress.Update("Loading standard input, " + std::to_string(megabytes) + " MB read", -1);
+    };
+  }
+  pages.Load_Data_Stream(*input, o.Data_File);
+}
+
 // The page set's steps in the window's order, on canvases of the asked size.
 void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& progress) {
   std::error_code ec;
@@ -70,7 +99,7 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
     progress.Update(what, fraction);
   };
   state.Pages->Read_Setup(ini, "Pages");
-  state.Pages->Load_Data(o.Data_File);
+  Load_Data(o, *state.Pages, progress);
   state.Drawing_Started = true;
   state.Pages->Draw_Pages();
 }

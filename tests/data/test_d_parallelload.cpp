@@ -3,6 +3,7 @@
 // leaves behind must be the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,8 +16,10 @@
 #include "base/settings.h"
 #include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
+#include "data/d_decode.h"
 #include "data/d_filedef.h"
 #include "data/d_loader.h"
+#include "compress_util.h"
 #include "data_test_util.h"
 #include "draw/D_Math.h"
 
@@ -69,6 +72,9 @@ class ParallelLoad : public ::testing::Test {
     Date_Offset = 0;
   }
 
+  // The table form of the loads that follow.
+  Table_Form form_;
+
   // All a load leaves to be seen, one line each, from the given program-wide date values.
   std::vector<std::string> Outcome(const std::string& setup, const std::string& data, int date_col,
                                    const Way& way, double base, double offset) {
@@ -78,6 +84,7 @@ class ParallelLoad : public ::testing::Test {
     Date_Offset = offset;
     const std::unique_ptr<TC_File_Def> def = Make_Def(setup);
     def->DateCol = date_col;
+    def->Form = form_;
     Temp_File file(data);
     TC_Data_Buffer buffer;
     std::vector<std::string> lines;
@@ -85,11 +92,12 @@ class ParallelLoad : public ::testing::Test {
       if (way.batch == 0) {
         buffer.Load_File(file.Path(), *def);
       } else {
-        TC_File_Source source(file.Path());
+        TC_File_Source raw(file.Path());
+        const std::unique_ptr<TC_Byte_Source> source = Open_Decoded(raw, file.Path());
         Load_Options options;
         options.Batch_Bytes = way.batch;
         options.Piece_Bytes = way.piece;
-        buffer.Load_Source(source, file.Path(), *def, {}, options);
+        buffer.Load_Source(*source, file.Path(), *def, {}, options);
       }
       lines.push_back("loaded");
     } catch (const Error& e) {
@@ -419,6 +427,173 @@ TEST_F(ParallelLoad, AppendingContinuesTheLoad) {
       }
       ASSERT_EQ(appended.Get_Text(p, 1), once.Get_Text(p, 1)) << p;
     }
+  }
+}
+
+// Rows of a table of Mixed_Setup's fields, to be written in any table form: each form must give
+// the same points.
+struct Table_Row {
+  std::string comment;              // a comment or blank line as it stands, or else
+  std::vector<std::string> fields;  // the fields; "" is a missing number (or an empty text)
+};
+
+std::vector<Table_Row> Table_Rows(int count) {
+  Dice dice;
+  // Texts with the delimiters and quotes in them; none with a blank (a blank-separated table
+  // cannot hold one), the empty one only as a line's last field.
+  const char* names[] = {"North", "S\xC3\xBC,d", "a\"b\"", "\"q", "x;y|z", "\xFC", ""};
+  std::vector<Table_Row> rows;
+  for (int i = 1; i <= count; ++i) {
+    switch (dice.Roll(16)) {
+      case 0:
+        rows.push_back({"; comment " + std::to_string(i), {}});
+        continue;
+      case 1:
+        rows.push_back({"  / indented, \"comment", {}});
+        continue;
+      case 2:
+        rows.push_back({"\t\r", {}});
+        continue;
+      default:
+        break;
+    }
+    Table_Row row;
+    // An empty first field: a line that starts with the delimiter (a tab kept in front).
+    row.fields.push_back(dice.Roll(12) == 0 ? "" : std::to_string(i));
+    const unsigned b = dice.Roll(8);
+    row.fields.push_back(b == 0   ? ""
+                         : b == 1 ? "n/a"
+                                  : std::to_string(dice.Roll(2000)) + "." +
+                                        std::to_string(dice.Roll(100)) + "e-1");
+    row.fields.push_back(std::to_string(static_cast<int>(dice.Roll(7)) - 3));
+    row.fields.push_back(dice.Roll(3) == 0 ? "+1:30:0" : std::to_string(dice.Roll(9999)) + ".5");
+    const bool far = dice.Roll(20) == 0;
+    row.fields.push_back(names[dice.Roll(far ? 6 : 7)]);
+    if (far) {
+      for (int k = 6; k <= 135; ++k) row.fields.push_back("f" + std::to_string(k));
+    }
+    if (row.fields.back().empty()) row.fields.pop_back();  // the blank form's empty text
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// The rows with fields separated by `delimiter` (0: runs of spaces), with blanks, quotes and
+// line ends varied at random.
+std::string Write_Table(const std::vector<Table_Row>& rows, char delimiter) {
+  Dice dice;
+  std::string text;
+  const std::string blanks = delimiter == ' ' ? "\t" : delimiter == '\t' ? " " : " \t";
+  auto blank = [&] {
+    return dice.Roll(4) == 0 ? std::string(1, blanks[dice.Roll(blanks.size())]) : "";
+  };
+  for (const Table_Row& row : rows) {
+    if (row.fields.empty()) {
+      text += row.comment + "\n";
+      continue;
+    }
+    std::string line;
+    for (std::size_t k = 0; k < row.fields.size(); ++k) {
+      const std::string& field = row.fields[k];
+      if (delimiter == 0) {
+        line += (k == 0 ? "" : std::string(1 + dice.Roll(3), ' ')) + (field.empty() ? "?" : field);
+        continue;
+      }
+      if (k > 0) line += delimiter;
+      // A line starting with ";" would be a comment: an empty first field is quoted there.
+      const bool quoted = field.find(delimiter) != std::string::npos || field.starts_with('"') ||
+                          (k == 0 && field.empty() && delimiter == ';') || dice.Roll(5) == 0;
+      std::string written = field;
+      if (quoted) {
+        written.clear();
+        for (char c : field) written += c == '"' ? "\"\"" : std::string(1, c);
+        written = "\"" + written + "\"";
+      }
+      line += blank() + written + blank();
+    }
+    text += blank() + line + (dice.Roll(5) == 0 ? "\r\n" : "\n");
+  }
+  return text;
+}
+
+// The lines of a loaded buffer but the storage's size, which follows the file's size.
+std::vector<std::string> Without_Capacity(std::vector<std::string> outcome) {
+  outcome.erase(outcome.begin() + 2);
+  return outcome;
+}
+
+TEST_F(ParallelLoad, EveryTableFormGivesTheSamePoints) {
+  const std::vector<Table_Row> rows = Table_Rows(3000);
+  const auto reference = Without_Capacity(Same_Every_Way(Mixed_Setup, Write_Table(rows, 0)));
+  ASSERT_EQ(reference[0], "loaded");
+  const std::string header = "\"Id,\"Number\n\xEF\xBB\xBFid;number|what\tmore\n";
+  for (char delimiter : {',', ';', '\t', '|', ' '}) {
+    const std::string table = Write_Table(rows, delimiter);
+    form_ = {delimiter, 0};
+    EXPECT_EQ(Without_Capacity(Same_Every_Way(Mixed_Setup, "\xEF\xBB\xBF" + table)), reference)
+        << "delimiter " << int{delimiter};
+    form_.Header_Lines = 2;
+    EXPECT_EQ(Without_Capacity(Same_Every_Way(Mixed_Setup, header + table)), reference)
+        << "delimiter " << int{delimiter} << " after a header";
+  }
+  const std::string table = Write_Table(rows, ',');
+  form_ = {',', 2};
+  EXPECT_EQ(Without_Capacity(Same_Every_Way(Mixed_Setup, pw_test::Gzip(header + table))),
+            reference);
+  // Members and frames one after another read as one stream.
+  const std::size_t half = table.find('\n', table.size() / 2) + 1;
+  EXPECT_EQ(Without_Capacity(Same_Every_Way(
+                Mixed_Setup, pw_test::Zstd(header + table.substr(0, half)) +
+                                 pw_test::Zstd(table.substr(half)))),
+            reference);
+  form_ = {};
+  const std::string blank_table = Write_Table(rows, 0);
+  EXPECT_EQ(Without_Capacity(Same_Every_Way(Mixed_Setup,
+                                            pw_test::Gzip(blank_table.substr(0, 1000)) +
+                                                pw_test::Gzip(blank_table.substr(1000)))),
+            reference);
+}
+
+// A quoted field open at its line's end stops the load there, named by its line in the file
+// (header and comment lines counted), unless an earlier line stopped it first.
+TEST_F(ParallelLoad, QuoteOpenAtTheLineEndNamesTheLine) {
+  const std::string head = "first,\"header\nsecond header\n" +
+                           Write_Table(Table_Rows(1500), ',') + "7,1,2,3,\"open, \"\"x\"\"\r\n";
+  const std::string tail = Write_Table(Table_Rows(900), ',') + "8,1,2,3,\"late\n";
+  const auto line = std::to_string(std::count(head.begin(), head.end(), '\n'));
+  form_ = {',', 2};
+  EXPECT_EQ(Same_Every_Way(Mixed_Setup, head + tail)[0],
+            "error: Quote not closed in line " + line + " of FILE");
+  EXPECT_EQ(Same_Every_Way(Mixed_Setup, pw_test::Gzip(head + tail))[0],
+            "error: Quote not closed in line " + line + " of FILE");
+  // A line that fails before it wins, and a quote left open past the fields read is not seen.
+  EXPECT_EQ(Same_Every_Way(Mixed_Setup, "h1\nh2\n9,x\n" + head + tail)[0],
+            "error: 'x' is not a valid floating point value");
+  const std::string unseen = "1,2,3,4,5," + std::string(124, ',') + "\"open\n";
+  EXPECT_EQ(Same_Every_Way(Mixed_Setup, "h1\nh2\n" + unseen + "2,3,4,5,6\n")[0], "loaded");
+}
+
+// Damaged compressed data stop the load like a read error, with the same points kept on any
+// number of threads and in batches of any size.
+TEST_F(ParallelLoad, DamagedCompressedDataKeepWhatCameBefore) {
+  const std::string table = Write_Table(Table_Rows(12000), 0);
+  const std::string gzip = pw_test::Gzip(table);
+  std::string zstd = pw_test::Zstd(table);
+  zstd[zstd.size() - 2] ^= 0x5a;  // the checksum
+  struct Case {
+    std::string data;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {gzip.substr(0, gzip.size() * 2 / 3), "unexpected end of file"},
+      {gzip.substr(0, gzip.size() - 4), "unexpected end of file"},
+      {zstd.substr(0, zstd.size() * 2 / 3), "unexpected end of file"},
+      {zstd, "Restored data doesn't match checksum"},
+  };
+  for (const Case& c : cases) {
+    const auto outcome = Same_Every_Way(Mixed_Setup, c.data);
+    EXPECT_EQ(outcome[0], "error: Cannot read data file FILE: " + c.message);
+    EXPECT_NE(outcome[1], "points 0");
   }
 }
 

@@ -1,7 +1,8 @@
-// An arbitrary setup text (its "DataFile" and "Filters" sections matter) and arbitrary data
-// bytes through the file definition and the loader, then the statistics of every column.
-// The same data is loaded a second time, cut into tiny batches and pieces on three threads,
-// and must give exactly what the plain load gave.
+// An arbitrary setup text (its "DataFile" and "Filters" sections and the table form keys of
+// "Plotwright" matter) and arbitrary data bytes (plain, or gzip or zstd data) through the file
+// definition and the loader, then the statistics of every column. The same data is loaded a
+// second time, cut into tiny batches and pieces on three threads, and must give exactly what
+// the plain load gave.
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "base/settings.h"
 #include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
+#include "data/d_decode.h"
 #include "data/d_filedef.h"
 #include "data/d_loader.h"
 #include "fuzz_util.h"
@@ -28,11 +30,12 @@ std::string Load(pw::TC_Data_Buffer& buffer, const std::string& path, const pw::
       buffer.Load_File(path, def);
     } else {
       pw::Set_Thread_Count(3);
-      pw::TC_File_Source source(path);
+      pw::TC_File_Source file(path);
+      const std::unique_ptr<pw::TC_Byte_Source> source = pw::Open_Decoded(file, path);
       pw::Load_Options options;
       options.Batch_Bytes = 64;
       options.Piece_Bytes = 1;
-      buffer.Load_Source(source, path, def, {}, options);
+      buffer.Load_Source(*source, path, def, {}, options);
     }
   } catch (const pw::Error& e) {
     return e.Message() + (e.Fatal() ? " (fatal)" : "");
@@ -55,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     def = std::make_unique<pw::TC_File_Def>(ini);
     def->DateCol = ini.Get_Integer("Plotwright", "DateCol", 0);
+    def->Form = pw::Read_Table_Form(ini, "Plotwright");
   } catch (const pw::Error&) {
     return 0;
   }

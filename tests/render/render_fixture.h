@@ -69,6 +69,26 @@ class Render_Test : public ::testing::Test {
     return r;
   }
 
+  // Runs the program with `args` from the test's folder, its standard input the output of the
+  // shell command `input` (run there too) through a pipe.
+  Run_Result Run_Piped(const std::string& input, const std::string& args) {
+    const std::string cmd = "cd '" + dir_.string() +
+                            "' && " + input + " | LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}"
+                            "print_suppressions=0\" '" PW_RENDER_BIN "' " + args +
+                            " >stdout.txt 2>stderr.txt";
+    const int raw = std::system(cmd.c_str());
+    Run_Result r;
+    r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.Out = Read("stdout.txt");
+    r.Err = Read("stderr.txt");
+    return r;
+  }
+
+  // Runs a shell command in the test's folder; true when it succeeded.
+  bool Shell(const std::string& command) {
+    return std::system(("cd '" + dir_.string() + "' && " + command).c_str()) == 0;
+  }
+
   Bmp Read_Bmp(const std::string& name) const {
     const std::string b = Read(name);
     Bmp bmp;
