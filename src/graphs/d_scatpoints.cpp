@@ -228,8 +228,7 @@ void Map_Piece(const TC_Data_Buffer& buffer, const Packed_Values& xs, const Pack
     }
     next = i + 1;
     int px = 0, py = 0;
-    const Point_Kind kind =
-        map.Map_Quick(xs, ys, i, px, py) ? Point_Kind::Inside : map.Map(xs[i], ys[i], px, py);
+    const Point_Kind kind = map.Map_Point(xs, ys, i, px, py);
     switch (kind) {
       case Point_Kind::Missing_Value:
         known = true;
@@ -365,10 +364,7 @@ std::int32_t Find_Mapped_Point(const TC_Data_Buffer& buffer, int x_col, int y_co
     for (std::size_t i = begin; i < end; ++i) {
       if (!buffer.Is_Selected(static_cast<std::int32_t>(i + 1))) continue;
       int px = 0, py = 0;
-      if (!map.Map_Quick(xs, ys, i, px, py) &&
-          map.Map(xs[i], ys[i], px, py) != Point_Kind::Inside) {
-        continue;
-      }
+      if (map.Map_Point(xs, ys, i, px, py) != Point_Kind::Inside) continue;
       if (std::abs(px - x) <= reach && std::abs(py - y) <= reach) {
         hits[k] = i;
         std::size_t seen = best_piece.load(std::memory_order_relaxed);
