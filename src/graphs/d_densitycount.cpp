@@ -23,10 +23,10 @@ bool Count_Piece(const TC_Data_Buffer& buffer, const Packed_Values& xs, const Pa
   const auto height = static_cast<unsigned>(area.height);
   buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
     int px = 0, py = 0;
-    if (!map.Map_Quick(xs, ys, i, px, py)) {
-      const Point_Kind kind = map.Map(xs[i], ys[i], px, py);
-      if (kind == Point_Kind::Failed) failed = true;
-      if (kind != Point_Kind::Inside) return;
+    const Point_Kind kind = map.Map_Point(xs, ys, i, px, py);
+    if (kind != Point_Kind::Inside) {
+      failed = failed || kind == Point_Kind::Failed;
+      return;
     }
     // Unsigned: a pixel left of or above the area wraps around and fails the test too.
     const unsigned x = static_cast<unsigned>(px - area.left);

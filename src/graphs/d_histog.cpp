@@ -122,11 +122,18 @@ void TC_Histog::Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_
                              [&](std::size_t i) { exact.Count(values[i], counts, piece.flow); });
     return;
   }
+  // A value far outside the bins lies a whole bin width or more beyond its limit: its side is
+  // that of the lower limit, as a double.
+  const auto lo = static_cast<double>(lo_);
   buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
     double x;
     int k;
-    if (values.Near_Double(i, x) && quick.Floor(x, k)) {
+    if (!values.Near_Double(i, x)) {
+      exact.Count(values[i], counts, piece.flow);
+    } else if (quick.Floor(x, k)) {
       ++counts[k];
+    } else if (quick.Beyond(x)) {  // not in the bins: under- or overflow without dividing
+      ++(x < lo ? piece.flow.under : piece.flow.over);
     } else {
       exact.Count(values[i], counts, piece.flow);
     }
