@@ -13,6 +13,9 @@ namespace {
 // The counts of the threads beyond the first take at most this much memory together; with a
 // large plot area fewer threads count (the mapping, not the adding, is most of the work).
 constexpr std::size_t Lane_Bytes = std::size_t{64} << 20;
+// A thread beyond the first clears its own counts and adds them up at the end, two passes
+// over the area: it pays only with at least this many points per pixel of the area.
+constexpr std::size_t Points_Per_Cell_And_Lane = 1;
 
 // Counts the points of [begin, end) into `grid` (the area of `area`); true when one failed.
 bool Count_Piece(const TC_Data_Buffer& buffer, const Packed_Values& xs, const Packed_Values& ys,
@@ -56,7 +59,8 @@ Density_Counts Count_Density(const TC_Data_Buffer& buffer, int x_col, int y_col,
   std::size_t lanes = 1;
   if (n >= Parallel_Threshold) {
     lanes = std::min({static_cast<std::size_t>(Thread_Count()), pieces,
-                      1 + Lane_Bytes / (cells * sizeof(std::uint32_t))});
+                      1 + Lane_Bytes / (cells * sizeof(std::uint32_t)),
+                      std::max<std::size_t>(1, n / (cells * Points_Per_Cell_And_Lane))});
   }
   if (lanes <= 1) {
     const Nearest_Rounding rounding;

@@ -21,9 +21,10 @@ struct Density_Counts {
 // the pixels `map` gives them, as Draw_Mapped_Points would put their markers, over the area
 // [left, right] x [top, bottom] (corners inclusive; an empty area counts nothing). Points
 // that are missing, outside the limits or failed are not counted; a failed one sets `failed`.
-// Above Parallel_Threshold points the pieces of Chunk_Points points are counted on several
-// threads, each into counts of its own that are added up at the end: whole numbers, so the
-// counts are the same on any number of threads.
+// Above Parallel_Threshold points (and with as many points as the area has pixels for each
+// thread beyond the first) the pieces of Chunk_Points points are counted on several threads,
+// each into counts of its own that are added up at the end: whole numbers, so the counts are
+// the same on any number of threads.
 Density_Counts Count_Density(const TC_Data_Buffer& buffer, int x_col, int y_col,
                              const Point_Mapper& map, int left, int top, int right, int bottom);
 
