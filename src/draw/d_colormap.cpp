@@ -1,8 +1,9 @@
 // Colour maps: the published tables as data, gray, and the one-colour map.
 #include "draw/d_colormap.h"
 
-#include <cctype>
 #include <cmath>
+
+#include "setup/D_Fold_Case.h"
 
 namespace pw {
 
@@ -37,14 +38,6 @@ constexpr Map_Name kNames[] = {
     {"cividis", Color_Map_Kind::Cividis}, {"gray", Color_Map_Kind::Gray},
     {"mono", Color_Map_Kind::Mono}};
 
-bool Same_Letters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-  }
-  return true;
-}
-
 std::uint32_t Pixel_Of(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
   return 0xFF000000u | r << 16 | g << 8 | b;
 }
@@ -75,7 +68,7 @@ Color_Table Mono(std::uint32_t color, std::uint32_t background) {
 
 bool Color_Map_By_Name(std::string_view name, Color_Map_Kind& kind) {
   for (const Map_Name& entry : kNames) {
-    if (Same_Letters(name, entry.name)) {
+    if (Fold_Case(name) == entry.name) {
       kind = entry.kind;
       return true;
     }

@@ -2,8 +2,9 @@
 #include "graphs/d_densityscale.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
+
+#include "setup/D_Fold_Case.h"
 
 namespace pw {
 
@@ -21,14 +22,6 @@ struct Scale_Name {
 constexpr Scale_Name kNames[] = {
     {"log", Density_Scale::Log}, {"linear", Density_Scale::Linear}, {"eq", Density_Scale::Eq}};
 
-bool Same_Letters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-  }
-  return true;
-}
-
 // floor(255 part / whole + 1/2) for 0 <= part <= whole, whole > 0.
 int Share_Of(std::uint64_t part, std::uint64_t whole) {
   return static_cast<int>((part * Top_Entry * 2 + whole) / (whole * 2));
@@ -38,7 +31,7 @@ int Share_Of(std::uint64_t part, std::uint64_t whole) {
 
 bool Density_Scale_By_Name(std::string_view name, Density_Scale& scale) {
   for (const Scale_Name& entry : kNames) {
-    if (Same_Letters(name, entry.name)) {
+    if (Fold_Case(name) == entry.name) {
       scale = entry.scale;
       return true;
     }
