@@ -128,6 +128,7 @@ Data_Change Classify_Data_Change(const Data_File_Mark& mark, const std::string& 
   if (now.Size == mark.File.Size && now.Modified_Ns == mark.File.Modified_Ns) {
     return Data_Change::Unchanged;
   }
+  if (now == mark.Stopped) return Data_Change::Unchanged;  // the same line would stop it
   if (mark.Compressed || now.Size <= mark.File.Size) return Data_Change::Other;
   if (!Tail_Unchanged(file.fd, mark)) return Data_Change::Other;
   return Line_End_In(file.fd, mark.Taken, now.Size) ? Data_Change::Lines_Added
@@ -186,8 +187,15 @@ bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_F
   options.Keep_Unfinished_Line = true;
   options.Lines_Before = mark.Lines;
   options.Lines_Taken = &lines;
-  const std::uint64_t taken = buffer.Load_Source(added, name, def, progress, options);
+  std::uint64_t taken = 0;
+  try {
+    taken = buffer.Load_Source(added, name, def, progress, options);
+  } catch (...) {
+    mark.Stopped = now;
+    throw;
+  }
   mark.File = now;
+  mark.Stopped = File_Stamp();
   if (taken > 0) {
     mark.Taken += taken;
     mark.Tail = added.Tail(mark.Taken, mark.Tail);

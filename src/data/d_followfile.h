@@ -35,6 +35,9 @@ struct Data_File_Mark {
   double Base_Date = 0;     // the dates as those lines left them
   double Date_Offset = 0;
   std::string Tail;  // the Tail_Bytes bytes before Taken (fewer near the file's start)
+  // The file as it stood when a line stopped the latest addition: while it stays so, the same
+  // line would stop the next one, so there is nothing to read. Not Exists otherwise.
+  File_Stamp Stopped;
 };
 
 enum class Data_Change {
@@ -64,8 +67,9 @@ Data_File_Mark Load_Followed(TC_Data_Buffer& buffer, const std::string& name,
 // the one of `mark` grown at its end (it changed since Classify_Data_Change looked): a full
 // load is needed. On success `mark` describes the longer file. When a line stops the
 // addition, its error is raised, the points before it stay in the buffer as a full load
-// would keep them, and `mark` still describes the lines before the addition, so that the next
-// addition reads all the added lines again.
+// would keep them, and `mark` still describes the lines before the addition (with Stopped
+// set), so that the next addition, once the file changed again, reads all the added lines
+// again.
 bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_File_Def& def,
                      Data_File_Mark& mark, const Progress_Fn& progress = {});
 

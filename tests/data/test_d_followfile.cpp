@@ -378,6 +378,8 @@ TEST_F(Follow_File, AnAdditionStoppedByALine) {
       EXPECT_EQ(Seen(buffer), Seen(full)) << c.name << " round " << round;
       EXPECT_EQ(mark.Taken, before.Taken);
       EXPECT_EQ(mark.Points, before.Points);
+      // Until the file changes again the same line would stop the addition.
+      EXPECT_EQ(Classify_Data_Change(mark, file.Path()), Data_Change::Unchanged) << c.name;
       Append_Text(file.Path(), line("9 9\n"));
     }
   }
