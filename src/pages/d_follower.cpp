@@ -44,6 +44,11 @@ Follow_Action TC_Follower::Check() const {
 }
 
 void TC_Follower::Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous) {
+  const bool append = action == Follow_Action::Append && previous != nullptr;
+  Begin_Load(action, append ? previous->Release_Buffer() : nullptr);
+}
+
+void TC_Follower::Begin_Load(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous) {
   setup_ = Stamp_Of(setup_file_);
   setup_noted_ = true;
   appended_ = false;
@@ -51,8 +56,8 @@ void TC_Follower::Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous) 
   kept_mark_ = Data_File_Mark();
   // Until the data step ends, the points of the latest load are nowhere to be added to.
   Data_File_Mark mark = std::exchange(data_, Data_File_Mark());
-  if (action == Follow_Action::Append && previous != nullptr && mark.Loaded) {
-    kept_ = previous->Release_Buffer();
+  if (action == Follow_Action::Append && previous && mark.Loaded) {
+    kept_ = std::move(previous);
     kept_mark_ = std::move(mark);
   }
 }

@@ -51,6 +51,9 @@ class TC_Follower {
   // (the page set the load replaces, may be null) is taken over to be added to; for anything
   // else the data are read whole.
   void Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous);
+  // The same with the buffer of the page set the load replaces, given away beforehand (may be
+  // null); it is dropped unless the action is Append.
+  void Begin_Load(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous);
   // The data step of the load begun, in place of Load_Data: into `pages`, whose setup was just
   // read. Adds the new lines to the buffer taken over, or else (no buffer, or the file turned
   // out to have changed otherwise) loads the whole file.
