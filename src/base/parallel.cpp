@@ -6,6 +6,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
@@ -57,7 +58,9 @@ int Available_Cores() {
   return cores;
 }
 
-void Set_Thread_Count(int n) { thread_setting.store(n < 1 ? 0 : n); }
+void Set_Thread_Count(int n) {
+  thread_setting.store(n < 1 ? 0 : n);
+}
 
 int Thread_Count() {
   const int n = thread_setting.load();
@@ -121,6 +124,101 @@ void Parallel_For(std::size_t count, const std::function<void(std::size_t)>& f) 
     }
     work();
   }  // joins the helpers
+  if (error) std::rethrow_exception(error);
+}
+
+void Parallel_Ordered(std::size_t count, std::size_t window,
+                      const std::function<void(std::size_t)>& produce,
+                      const std::function<void(std::size_t)>& consume) {
+  if (count == 0) return;
+  window = std::max<std::size_t>(window, 1);
+  const std::size_t threads =
+      inside_parallel ? 1 : std::min<std::size_t>(count, static_cast<std::size_t>(Thread_Count()));
+  if (threads <= 1) {
+    for (std::size_t k = 0; k < count; ++k) {
+      produce(k);
+      consume(k);
+    }
+    return;
+  }
+
+  // Everything below is guarded by `lock`; produce and consume run without it.
+  std::mutex lock;
+  std::condition_variable changed;
+  std::size_t next = 0;         // the next piece to produce
+  std::size_t consumed = 0;     // pieces consumed so far
+  std::size_t stop_at = count;  // pieces from here on are not started
+  std::vector<unsigned char> done(count, 0);
+  std::size_t error_piece = count;  // the lowest piece whose produce threw
+  std::exception_ptr error;
+
+  auto may_start = [&] { return next < stop_at && next < consumed + window; };
+  // Produces the next piece; called and returns with `hold` locked.
+  auto produce_next = [&](std::unique_lock<std::mutex>& hold) {
+    const std::size_t k = next++;
+    hold.unlock();
+    std::exception_ptr failure;
+    try {
+      produce(k);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    hold.lock();
+    if (failure && k < error_piece) {
+      error_piece = k;
+      error = failure;
+      stop_at = std::min(stop_at, k + 1);
+    }
+    done[k] = 1;
+    changed.notify_all();
+  };
+  auto helper = [&] {
+    inside_parallel = true;
+    std::unique_lock<std::mutex> hold(lock);
+    for (;;) {
+      changed.wait(hold, [&] { return may_start() || next >= stop_at; });
+      if (!may_start()) break;
+      produce_next(hold);
+    }
+    inside_parallel = false;
+  };
+
+  std::exception_ptr consume_error;
+  {
+    std::vector<std::jthread> helpers;
+    helpers.reserve(threads - 1);
+    try {
+      for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(helper);
+    } catch (const std::system_error&) {
+      // No more threads to be had: the ones started and this one do all the work.
+    }
+    std::unique_lock<std::mutex> hold(lock);
+    while (consumed < count) {
+      if (done[consumed]) {
+        if (consumed == error_piece) break;
+        hold.unlock();
+        try {
+          consume(consumed);
+        } catch (...) {
+          consume_error = std::current_exception();
+        }
+        hold.lock();
+        if (consume_error) break;
+        ++consumed;
+        changed.notify_all();
+      } else if (may_start()) {
+        // The piece to consume is still being worked out elsewhere: help meanwhile.
+        inside_parallel = true;
+        produce_next(hold);
+        inside_parallel = false;
+      } else {
+        changed.wait(hold);
+      }
+    }
+    stop_at = 0;
+    changed.notify_all();
+  }  // joins the helpers
+  if (consume_error) std::rethrow_exception(consume_error);
   if (error) std::rethrow_exception(error);
 }
 

@@ -44,6 +44,20 @@ inline std::size_t Chunk_Count(std::size_t n, std::size_t chunk = Chunk_Points) 
 // the lowest throwing one has run, so the outcome is the same on any number of threads.
 void Parallel_For(std::size_t count, const std::function<void(std::size_t)>& f);
 
+// Runs produce(k) for every k in [0, count) on up to Thread_Count() threads and consume(k) on
+// the calling thread, in increasing k, each once produce(k) has ended: the pieces are worked
+// out in parallel and their results taken in order, while later pieces are still being
+// worked out. At most `window` pieces (at least 1) are produced ahead of the next one to be
+// consumed, so piece k may keep its result in slot k % window. On one thread (and inside a
+// Parallel_For) it is produce(0), consume(0), produce(1), ... on the calling thread.
+// An exception ends the work as on one thread: when produce(k) throws, pieces 0..k-1 are
+// consumed, nothing after k is started, and its exception is rethrown once all started calls
+// have ended; when consume(k) throws, nothing more is started or consumed and its exception is
+// rethrown likewise.
+void Parallel_Ordered(std::size_t count, std::size_t window,
+                      const std::function<void(std::size_t)>& produce,
+                      const std::function<void(std::size_t)>& consume);
+
 // Parallel_For over the pieces of n items (Chunk_Points each), serial below
 // Parallel_Threshold: f(k, begin, end) for every piece k covering [begin, end).
 void Parallel_Chunks(std::size_t n,

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "base/D_Error.h"
 
@@ -16,6 +17,16 @@ namespace {
   throw Error("Cannot write file " + path + ": " + reason);
 }
 
+// The process's file mode mask. It can only be read by setting it, so two threads reading it
+// at once could each get the other's 0 and leave 0 behind: one thread at a time.
+mode_t Current_Umask() {
+  static std::mutex lock;
+  const std::lock_guard<std::mutex> hold(lock);
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
 }  // namespace
 
 void Write_File_Atomically(const std::string& path,
@@ -24,9 +35,7 @@ void Write_File_Atomically(const std::string& path,
   const int fd = mkstemp(temp.data());
   if (fd < 0) Fail(path, std::strerror(errno));
   // mkstemp makes the file private; ours are as readable as any file the user makes.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
+  fchmod(fd, 0666 & ~Current_Umask());
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) {
     const int error = errno;

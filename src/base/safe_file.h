@@ -12,6 +12,7 @@ namespace pw {
 // in. On any failure the temporary file is removed, an existing `path` is left as it was, and
 // a non-fatal Error "Cannot write file <path>: <reason>" is raised, the reason being `reason`
 // or else the system's. An exception thrown by `write` is passed on after the same clean-up.
+// Threads may write different files at once.
 void Write_File_Atomically(const std::string& path,
                            const std::function<bool(std::FILE*, std::string&)>& write);
 

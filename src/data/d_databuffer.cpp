@@ -1,6 +1,8 @@
 #include "data/d_databuffer.h"
 
 #include <algorithm>
+#include <array>
+#include <cfenv>
 #include <cmath>
 #include <cstring>
 
@@ -13,7 +15,9 @@ namespace pw {
 TC_Data_Buffer::TC_Data_Buffer() : storage_(std::make_unique<Storage>()) {}
 TC_Data_Buffer::~TC_Data_Buffer() = default;
 
-std::int32_t TC_Data_Buffer::Capacity() const { return storage_->capacity; }
+std::int32_t TC_Data_Buffer::Capacity() const {
+  return storage_->capacity;
+}
 
 void TC_Data_Buffer::Refresh_Views() {
   values_.clear();
@@ -248,33 +252,120 @@ struct Summary_Sums {
 
 }  // namespace
 
+// The most pieces whose sums one thread works out side by side. The running mean is a chain
+// of dependent divisions, one per value, whose latency bounds one piece; the chains of a few
+// pieces interleaved keep the divider busy. Each piece's sums are the same whichever pieces
+// run beside it, so how many do is free to follow the number of threads.
+constexpr std::size_t Side_By_Side = 4;
+// Values of each piece gathered at a time (a multiple of 64, as For_Each_Index_In wants).
+constexpr std::size_t Sum_Block = 2048;
+
+// Adds value j of every run to its sums, j = 0, 1, ... over the runs' common length, with the
+// sums of the Side runs kept in registers (the chains then overlap), then the rest of each run
+// on its own.
+template <bool With_Stats, std::size_t Side>
+static void Add_Interleaved(const double (*values)[Sum_Block], const std::size_t* counts,
+                            Summary_Sums* sums) {
+  std::size_t common = counts[0];
+  for (std::size_t k = 1; k < Side; ++k) common = std::min(common, counts[k]);
+  std::array<Summary_Sums, Side> local;
+  for (std::size_t k = 0; k < Side; ++k) local[k] = sums[k];
+  auto add = [](Summary_Sums& s, double v) {
+    s.Add_Range(v);  // before the count moves: the first value sets both ends
+    if constexpr (With_Stats) {
+      s.Add_Stats(v);
+    } else {
+      ++s.n;
+    }
+  };
+  for (std::size_t j = 0; j < common; ++j) {
+    for (std::size_t k = 0; k < Side; ++k) add(local[k], values[k][j]);
+  }
+  for (std::size_t k = 0; k < Side; ++k) {
+    for (std::size_t j = common; j < counts[k]; ++j) add(local[k], values[k][j]);
+    sums[k] = local[k];
+  }
+}
+
+template <bool With_Stats>
+static void Run_Side_By_Side(const double (*values)[Sum_Block], const std::size_t* counts,
+                             std::size_t side, Summary_Sums* sums) {
+  switch (side) {
+    case 4:
+      Add_Interleaved<With_Stats, 4>(values, counts, sums);
+      break;
+    case 3:
+      Add_Interleaved<With_Stats, 3>(values, counts, sums);
+      break;
+    case 2:
+      Add_Interleaved<With_Stats, 2>(values, counts, sums);
+      break;
+    default:
+      Add_Interleaved<With_Stats, 1>(values, counts, sums);
+  }
+}
+
+// Adds the selected values of pieces first..first + side - 1 (1 <= side <= Side_By_Side) of
+// column `column` (n points) to sums[first..]: each piece's values in point order, taken in
+// blocks, the blocks of the pieces interleaved.
+template <bool With_Stats>
+static void Sum_Pieces(const TC_Data_Buffer& buffer, const Packed_Values& column, std::size_t n,
+                       std::size_t first, std::size_t side, Summary_Sums* sums) {
+  double values[Side_By_Side][Sum_Block];
+  std::size_t counts[Side_By_Side];
+  // The quick conversion rounds as the default rounding mode does.
+  const bool nearest = std::fegetround() == FE_TONEAREST;
+  for (std::size_t offset = 0; offset < Chunk_Points; offset += Sum_Block) {
+    for (std::size_t k = 0; k < side; ++k) {
+      counts[k] = 0;
+      const std::size_t piece = first + k;
+      const std::size_t begin = piece * Chunk_Points + offset;
+      const std::size_t end = std::min({n, begin + Sum_Block, (piece + 1) * Chunk_Points});
+      if (begin >= end) continue;
+      Summary_Sums& s = sums[piece];
+      double* const to = values[k];
+      std::size_t& count = counts[k];
+      buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
+        if (nearest && column.Nearest_Double(i, to[count])) {
+          ++count;
+          return;
+        }
+        const long double x = column[i];
+        const auto v = static_cast<double>(x);
+        if (std::isfinite(v)) {
+          to[count++] = v;
+        } else if (!Missing_Value(x)) {
+          s.Add_Beyond(x);
+        }
+      });
+    }
+    Run_Side_By_Side<With_Stats>(values, counts, side, sums + first);
+  }
+}
+
 // The sums of column c over the selected points: per piece of Chunk_Points points, merged in
 // piece order, so that the arithmetic does not depend on the number of threads.
 template <bool With_Stats>
 static Summary_Sums Sum_Column(const TC_Data_Buffer& buffer, int c) {
   const auto n = static_cast<std::size_t>(buffer.Point_Count());
-  std::vector<Summary_Sums> pieces(Chunk_Count(n));
+  const std::size_t pieces = Chunk_Count(n);
+  std::vector<Summary_Sums> sums(pieces);
   const Packed_Values column = buffer.Column_Data(c);
-  Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
-    Summary_Sums sums;
-    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
-      const long double x = column[i];
-      const auto v = static_cast<double>(x);
-      if (!std::isfinite(v)) {
-        if (!Missing_Value(x)) sums.Add_Beyond(x);
-        return;
-      }
-      sums.Add_Range(v);  // before the count moves: the first value sets both ends
-      if constexpr (With_Stats) {
-        sums.Add_Stats(v);
-      } else {
-        ++sums.n;
-      }
-    });
-    pieces[k] = sums;
-  });
+  // Enough groups to keep every thread busy.
+  const auto threads = static_cast<std::size_t>(Thread_Count());
+  const std::size_t side = pieces >= 8 * threads ? Side_By_Side : (pieces >= 4 * threads ? 2 : 1);
+  const std::size_t groups = (pieces + side - 1) / side;
+  auto group = [&](std::size_t g) {
+    const std::size_t first = g * side;
+    Sum_Pieces<With_Stats>(buffer, column, n, first, std::min(side, pieces - first), sums.data());
+  };
+  if (n < Parallel_Threshold) {
+    for (std::size_t g = 0; g < groups; ++g) group(g);
+  } else {
+    Parallel_For(groups, group);
+  }
   Summary_Sums total;
-  for (const Summary_Sums& piece : pieces) total.Merge(piece);
+  for (const Summary_Sums& piece : sums) total.Merge(piece);
   return total;
 }
 
@@ -291,9 +382,13 @@ TC_Data_Buffer::Summary TC_Data_Buffer::Column_Summary(int c) const {
   return {sums.Stats(), sums.Range()};
 }
 
-const std::string& TC_Data_Buffer::Get_Title(int c) const { return storage_->titles[c - 1]; }
+const std::string& TC_Data_Buffer::Get_Title(int c) const {
+  return storage_->titles[c - 1];
+}
 
-int TC_Data_Buffer::Get_Decimals(int c) const { return storage_->decimals[c - 1]; }
+int TC_Data_Buffer::Get_Decimals(int c) const {
+  return storage_->decimals[c - 1];
+}
 
 long double TC_Data_Buffer::Parse_Value(std::string_view text) const {
   return Field_Value(text, Date_Offset);

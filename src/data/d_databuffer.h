@@ -46,6 +46,47 @@ class Packed_Values {
   // Writes exactly the 10 bytes of value i: threads fill neighbouring values at once while
   // loading, and a store through the 16-byte type may count as touching its neighbour.
   void Set(std::size_t i, long double v) const { std::memcpy(base_ + i * Bytes, &v, Bytes); }
+  // Value i as a double cut short (not rounded) to 53 significant bits, so within 2^-52 of it
+  // relatively, taken from its bits without the x87 unit (for the quick quotients of the
+  // drawing passes). False unless its magnitude is a normal double: zero, values beyond the
+  // double range, infinities and Missing give false.
+  bool Near_Double(std::size_t i, double& d) const {
+    std::uint64_t mantissa;
+    std::uint16_t sign_exponent;
+    std::memcpy(&mantissa, base_ + i * Bytes, 8);
+    std::memcpy(&sign_exponent, base_ + i * Bytes + 8, 2);
+    const int exponent = (sign_exponent & 0x7FFF) - 16383 + 1023;
+    if (exponent < 1 || exponent > 2046 || (mantissa >> 63) == 0) return false;
+    const std::uint64_t bits = std::uint64_t{sign_exponent} >> 15 << 63 |
+                               static_cast<std::uint64_t>(exponent) << 52 | (mantissa << 1) >> 12;
+    std::memcpy(&d, &bits, 8);
+    return true;
+  }
+  // Value i rounded to the nearest double, halves to even: what static_cast<double> gives in
+  // the default rounding mode, taken from its bits without the x87 unit. False (d untouched)
+  // unless the result is a normal double: zero, subnormal results, results beyond the double
+  // range, infinities and Missing give false.
+  bool Nearest_Double(std::size_t i, double& d) const {
+    std::uint64_t mantissa;
+    std::uint16_t sign_exponent;
+    std::memcpy(&mantissa, base_ + i * Bytes, 8);
+    std::memcpy(&sign_exponent, base_ + i * Bytes + 8, 2);
+    std::int64_t exponent = (sign_exponent & 0x7FFF) - 16383 + 1023;
+    if (exponent < 1 || exponent > 2046 || (mantissa >> 63) == 0) return false;
+    std::uint64_t top = mantissa >> 11;  // 53 bits, the leading one included
+    // Up when the 11 bits cut off are above a half, or a half with an odd top: no branch (the
+    // bits are as likely one way as the other).
+    top += ((mantissa & 0x7FF) + 0x3FF + (top & 1)) >> 11;
+    if (top >> 53 != 0) {  // rounded up to the next power of two
+      top >>= 1;
+      if (++exponent > 2046) return false;
+    }
+    const std::uint64_t bits = std::uint64_t{sign_exponent} >> 15 << 63 |
+                               static_cast<std::uint64_t>(exponent) << 52 |
+                               (top & ((std::uint64_t{1} << 52) - 1));
+    std::memcpy(&d, &bits, 8);
+    return true;
+  }
 
  private:
   struct __attribute__((packed)) Cell {

@@ -6,9 +6,12 @@
 #include "graphs/d_histog.h"
 
 #include <cmath>
+#include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "data/d_databuffer.h"
+#include "graphs/d_quickdiv.h"
 
 namespace pw {
 
@@ -25,6 +28,39 @@ inline int Floor_Index(long double t) {
   if (i > t) --i;
   return i;
 }
+
+// Counts one value by the extended division: the rule itself, for the values the quick
+// quotient leaves (near a bin boundary, outside the bins, missing, zero).
+class Extended_Bins {
+ public:
+  explicit Extended_Bins(const TC_Histog& h)
+      : lo_(h.Lo()),
+        width_(h.Bin_Width()),
+        bins_(h.Bin_Count()),
+        lowest_(Lowest_On(h.Lo())),
+        highest_(Highest_On(h.Hi())),
+        last_(h.Bin_Count() - 1),
+        left_in_(h.LeftIn()) {}
+
+  // A missing value (NaN) or an infinity fails every test and is not counted. Outside the
+  // bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
+  [[gnu::noinline]] void Count(long double v, std::int32_t* counts) const {
+    long double t = (v - lo_) / width_;
+    if (left_in_) t -= Left_Shift;
+    if (t >= 0 && t < bins_) {
+      ++counts[Floor_Index(t)];
+    } else if (t < 0) {
+      if (v >= lowest_) ++counts[0];
+    } else if (v <= highest_) {
+      ++counts[last_];
+    }
+  }
+
+ private:
+  long double lo_, width_, bins_, lowest_, highest_;
+  int last_;
+  bool left_in_;
+};
 
 }  // namespace
 
@@ -51,41 +87,38 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
 // that lies on a limit at the limit's 64-bit precision (Lowest_On, Highest_On): written with
 // the same digits as the limit, it is the limit.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
+  // Each piece of Chunk_Points points counts into bins of its own; the counts are whole
+  // numbers, so adding the pieces up gives the same bins on any number of threads.
+  const auto n = static_cast<std::size_t>(buffer.Point_Count());
+  std::vector<Bin_Counts> pieces(Chunk_Count(n));
+  Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
+    pieces[k].fill(0);
+    Count_Piece(buffer, column, begin, end, pieces[k].data());
+  });
   counts_.fill(0);
-  // Everything the loop needs lives in locals, so the x87 registers keep the limits for the
-  // whole walk. A missing value (NaN) or an infinity fails every test below and is not counted.
-  const long double lo = lo_, width = bin_width_;
-  const long double lowest = Lowest_On(lo_), highest = Highest_On(hi_);
-  const long double bins = bin_count_;
-  std::int32_t* const counts = counts_.data();
-  const int last = bin_count_ - 1;
-  // Outside the bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
-  auto edge = [=](long double v, long double t) {
-    if (t < 0) {
-      if (v >= lowest) ++counts[0];
-    } else if (v <= highest) {
-      ++counts[last];
-    }
-  };
-  if (left_in_) {
-    buffer.For_Each_Selected(column, [=](long double v) {
-      const long double t = (v - lo) / width - Left_Shift;
-      if (t >= 0 && t < bins) {
-        ++counts[Floor_Index(t)];
-      } else {
-        edge(v, t);
-      }
-    });
-  } else {
-    buffer.For_Each_Selected(column, [=](long double v) {
-      const long double t = (v - lo) / width;
-      if (t >= 0 && t < bins) {
-        ++counts[Floor_Index(t)];
-      } else {
-        edge(v, t);
-      }
-    });
+  for (const Bin_Counts& piece : pieces) {
+    for (int i = 0; i < bin_count_; ++i) counts_[i] += piece[i];
   }
+}
+
+void TC_Histog::Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_t begin,
+                            std::size_t end, std::int32_t* counts) const {
+  const Extended_Bins exact(*this);
+  const Packed_Values values = buffer.Column_Data(column);
+  const Quick_Quotient quick(lo_, bin_width_, bin_count_, left_in_ ? Left_Shift : 0);
+  if (!quick.Usable()) {
+    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) { exact.Count(values[i], counts); });
+    return;
+  }
+  buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
+    double x;
+    int k;
+    if (values.Near_Double(i, x) && quick.Floor(x, k)) {
+      ++counts[k];
+    } else {
+      exact.Count(values[i], counts);
+    }
+  });
 }
 
 std::int32_t TC_Histog::Max_Count() const {

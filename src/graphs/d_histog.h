@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace pw {
@@ -20,7 +21,8 @@ class TC_Histog {
   void Set_Limits(int bin_count, bool left_in, long double lo, long double hi);
   // Clears the bins and counts every selected, non-missing value of the column. Values outside
   // [Lo, Hi] are not counted; Hi itself (LeftIn false) goes to the last bin and Lo itself
-  // (LeftIn true) to the first. An empty buffer leaves every bin at 0.
+  // (LeftIn true) to the first. An empty buffer leaves every bin at 0. Above
+  // Parallel_Threshold points the counting is split over threads, with the same bins.
   void Accumulate(const TC_Data_Buffer& buffer, int column);
   std::int32_t Bin_Value(int i) const { return counts_[i - 1]; }  // 1-based
   // The largest bin count; 0 when every bin is empty.
@@ -33,6 +35,11 @@ class TC_Histog {
   bool LeftIn() const { return left_in_; }
 
  private:
+  using Bin_Counts = std::array<std::int32_t, Max_Bins>;
+  // Adds the selected values of points [begin, end) (0-based) to `counts`.
+  void Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_t begin, std::size_t end,
+                   std::int32_t* counts) const;
+
   long double lo_ = 0, hi_ = 1;
   int bin_count_ = 1;
   long double bin_width_ = 1;

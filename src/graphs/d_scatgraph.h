@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "graphs/d_graph.h"
+#include "graphs/d_scatpoints.h"
 
 namespace pw {
 
@@ -45,10 +46,7 @@ class TC_Scat_Graph : public TC_Graph {
  public:
   // The values of one layer on one axis: how many count, and their smallest and largest
   // (decades on a logarithmic axis).
-  struct Extent {
-    std::int32_t n = 0;
-    long double minimum = 0, maximum = 0;
-  };
+  using Extent = Value_Extent;
 
  private:
   // Y extents of every layer found together with the X ones during one Draw_All.

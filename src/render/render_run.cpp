@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "data/d_bytesource.h"
@@ -137,6 +138,21 @@ void Write_Image(const Render_Options& o, Run_State& state, int k) {
   }
 }
 
+// The pictures of pages 1..count, encoded and written on several threads (each page stands
+// alone). Every page is tried; the failures, one per page, come back in page order, as one
+// thread writing page after page would meet them.
+std::vector<std::exception_ptr> Write_Images(const Render_Options& o, Run_State& state, int count) {
+  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(count));
+  Parallel_For(failures.size(), [&](std::size_t i) {
+    try {
+      Write_Image(o, state, static_cast<int>(i) + 1);
+    } catch (...) {
+      failures[i] = std::current_exception();
+    }
+  });
+  return failures;
+}
+
 // The one PDF of pages 1..count.
 void Write_Document(const Render_Options& o, Run_State& state, int count) {
   std::vector<const Vector_Page*> pages;
@@ -233,8 +249,10 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress,
     if (folder && count > 0 && !errors.Guarded([&] { Write_Document(options, state, count); }))
       written = false;
   } else {
-    for (int k = 1; folder && k <= count; ++k) {
-      if (!errors.Guarded([&] { Write_Image(options, state, k); })) written = false;
+    std::vector<std::exception_ptr> failures;
+    if (folder) failures = Write_Images(options, state, count);
+    for (const std::exception_ptr& failure : failures) {
+      if (failure && !errors.Guarded([&] { std::rethrow_exception(failure); })) written = false;
     }
   }
   if (!errors.Guarded([&] { Write_Report(options, state); })) written = false;

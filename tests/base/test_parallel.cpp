@@ -7,6 +7,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/D_Error.h"
@@ -77,14 +78,93 @@ TEST(Parallel, ChunkedSumIsTheSameOnAnyThreadCount) {
   EXPECT_EQ(Chunk_Count(Chunk_Points + 1), 2u);
 }
 
+// Every piece is produced once and consumed in order on the calling thread, never more than
+// `window` pieces ahead; piece k's result in slot k % window is still there when it is taken.
+TEST(Parallel, OrderedPiecesAreConsumedInOrderOnTheCallingThread) {
+  Thread_Setting restore;
+  const std::thread::id caller = std::this_thread::get_id();
+  for (int threads : {1, 2, 3, 8}) {
+    Set_Thread_Count(threads);
+    for (std::size_t window : {1u, 2u, 5u}) {
+      for (std::size_t count : {0u, 1u, 7u, 300u}) {
+        SCOPED_TRACE(std::to_string(threads) + " " + std::to_string(window) + " " +
+                     std::to_string(count));
+        std::vector<std::atomic<int>> produced(count);
+        std::vector<std::size_t> slots(window), order;
+        std::atomic<std::size_t> taken{0};
+        std::atomic<bool> too_far{false};
+        Parallel_Ordered(
+            count, window,
+            [&](std::size_t k) {
+              if (k >= taken.load() + window) too_far = true;
+              ++produced[k];
+              slots[k % window] = k * 3;
+            },
+            [&](std::size_t k) {
+              EXPECT_EQ(std::this_thread::get_id(), caller);
+              EXPECT_EQ(slots[k % window], k * 3);
+              order.push_back(k);
+              taken = k + 1;
+            });
+        for (std::size_t k = 0; k < count; ++k) EXPECT_EQ(produced[k].load(), 1) << k;
+        std::vector<std::size_t> expected(count);
+        std::iota(expected.begin(), expected.end(), 0);
+        EXPECT_EQ(order, expected);
+        EXPECT_FALSE(too_far.load());
+      }
+    }
+  }
+}
+
+// A failure ends the work as on one thread: the pieces before a throwing produce are all
+// consumed, none after it; a throwing consume ends the consuming there.
+TEST(Parallel, OrderedFailuresEndTheWorkAsOnOneThread) {
+  Thread_Setting restore;
+  constexpr std::size_t None = 1000;
+  struct Case {
+    std::size_t bad_produce, later_bad_produce, bad_consume;
+    std::size_t consumed;
+    const char* message;
+  };
+  const Case cases[] = {{37, None, None, 37, "produce 37"}, {37, 60, None, 37, "produce 37"},
+                        {37, 38, None, 37, "produce 37"},   {60, None, 37, 37, "consume 37"},
+                        {0, None, None, 0, "produce 0"},    {None, None, 99, 99, "consume 99"},
+                        {99, None, None, 99, "produce 99"}};
+  for (int threads : {1, 2, 8}) {
+    Set_Thread_Count(threads);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(threads) + " " + c.message);
+      std::size_t consumed = 0;
+      try {
+        Parallel_Ordered(
+            100, 4,
+            [&](std::size_t k) {
+              if (k == c.bad_produce || k == c.later_bad_produce) {
+                throw Error("produce " + std::to_string(k));
+              }
+            },
+            [&](std::size_t k) {
+              if (k == c.bad_consume) throw Error("consume " + std::to_string(k));
+              EXPECT_EQ(k, consumed);
+              ++consumed;
+            });
+        ADD_FAILURE() << "no exception";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), c.message);
+      }
+      EXPECT_EQ(consumed, c.consumed);
+    }
+  }
+}
+
 TEST(Parallel, EnvironmentSetting) {
   Thread_Setting restore;
   struct Case {
     const char* text;
-    int threads;       // expected setting after the call; -1: an error
+    int threads;  // expected setting after the call; -1: an error
   };
-  const Case cases[] = {{"3", 3}, {"1", 1}, {"1024", 1024}, {"0", -1}, {"-2", -1},
-                        {"1025", -1}, {"2x", -1}, {" 2", -1}, {"", 0}};
+  const Case cases[] = {{"3", 3},     {"1", 1},   {"1024", 1024}, {"0", -1}, {"-2", -1},
+                        {"1025", -1}, {"2x", -1}, {" 2", -1},     {"", 0}};
   for (const Case& c : cases) {
     Set_Thread_Count(0);
     setenv("PLOTWRIGHT_THREADS", c.text, 1);

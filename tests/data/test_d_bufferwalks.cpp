@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -139,9 +141,12 @@ TEST_F(BufferWalks, ManySelectionsStayRight) {
 }
 
 TEST_F(BufferWalks, PackedValuesKeepEveryBit) {
-  const long double values[] = {
-      0.1L, -1.0e-4950L, std::numeric_limits<long double>::max(),
-      std::numeric_limits<long double>::denorm_min(), -0.0L, 123456789012345678.0L};
+  const long double values[] = {0.1L,
+                                -1.0e-4950L,
+                                std::numeric_limits<long double>::max(),
+                                std::numeric_limits<long double>::denorm_min(),
+                                -0.0L,
+                                123456789012345678.0L};
   std::vector<char> block(Packed_Values::Array_Bytes(6));
   const Packed_Values packed(block.data());
   for (std::size_t i = 0; i < 6; ++i) packed.Set(i, values[i]);
@@ -153,6 +158,64 @@ TEST_F(BufferWalks, PackedValuesKeepEveryBit) {
   EXPECT_TRUE(Is_Missing(packed[2]));
   EXPECT_EQ(packed[1], values[1]);  // neighbours untouched
   EXPECT_EQ(packed[3], values[3]);
+}
+
+// The quick doubles of packed values: Nearest_Double is static_cast<double> in the default
+// rounding mode, halves to even; Near_Double the value cut short. Both refuse what is not a
+// normal double.
+TEST_F(BufferWalks, QuickDoublesOfPackedValues) {
+  struct Case {
+    long double value;
+    bool ok;
+    double nearest, near;
+  };
+  const double after_one = std::nextafter(1.0, 2.0);
+  const Case cases[] = {
+      {-3.5L, true, -3.5, -3.5},
+      {1.0L + 0x1p-53L, true, 1.0, 1.0},                             // a half, even below: down
+      {after_one + 0x1p-53L, true, after_one + 0x1p-52, after_one},  // a half, odd below: up
+      {1.0L + 0x1p-53L + 0x1p-63L, true, after_one, 1.0},            // above a half: up
+      {-(1.0L + 0x1p-53L + 0x1p-63L), true, -after_one, -1.0},
+      {2.0L - 0x1p-63L, true, 2.0, std::nextafter(2.0, 1.0)},  // up to the next power of two
+      {0x1p-1022L, true, 0x1p-1022, 0x1p-1022},
+      {0x1p-1023L, false, 0, 0},                                         // a subnormal double
+      {0x1.fffffffffffffffep+1023L, false, 0, 0x1.fffffffffffffp+1023},  // rounds beyond the range
+      {0x1p+1024L, false, 0, 0},                                         // beyond the double range
+      {0.0L, false, 0, 0},
+      {Missing, false, 0, 0},
+      {HUGE_VALL, false, 0, 0},
+  };
+  std::vector<char> block(Packed_Values::Array_Bytes(1));
+  const Packed_Values packed(block.data());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<double>(c.value));
+    packed.Set(0, c.value);
+    double nearest = 7, near = 7;
+    EXPECT_EQ(packed.Nearest_Double(0, nearest), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(nearest, c.nearest);
+      EXPECT_EQ(nearest, static_cast<double>(c.value));
+    }
+    EXPECT_EQ(packed.Near_Double(0, near), c.near != 0);
+    if (c.near != 0) {
+      EXPECT_EQ(near, c.near);
+    }
+  }
+  // Random bit patterns of normal values, the cut-off bits near a half among them.
+  std::uint64_t state = 3;
+  for (int i = 0; i < 100000; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    std::uint64_t mantissa = state | std::uint64_t{1} << 63;
+    if (i % 4 == 0) mantissa = (mantissa & ~std::uint64_t{0x7FF}) | 0x400;  // just a half
+    const auto exponent = static_cast<std::uint16_t>(16383 - 900 + (state >> 40) % 1800);
+    long double v = 0;
+    std::memcpy(&v, &mantissa, 8);
+    std::memcpy(reinterpret_cast<char*>(&v) + 8, &exponent, 2);
+    packed.Set(0, (state >> 20) & 1 ? -v : v);
+    double d;
+    ASSERT_TRUE(packed.Nearest_Double(0, d));
+    ASSERT_EQ(d, static_cast<double>(packed[0])) << i;
+  }
 }
 
 }  // namespace

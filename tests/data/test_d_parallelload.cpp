@@ -395,6 +395,48 @@ TEST_F(ParallelLoad, StatisticsAndSelectionsOfManyPoints) {
   }
 }
 
+// Enough pieces for one thread to sum four side by side (and two, and one at a time on more
+// threads): every piece's sums, and so the merged ones, are the same.
+TEST_F(ParallelLoad, StatisticsOfPiecesSummedSideBySide) {
+  Dice dice;
+  std::string data;
+  for (int i = 0; i < 10 * 65536 - 1000; ++i) {
+    const int pick = dice.Roll(500);
+    data += pick == 0 ? "? g1\n"
+            : pick == 1
+                ? "1e400 g1\n"  // beyond the double range
+                : std::to_string(1000000 + dice.Roll(100000)) + ".7" +
+                      std::to_string(dice.Roll(10)) + " g" + std::to_string(dice.Roll(2)) + "\n";
+  }
+  const auto def = Make_Def("[DataFile]\nA=1 1\n@G=2\n");
+  Temp_File file(data);
+  std::vector<std::string> reference;
+  for (int threads : {1, 2, 3, 8}) {
+    Set_Thread_Count(threads);
+    TC_Data_Buffer buffer;
+    buffer.Load_File(file.Path(), *def);
+    std::vector<std::string> seen;
+    std::vector<T_Selection> selections(2);
+    selections[1].Key_Sel[0] = 1;
+    selections[1].Key_Text[0] = "g1";
+    for (const T_Selection& selection : selections) {
+      buffer.Set_Selection(selection);
+      const auto summary = buffer.Column_Summary(1);
+      const auto range = buffer.Column_Range(1);
+      EXPECT_GT(summary.range.n, summary.stats.n + 400);  // the values beyond the double range
+      seen.push_back(std::to_string(summary.stats.n) + " " + Bits(summary.stats.mean) + " " +
+                     Bits(summary.stats.deviation) + " " + std::to_string(summary.range.n) + " " +
+                     Bits(summary.range.minimum) + " " + Bits(summary.range.maximum) + " " +
+                     std::to_string(range.n) + " " + Bits(range.maximum));
+    }
+    if (threads == 1) {
+      reference = seen;
+    } else {
+      EXPECT_EQ(seen, reference) << threads;
+    }
+  }
+}
+
 // Points added from where an earlier load stopped give the same buffer as one load.
 TEST_F(ParallelLoad, AppendingContinuesTheLoad) {
   const std::string data = Mixed_Lines(2000);

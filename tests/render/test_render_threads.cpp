@@ -80,13 +80,15 @@ std::string Data(const std::string& middle = "", const std::string& later = "") 
 class Render_Threads : public Render_Test {
  protected:
   // Runs with -j for each count and expects the pictures, report, messages and exit status of
-  // one thread; returns the one-thread run.
-  Run_Result Same_On_Any_Thread_Count(int pages_written) {
+  // one thread; returns the one-thread run. `options` adds to the command line; `format` is
+  // the pictures' file name extension.
+  Run_Result Same_On_Any_Thread_Count(int pages_written, const std::string& options = "",
+                                      const std::string& format = "png") {
     Run_Result first;
     for (int threads : {1, 2, 3, 8}) {
       const std::string n = std::to_string(threads);
-      const Run_Result r =
-          Run("-j " + n + " -s 320x240 -o out" + n + " -r report" + n + ".json s.ini d.dat");
+      const Run_Result r = Run("-j " + n + " -s 320x240 " + options + " -o out" + n + " -r report" +
+                               n + ".json s.ini d.dat");
       if (threads == 1) {
         first = r;
         continue;
@@ -96,12 +98,12 @@ class Render_Threads : public Render_Test {
       EXPECT_EQ(r.Err, first.Err);
       EXPECT_EQ(Read("report" + n + ".json"), Read("report1.json"));
       for (int page = 1; page <= pages_written; ++page) {
-        const std::string name = "/d.0" + std::to_string(page) + ".png";
+        const std::string name = "/d.0" + std::to_string(page) + "." + format;
         EXPECT_TRUE(Exists("out1" + name));
-        EXPECT_EQ(Read("out" + n + name), Read("out1" + name)) << name;
+        EXPECT_TRUE(Read("out" + n + name) == Read("out1" + name)) << name;
       }
-      EXPECT_EQ(Exists("out" + n + "/d.0" + std::to_string(pages_written + 1) + ".png"),
-                Exists("out1/d.0" + std::to_string(pages_written + 1) + ".png"));
+      const std::string after = "/d.0" + std::to_string(pages_written + 1) + "." + format;
+      EXPECT_EQ(Exists("out" + n + after), Exists("out1" + after));
     }
     return first;
   }
@@ -133,6 +135,93 @@ TEST_F(Render_Threads, LineTooLongInTheMiddle) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "error: Range check error\n");
   EXPECT_NE(Read("report1.json").find("\"points\": 89999"), std::string::npos);
+}
+
+// Polylines broken by missing values and by points left out by a Key, boxes and crosses,
+// patterned bars with LeftIn, logarithmic axes, and a page whose layer fails on points the
+// logarithm cannot take (the run stops there, the page drawn so far is written).
+constexpr const char* Drawing_Setup =
+    "[DataFile]\n"
+    "A=2 5.2 Alpha\n"
+    "B=3 5.3 Beta\n"
+    "@G=4\n"
+    "[Pages]\n"
+    "Pages=P1 P2 P3\n"
+    "Rows=1\n"
+    "Columns=2\n"
+    "[P1]\n"
+    "Graphs=L M\n"
+    "[P1/L]\n"
+    "Kind=S\n"
+    "x=A\n"
+    "y=B\n"
+    "Marker=LINE\n"
+    "Key1=@G g1\n"
+    "xlo=1000\n"
+    "xhi=5000\n"
+    "ylo=-5\n"
+    "yhi=5\n"
+    "[P1/M]\n"
+    "Kind=S\n"
+    "x=A\n"
+    "y=B\n"
+    "Marker=BOX2\n"
+    "Layers=a b\n"
+    "[P1/M/a]\n"
+    "Key1=@G g2\n"
+    "[P1/M/b]\n"
+    "Key1=@G g3\n"
+    "Marker=EX1\n"
+    "Color=Red\n"
+    "[P2]\n"
+    "Graphs=H G\n"
+    "[P2/H]\n"
+    "Kind=H\n"
+    "x=B\n"
+    "Bins=60\n"
+    "LeftIn=1\n"
+    "Fill=5\n"
+    "[P2/G]\n"
+    "Kind=S\n"
+    "x=A\n"
+    "y=B\n"
+    "logx=1\n"
+    "Marker=LINE\n"
+    "[P3]\n"
+    "Graphs=F\n"
+    "[P3/F]\n"
+    "Kind=S\n"
+    "x=B\n"
+    "y=A\n"
+    "logx=1\n"
+    "Marker=POINT\n";
+
+TEST_F(Render_Threads, PolylinesLogarithmicAxesAndFailedPoints) {
+  Write("s.ini", Drawing_Setup);
+  Write("d.dat", Data());
+  const Run_Result r = Same_On_Any_Thread_Count(3);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Errors occurred while draving points\n");
+  const std::string report = Read("report1.json");
+  EXPECT_EQ(report.find("\"drawn\": false"), report.rfind("\"drawn\": false"));  // page 3 only
+  EXPECT_NE(report.find("\"drawn\": false"), std::string::npos);
+  // Every marker and line in its order, as vectors.
+  EXPECT_EQ(Same_On_Any_Thread_Count(3, "-f svg --vector-limit 100000000", "svg").Status, 1);
+}
+
+// The pictures are written side by side; the first one that cannot be written is the one
+// reported, and the others are written all the same.
+TEST_F(Render_Threads, FirstPictureThatCannotBeWrittenIsReported) {
+  Write("s.ini", Threads_Setup);
+  Write("d.dat", "1 2 3 g1\n2 3 4 g2\n");
+  for (int threads : {1, 2, 8}) {
+    const std::string out = "out" + std::to_string(threads);
+    std::filesystem::create_directories(dir_ / out / "d.02.png");
+    const Run_Result r = Run("-j " + std::to_string(threads) + " -o " + out + " s.ini d.dat");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "error: Cannot write file " + out + "/d.02.png: Is a directory\n");
+    EXPECT_TRUE(Exists(out + "/d.01.png"));
+  }
 }
 
 // The environment variable sets the count unless -j is given; a bad value is refused.
