@@ -26,6 +26,7 @@ namespace pw {
 class TAboutBox;
 class TCanvas_View;
 class TErrBox;
+class TFollow_Control;
 class TLoad_Feedback;
 class TNotebook;
 
@@ -49,9 +50,9 @@ class TMain : public QMainWindow {
   // has settled on its final size (see Settle_Ms).
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
-  // caller. Asked for while the pages are being drawn, it runs once after the drawing ends
-  // (and after the error box that drawing opened, if any, was closed); once the window has
-  // closed it does nothing.
+  // caller (while following, none is fatal). Asked for while the pages are being drawn, it
+  // runs once after the drawing ends (and after the error box that drawing opened, if any,
+  // was closed); once the window has closed it does nothing.
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
@@ -94,6 +95,10 @@ class TMain : public QMainWindow {
   TAboutBox& About_Box() { return *about_box_; }
   // The strip and busy cursor shown while a load runs longer than half a second.
   TLoad_Feedback& Feedback() { return *feedback_; }
+  // Follow mode: drawing again when the setup or data file changes.
+  TFollow_Control& Follow() { return *follow_; }
+  // The error box is open.
+  bool Error_Showing() const;
 
   // How external programs and documents are started (replaceable for tests): start a program
   // without waiting, true when it started; open a file or web address with the desktop.
@@ -148,6 +153,7 @@ class TMain : public QMainWindow {
   QMenu* xPopUp_ = nullptr;
   TAboutBox* about_box_ = nullptr;
   std::unique_ptr<TLoad_Feedback> feedback_;
+  std::unique_ptr<TFollow_Control> follow_;
 
   // A window manager sizes a maximized window after it was shown: the first load waits until
   // the window is on screen and its size has stayed the same for Settle_Ms, at most

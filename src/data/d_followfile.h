@@ -7,7 +7,7 @@
 // lines after that place are added to the buffer as if the whole file had been loaded again;
 // the earlier lines are never read again. Anything else calls for a full load. A compressed
 // file cannot be continued (its bytes do not go on where a decompressor stopped), so every
-// change of one calls for a full load, and its last line is read as by Load_File.
+// change of one calls for a full load (which leaves an unfinished last line unread as well).
 #pragma once
 
 #include <cstddef>
@@ -54,7 +54,7 @@ enum class Data_Change {
 Data_Change Classify_Data_Change(const Data_File_Mark& mark, const std::string& name);
 
 // Load_File for a file being followed: a last line without its line end is left unread
-// (except in a compressed file), and the result says where reading stopped. "Cannot open data
+// (in a compressed file too), and the result says where reading stopped. "Cannot open data
 // file " and the load's own messages are raised as by Load_File; the mark is then not
 // Loaded.
 Data_File_Mark Load_Followed(TC_Data_Buffer& buffer, const std::string& name,

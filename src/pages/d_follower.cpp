@@ -49,14 +49,18 @@ void TC_Follower::Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous) 
 }
 
 void TC_Follower::Begin_Load(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous) {
-  setup_ = Stamp_Of(setup_file_);
+  // A setup saved between the check and now is read by this load: its points are read whole,
+  // as the definition of their columns may have changed.
+  const File_Stamp setup = Stamp_Of(setup_file_);
+  const bool setup_kept = setup_noted_ && setup == setup_;
+  setup_ = setup;
   setup_noted_ = true;
   appended_ = false;
   kept_.reset();
   kept_mark_ = Data_File_Mark();
   // Until the data step ends, the points of the latest load are nowhere to be added to.
   Data_File_Mark mark = std::exchange(data_, Data_File_Mark());
-  if (action == Follow_Action::Append && previous && mark.Loaded) {
+  if (action == Follow_Action::Append && setup_kept && previous && mark.Loaded) {
     kept_ = std::move(previous);
     kept_mark_ = std::move(mark);
   }

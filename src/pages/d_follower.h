@@ -49,7 +49,7 @@ class TC_Follower {
   // A load begins (after Check, or at the user's command, which is a full load): notes the
   // setup file as it stands now, before it is read. For an append, the buffer of `previous`
   // (the page set the load replaces, may be null) is taken over to be added to; for anything
-  // else the data are read whole.
+  // else (or when the setup changed since the latest load began) the data are read whole.
   void Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous);
   // The same with the buffer of the page set the load replaces, given away beforehand (may be
   // null); it is dropped unless the action is Append.

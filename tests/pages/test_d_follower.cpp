@@ -239,6 +239,19 @@ TEST_F(Follower, NoAdditionAfterALoadWithoutData) {
   EXPECT_EQ(set_->Buffer().Point_Count(), 44);
 }
 
+// A setup saved after the check found lines added, before the load began: the load reads the
+// new setup, so it reads the points whole.
+TEST_F(Follower, SetupSavedAfterTheCheckReadsTheDataWhole) {
+  EXPECT_EQ(Follow(), "full");
+  Append(Points(41, 42));
+  ASSERT_EQ(follower_->Check(), Follow_Action::Append);
+  Touch_Later(setup_);
+  Load(Follow_Action::Append);
+  EXPECT_FALSE(follower_->Appended());
+  EXPECT_EQ(set_->Buffer().Point_Count(), 42);
+  EXPECT_EQ(Follow(), "none");
+}
+
 TEST(Run_While_Following, NoErrorEndsTheProgramWhileFollowing) {
   struct Case {
     bool following;
