@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/settings.h"
 #include "data/d_bytesource.h"
 #include "data/d_decode.h"
@@ -19,6 +21,9 @@ namespace pw {
 
 namespace {
 
+// Added bytes up to which an addition is read on the calling thread alone: parsing them takes
+// a few milliseconds, about what handing them to other threads can cost on a busy machine.
+constexpr std::uint64_t kSerialBytes = std::uint64_t{1} << 20;
 // Bytes read at a time while looking for a line end among the added bytes.
 constexpr std::size_t kScanBytes = 64 * 1024;
 // The last bytes handed out that a source keeps, from which the tail is taken after a load.
@@ -188,6 +193,8 @@ bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_F
   options.Lines_Before = mark.Lines;
   options.Lines_Taken = &lines;
   std::uint64_t taken = 0;
+  std::optional<Serial_Scope> serial;
+  if (now.Size - mark.Taken <= kSerialBytes) serial.emplace();
   try {
     taken = buffer.Load_Source(added, name, def, progress, options);
   } catch (...) {

@@ -69,7 +69,7 @@ Data_File_Mark Load_Followed(TC_Data_Buffer& buffer, const std::string& name,
 // addition, its error is raised, the points before it stay in the buffer as a full load
 // would keep them, and `mark` still describes the lines before the addition (with Stopped
 // set), so that the next addition, once the file changed again, reads all the added lines
-// again.
+// again. An addition of up to a mebibyte is read on the calling thread alone (Serial_Scope).
 bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_File_Def& def,
                      Data_File_Mark& mark, const Progress_Fn& progress = {});
 

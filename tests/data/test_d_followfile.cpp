@@ -174,6 +174,7 @@ TEST_F(Follow_File, AddedLinesGiveTheFullLoad) {
     std::string head;
     int header;
     std::vector<std::size_t> cuts;  // piece ends, in bytes
+    int copies = 1;                  // of the body: several make an addition read on threads
   };
   const std::string body = Lines(6000, 7);
   const std::vector<Case> cases = {
@@ -181,9 +182,12 @@ TEST_F(Follow_File, AddedLinesGiveTheFullLoad) {
       {"mark and header", "\xEF\xBB\xBF" "a b c\nd e f\n", 2, {80, 81, 200, 70000}},
       {"one large addition", "", 0, {100, body.size() - 3}},
       {"long pieces", "", 0, {90000, 160000}},
+      {"past the serial size", "", 0, {100, 6 * body.size()}, 9},
   };
+  ASSERT_GT(6 * body.size() - 100, std::size_t{1} << 20);  // read on several threads
   for (const Case& c : cases) {
-    const std::string whole = c.head + body;
+    std::string whole = c.head;
+    for (int k = 0; k < c.copies; ++k) whole += body;
     const auto def = Def("");
     def->Form.Header_Lines = c.header;
     Temp_File longer(whole);
