@@ -131,10 +131,13 @@ void TFollow_Control::Load_Data(TC_Graph_Page_Set& pages) {
     return;
   }
   // Switched on while this load read the setup: its data are read whole.
-  if (!began_) follower_->Begin_Load(Follow_Action::Full, nullptr);
+  // A command during the load may switch follow mode off: this follower then lives on in
+  // retired_ until the load ends.
+  TC_Follower& follower = *follower_;
+  if (!began_) follower.Begin_Load(Follow_Action::Full, nullptr);
   began_ = false;
-  follower_->Load_Data(pages);
-  if (follower_->Appended()) ++appends_;
+  follower.Load_Data(pages);
+  if (follower.Appended()) ++appends_;
 }
 
 void TFollow_Control::Load_Drawn() {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileSystemWatcher>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -183,6 +184,36 @@ class Test_Follow : public QObject {
       return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == 110;
     }));
     QVERIFY(s.w->Follow().Follow_Loads() <= 4);
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  // During a follow redraw a Redraw All waits and runs once after it, and switching follow
+  // mode off leaves that redraw whole.
+  void commands_during_a_follow_redraw() {
+    Session s;
+    s.Setup(Setup_Text(4, true));
+    s.Data(50);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/f"});
+    bool done = false;
+    QTimer poke;
+    poke.setInterval(0);
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+      if (done || !s.w->Drawing()) return;
+      done = true;
+      s.w->Item("mRedraw")->trigger();
+      s.w->Item("mFollow")->trigger();
+    });
+    poke.start();
+    Append_File(s.Path("plotwright.dat"), Data_Lines(51, 60));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    poke.stop();
+    QVERIFY(done);
+    QVERIFY(!s.w->Follow().On());
+    QCOMPARE(s.w->Follow().Follow_Loads(), 1);
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 60);
+    QTest::qWait(300);
+    QCOMPARE(s.w->Loads_Finished(), 3);
     QCOMPARE(closer.Closed(), 0);
   }
 
