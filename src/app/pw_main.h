@@ -29,6 +29,7 @@ class TErrBox;
 class TFollow_Control;
 class TLoad_Feedback;
 class TNotebook;
+class TZoom_Control;
 
 class TMain : public QMainWindow {
  public:
@@ -99,6 +100,11 @@ class TMain : public QMainWindow {
   TFollow_Control& Follow() { return *follow_; }
   // The error box is open.
   bool Error_Showing() const;
+  // Zoom and pan of the graphs by wheel and mouse.
+  TZoom_Control& Zoom() { return *zoom_; }
+  // Sets the window title from the latest caption, with the zoom of the current page
+  // (Zoomed_Caption).
+  void Update_Caption();
 
   // How external programs and documents are started (replaceable for tests): start a program
   // without waiting, true when it started; open a file or web address with the desktop.
@@ -154,6 +160,9 @@ class TMain : public QMainWindow {
   TAboutBox* about_box_ = nullptr;
   std::unique_ptr<TLoad_Feedback> feedback_;
   std::unique_ptr<TFollow_Control> follow_;
+  std::unique_ptr<TZoom_Control> zoom_;
+  // The title as the rules of the window set it, before the zoom is added.
+  std::string caption_;
 
   // A window manager sizes a maximized window after it was shown: the first load waits until
   // the window is on screen and its size has stayed the same for Settle_Ms, at most
