@@ -113,7 +113,10 @@ void TFollow_Control::Act() {
 void TFollow_Control::Begin_Load(TC_Graph_Page_Set* previous) {
   began_ = false;
   const Follow_Action action = std::exchange(action_, Follow_Action::Full);
+  zooms_.clear();
   if (!follower_) return;
+  // Lines added keep the zooms; anything else drops them, as Redraw All does.
+  if (action == Follow_Action::Append) zooms_ = Zooms_Of(previous);
   follower_->Begin_Load(action, previous);
   began_ = true;
 }
@@ -137,7 +140,11 @@ void TFollow_Control::Load_Data(TC_Graph_Page_Set& pages) {
   if (!began_) follower.Begin_Load(Follow_Action::Full, nullptr);
   began_ = false;
   follower.Load_Data(pages);
-  if (follower.Appended()) ++appends_;
+  if (follower.Appended()) {
+    ++appends_;
+    Apply_Zooms(pages, zooms_);
+  }
+  zooms_.clear();
 }
 
 void TFollow_Control::Load_Drawn() {

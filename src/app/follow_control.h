@@ -2,7 +2,8 @@
 // that a file replaced by rename, or removed and made again, is seen) are watched; the
 // notices are gathered over a quiet time (quiet_time.h), then the window draws again. Lines
 // added to the data file are read alone and the pages drawn anew around the longer buffer;
-// any other change is a full Load_And_Draw (d_follower.h). Off, nothing is watched and no
+// any other change is a full Load_And_Draw (d_follower.h). The graphs zoomed stay zoomed over
+// added lines (d_pagezooms.h); any other load drops the zooms. Off, nothing is watched and no
 // timer runs.
 //
 // A follow redraw waits while the window draws or shows an error box, and runs as any
@@ -18,6 +19,7 @@
 
 #include "base/quiet_time.h"
 #include "pages/d_follower.h"
+#include "pages/d_pagezooms.h"
 
 class QFileSystemWatcher;
 class QTimer;
@@ -44,7 +46,7 @@ class TFollow_Control {
 
   // Hooks of the window's load, in this order:
   // A load begins, before anything is read; `previous` is the page set it replaces (may be
-  // null; for an addition its buffer is taken over).
+  // null; for an addition its buffer and its graphs' zooms are taken over).
   void Begin_Load(TC_Graph_Page_Set* previous);
   // "Follow" (Boolean, default false) from the main section: switches follow mode when its
   // value differs from the one the latest load read (false before the first), so that the
@@ -85,6 +87,7 @@ class TFollow_Control {
   QTimer* timer_ = nullptr;
   TC_Quiet_Time quiet_;
   Follow_Action action_ = Follow_Action::Full;  // of the next load
+  Page_Zooms zooms_;  // of the page set an addition replaces, for the new one
   bool began_ = false;                          // the follower saw the load begin
   int follow_loads_ = 0;
   int appends_ = 0;

@@ -18,6 +18,7 @@
 #include "graphs/d_histgraph.h"
 #include "page_fixture.h"
 #include "pages/d_graphpageset.h"
+#include "pages/d_pagezooms.h"
 #include "setup/d_inifile.h"
 
 namespace pw::test {
@@ -250,6 +251,46 @@ TEST_F(Follower, SetupSavedAfterTheCheckReadsTheDataWhole) {
   EXPECT_FALSE(follower_->Appended());
   EXPECT_EQ(set_->Buffer().Point_Count(), 42);
   EXPECT_EQ(Follow(), "none");
+}
+
+// The zooms of the page set an addition replaces, given to the new one: the zoomed graph is
+// drawn with its zoom over the longer data, the others find their limits anew; its zoom
+// reset, it shows the limits a full load of the longer file finds.
+TEST_F(Follower, ZoomsStayWhenLinesAreAdded) {
+  EXPECT_EQ(Follow(), "full");
+  const Graph_Limits zoom{10, 40, 20, 60};
+  EXPECT_TRUE(Zooms_Of(set_.get()).empty());
+  EXPECT_TRUE(Zooms_Of(nullptr).empty());
+  set_->Page(1).Set_Zoom(2, zoom);
+  set_->Draw_Pages();
+  const Graph_Limits hist_before = Limits_Of(set_->Page(1).Graph(1));
+  Append(Points(41, 400));
+  ASSERT_EQ(follower_->Check(), Follow_Action::Append);
+  const Page_Zooms zooms = Zooms_Of(set_.get());
+  ASSERT_EQ(zooms.size(), 1u);
+  EXPECT_EQ(zooms[0].Page, 1);
+  EXPECT_EQ(zooms[0].Graph, 2);
+  follower_->Begin_Load(Follow_Action::Append, set_.get());
+  set_ = std::make_unique<TC_Graph_Page_Set>(*canvases_);
+  set_->Read_Setup(TC_Ini_File(setup_), "Pages");
+  follower_->Load_Data(*set_);
+  ASSERT_TRUE(follower_->Appended());
+  // Pages and graphs the set does not have are passed over.
+  Apply_Zooms(*set_, {{0, 1, zoom}, {2, 1, zoom}, {1, 0, zoom}, {1, 3, zoom}});
+  EXPECT_TRUE(Zooms_Of(set_.get()).empty());
+  Apply_Zooms(*set_, zooms);
+  set_->Draw_Pages();
+  EXPECT_TRUE(set_->Page(1).Zoomed(2));
+  EXPECT_EQ(Limits_Of(set_->Page(1).Graph(2)), zoom);
+  EXPECT_FALSE(set_->Page(1).Zoomed(1));
+  EXPECT_NE(Limits_Of(set_->Page(1).Graph(1)), hist_before);  // 360 more points
+
+  set_->Page(1).Reset_Zoom(2);
+  set_->Draw_Pages();
+  const Graph_Limits reset = Limits_Of(set_->Page(1).Graph(2));
+  Load(Follow_Action::Full);
+  EXPECT_EQ(Limits_Of(set_->Page(1).Graph(2)), reset);
+  EXPECT_NE(reset, zoom);
 }
 
 TEST(Run_While_Following, NoErrorEndsTheProgramWhileFollowing) {

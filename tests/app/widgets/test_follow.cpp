@@ -3,7 +3,9 @@
 // once, a burst of writes drawn a few times, and nothing watched while it is off.
 #include <QAction>
 #include <QFileSystemWatcher>
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "app/canvas_view.h"
 #include "app/follow_control.h"
 #include "app/pw_main.h"
+#include "app/zoom_control.h"
 #include "base/D_Error.h"
 #include "base/settings.h"
+#include "graphs/d_graph.h"
+#include "graphs/d_zoom.h"
 #include "pages/d_graphpageset.h"
 #include "widgets/app_fixture.h"
 #include "widgets/session.h"
@@ -45,6 +51,13 @@ std::vector<std::uint32_t> Pictures(TMain& w, int pages) {
     }
   }
   return pixels;
+}
+
+// A wheel notch forwards over `at` of `view`, as the window system would deliver it.
+void Wheel_Notch(QWidget& view, QPoint at) {
+  QWheelEvent e(QPointF(at), QPointF(view.mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&view, &e);
 }
 
 class Test_Follow : public QObject {
@@ -184,6 +197,34 @@ class Test_Follow : public QObject {
       return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == 110;
     }));
     QVERIFY(s.w->Follow().Follow_Loads() <= 4);
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  // A graph zoomed with the wheel stays zoomed when lines are added; a file replaced drops the
+  // zoom, as Redraw All does.
+  void zooms_stay_when_lines_are_added() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/f"});
+    const TC_Graph& before = s.w->Page_Set()->Page(1).Graph(1);
+    Wheel_Notch(s.w->Canvas_View(1), {(before.Plot_Left + before.Plot_Right) / 2,
+                                      (before.Plot_Top + before.Plot_Bottom) / 2});
+    QVERIFY(Wait_Until([&] { return s.w->Zoom().Draws() == 1; }));
+    const Graph_Limits zoom = Limits_Of(s.w->Page_Set()->Page(1).Graph(1));
+    Append_File(s.Path("plotwright.dat"), Data_Lines(11, 20));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
+    QCOMPARE(s.w->Follow().Appends(), 1);
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 20);
+    QVERIFY(s.w->Page_Set()->Page(1).Zoomed(1));
+    QVERIFY(Limits_Of(s.w->Page_Set()->Page(1).Graph(1)) == zoom);
+    QVERIFY(!s.w->Page_Set()->Page(2).Zoomed(1));
+    QVERIFY(s.w->windowTitle().endsWith("(zoomed)"));
+    Write_File(s.Path("new.dat"), Data_Text(30));
+    fs::rename(s.Path("new.dat"), s.Path("plotwright.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    QVERIFY(!s.w->Page_Set()->Page(1).Any_Zoomed());
     QCOMPARE(closer.Closed(), 0);
   }
 
