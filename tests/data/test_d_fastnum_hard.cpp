@@ -26,7 +26,7 @@ std::uint64_t Pow5(int k) {
   return p;
 }
 
-// x with the 8 bytes after it readable, as in a data line.
+// A text with 8 more bytes readable after it, as a field in a data line.
 struct Padded_Text {
   explicit Padded_Text(const std::string& text) : bytes(text + "98765432") {}
   std::string_view View() const { return std::string_view(bytes).substr(0, bytes.size() - 8); }
