@@ -80,6 +80,7 @@ bool TNotebook::Page_Key(const QKeyEvent& event) {
 
 void TNotebook::Show_Current(int index) {
   if (index >= 0 && index < stack_->count()) stack_->setCurrentIndex(index);
+  if (Page_Changed) Page_Changed(index);
 }
 
 }  // namespace pw

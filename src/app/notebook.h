@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/tab_bar.h"
@@ -31,6 +32,8 @@ class TNotebook : public QWidget {
   // Ctrl+Tab and Ctrl+PgDn make the next visible tab current, Ctrl+Shift+Tab and Ctrl+PgUp the
   // previous one, wrapping around. True when `event` was one of these keys.
   bool Page_Key(const QKeyEvent& event);
+  // Called with the new index after another tab became the current one.
+  std::function<void(int)> Page_Changed;
 
  private:
   void Show_Current(int index);

@@ -22,6 +22,8 @@
 #include "app/notebook.h"
 #include "app/pw_about.h"
 #include "app/qt_child.h"
+#include "app/zoom_control.h"
+#include "app/zoom_rules.h"
 #include "base/D_Error.h"
 #include "base/settings.h"
 #include "draw/d_draw.h"
@@ -47,6 +49,7 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
       program_dir_(std::move(program_dir)),
       places_{program_dir_, {}, {}, {}},
       args_(std::move(args)) {
+  caption_ = title_text_;
   setWindowTitle(QString::fromStdString(title_text_));
   resize(800, 600);
   QFont f("Verdana");
@@ -58,11 +61,14 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
   xPages_ = Child<TNotebook>(this);
   xPages_->setObjectName("xPages");
   setCentralWidget(xPages_);
+  xPages_->Page_Changed = [this](int) { Update_Caption(); };
+  zoom_ = std::make_unique<TZoom_Control>(*this);
   for (int i = 1; i <= Max_Pages; ++i) {
     auto view = std::make_unique<TCanvas_View>(canvases_[i - 1], Stretches(i));
     view->setObjectName(QString("xCanv%1").arg(i, 2, 10, QChar('0')));
     view->Mouse_Down = [this](Qt::MouseButton b, int x, int y) { xCanvMouseDown(b, x, y); };
     view->Mouse_Up = [this](Qt::MouseButton b, int x, int y) { xCanvMouseUp(b, x, y); };
+    view->Gesture = [this, i](TCanvas_View& v, QEvent& e) { return zoom_->Gesture(v, i, e); };
     views_.push_back(view.get());
     xPages_->Add_Page(std::move(view));
   }
@@ -195,6 +201,7 @@ void TMain::Request_Load(bool ignore_limits) {
 void TMain::Run_Load() {
   if (!Is_File(setup_file_)) throw Error("File not found: " + setup_file_);
   drawing_ = true;
+  zoom_->Forget();  // the zooms go with the page set
   feedback_->Start();
   struct Finish {
     TMain* window;
@@ -238,6 +245,8 @@ void TMain::Finish_Load() {
   feedback_->Finish();
   ++loads_finished_;
   for (TCanvas_View* view : views_) view->update();
+  zoom_->Load_Finished();
+  Update_Caption();
   // A load that fails shows its error next, in the box's own event loop: what was asked for
   // during the drawing must wait until that box is closed, not run behind it.
   if (pending_close_ || pending_load_) {
@@ -294,6 +303,7 @@ std::string TMain::Shot_Home() const {
 std::string TMain::Screen_Shot_Dir() const { return Screen_Shot_Folder(Shot_Home()); }
 
 void TMain::Save_Screen_Shots(bool all) {
+  zoom_->Flush();  // what is shown, a zoom asked for included
   const std::string home = Shot_Home();
   // A folder that cannot be made is reported by the write below, with the file's name.
   std::error_code ec;
@@ -355,7 +365,18 @@ void TMain::mWebClick() { Open_Url(QUrl(QString::fromUtf8(Home_Page))); }
 
 void TMain::mAboutClick() { about_box_->Show(); }
 
-void TMain::Set_Caption(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+void TMain::Set_Caption(const std::string& text) {
+  caption_ = text;
+  Update_Caption();
+}
+
+void TMain::Update_Caption() {
+  const int current = xPages_->Current();
+  const bool zoomed = page_set_ && !drawing_ && current >= 0 &&
+                      current < page_set_->Page_Count() && page_set_->Page(current + 1).Any_Zoomed();
+  const std::string name = zoomed ? xPages_->Tabs().Caption(current).toStdString() : "";
+  setWindowTitle(QString::fromStdString(Zoomed_Caption(caption_, name, zoomed)));
+}
 
 void TMain::xCanvMouseDown(Qt::MouseButton button, int x, int y) {
   if (button != Qt::LeftButton || !page_set_) return;
@@ -375,6 +396,11 @@ void TMain::keyPressEvent(QKeyEvent* event) {
   if (text == "S" || text == "s") {
     event->accept();
     Guarded([&] { Save_Screen_Shots(text == "S"); });
+    return;
+  }
+  // Home over a zoomed graph gives it back its own limits.
+  if (event->key() == Qt::Key_Home && zoom_->Home_Key()) {
+    event->accept();
     return;
   }
   if (xPages_->Page_Key(*event)) {

@@ -28,6 +28,7 @@ class TCanvas_View;
 class TErrBox;
 class TLoad_Feedback;
 class TNotebook;
+class TZoom_Control;
 
 class TMain : public QMainWindow {
  public:
@@ -94,6 +95,11 @@ class TMain : public QMainWindow {
   TAboutBox& About_Box() { return *about_box_; }
   // The strip and busy cursor shown while a load runs longer than half a second.
   TLoad_Feedback& Feedback() { return *feedback_; }
+  // Zoom and pan of the graphs by wheel and mouse.
+  TZoom_Control& Zoom() { return *zoom_; }
+  // Sets the window title from the latest caption, with the zoom of the current page
+  // (Zoomed_Caption).
+  void Update_Caption();
 
   // How external programs and documents are started (replaceable for tests): start a program
   // without waiting, true when it started; open a file or web address with the desktop.
@@ -148,6 +154,9 @@ class TMain : public QMainWindow {
   QMenu* xPopUp_ = nullptr;
   TAboutBox* about_box_ = nullptr;
   std::unique_ptr<TLoad_Feedback> feedback_;
+  std::unique_ptr<TZoom_Control> zoom_;
+  // The title as the rules of the window set it, before the zoom is added.
+  std::string caption_;
 
   // A window manager sizes a maximized window after it was shown: the first load waits until
   // the window is on screen and its size has stayed the same for Settle_Ms, at most

@@ -43,6 +43,10 @@ class TC_Graph : public TC_Graph_Range {
   // Find_X_Limits, Find_Y_Limits, Draw_Frame, then Draw of every layer in order. When the cell
   // is too small for a plot area the layers are not drawn (there are no scales to map with).
   virtual void Draw_All(TC_Data_Buffer& buffer);
+  // Draw_All again over the same data as the latest Draw_All (the buffer, its points and the
+  // layers' selections unchanged), with the limits the graph holds now (a zoom): what
+  // depends only on the data may be kept from that drawing. The base draws it all.
+  virtual void Draw_Again(TC_Data_Buffer& buffer) { Draw_All(buffer); }
   // Cell background, frame, tick marks, grid, tick labels and titles; sets the plot area and the
   // scales. A cell too small for a plot area of positive width and height only gets its
   // background (see Plot_Too_Small).

@@ -45,17 +45,30 @@ std::unique_ptr<TC_Graph_Layer> TC_Hist_Graph::Create_Layer() {
 }
 
 void TC_Hist_Graph::Draw_All(TC_Data_Buffer& buffer) {
-  // Whatever way Draw_All ends, nothing counted here outlives it.
+  Draw_Sharing(buffer, std::nullopt);
+}
+
+void TC_Hist_Graph::Draw_Again(TC_Data_Buffer& buffer) {
+  const bool same = drawn_summary_ && drawn_summary_->buffer == &buffer &&
+                    drawn_summary_->points == buffer.Point_Count();
+  Draw_Sharing(buffer, same ? std::optional(drawn_summary_->summary) : std::nullopt);
+}
+
+void TC_Hist_Graph::Draw_Sharing(TC_Data_Buffer& buffer,
+                                 const std::optional<TC_Data_Buffer::Summary>& summary) {
+  // Whatever way the drawing ends, nothing counted here outlives it but the summary.
   struct Forget {
     TC_Hist_Graph& g;
+    const TC_Data_Buffer& buffer;
     ~Forget() {
+      if (g.summary_) g.drawn_summary_ = Drawn_Summary{&buffer, buffer.Point_Count(), *g.summary_};
       g.sharing_ = false;
       g.summary_.reset();
       g.kept_bins_.clear();
     }
-  } forget{*this};
+  } forget{*this, buffer};
   sharing_ = true;
-  summary_.reset();
+  summary_ = summary;
   kept_bins_.assign(static_cast<std::size_t>(Layer_Count()), std::nullopt);
   TC_Graph::Draw_All(buffer);
 }

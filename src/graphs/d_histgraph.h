@@ -36,6 +36,10 @@ class TC_Hist_Graph : public TC_Graph {
   // layer's column summary serves the X limits and the statistics line, and each layer's bins
   // serve the Y limits and the bars while the limits and bin count stay the same.
   void Draw_All(TC_Data_Buffer& buffer) override;
+  // Draw_All with the first layer's column summary of the latest Draw_All (the statistics
+  // line does not depend on the limits), when it was drawn from this buffer at this point
+  // count; otherwise a full Draw_All.
+  void Draw_Again(TC_Data_Buffer& buffer) override;
   const char* Kind_Name() const override { return "histogram"; }
 
   TC_Hist_Layer& Hist_Layer(int i) { return static_cast<TC_Hist_Layer&>(Layer(i)); }
@@ -59,8 +63,18 @@ class TC_Hist_Graph : public TC_Graph {
     bool left_in;
     TC_Histog histog;
   };
+  // Draw_All with the summary given (or found when none is).
+  void Draw_Sharing(TC_Data_Buffer& buffer, const std::optional<TC_Data_Buffer::Summary>& summary);
+
   bool sharing_ = false;
   std::optional<TC_Data_Buffer::Summary> summary_;
+  // The summary of the latest drawing, with the buffer and point count it came from.
+  struct Drawn_Summary {
+    const TC_Data_Buffer* buffer;
+    std::int32_t points;
+    TC_Data_Buffer::Summary summary;
+  };
+  std::optional<Drawn_Summary> drawn_summary_;
   std::vector<std::optional<Kept_Bins>> kept_bins_;
   TC_Histog scratch_{1, 0, 1, false};
 };

@@ -113,9 +113,11 @@ void TC_Histog::Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_
   buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
     double x;
     int k;
-    if (values.Near_Double(i, x) && quick.Floor(x, k)) {
+    if (!values.Near_Double(i, x)) {
+      exact.Count(values[i], counts);
+    } else if (quick.Floor(x, k)) {
       ++counts[k];
-    } else {
+    } else if (!quick.Beyond(x)) {  // a value far outside the bins is not counted
       exact.Count(values[i], counts);
     }
   });

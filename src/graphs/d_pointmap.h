@@ -81,20 +81,24 @@ struct Point_Mapper {
         quick_y(g.YLo, g.Y_Scale, (g.YHi - g.YLo) / g.Y_Scale),
         quick(!g.LogX && !g.LogY && quick_x.Usable() && quick_y.Usable()) {}
 
-  // The pixel of point i of the columns xs and ys when the quick quotients find it certainly
-  // inside the limits and away from every half pixel: the pixel Map gives it, found in doubles.
-  // False otherwise (logarithmic axes among them); Map then has the answer.
-  bool Map_Quick(const Packed_Values& xs, const Packed_Values& ys, std::size_t i, int& px,
-                 int& py) const {
+  // Map of point i of the columns xs and ys, quickly where the doubles decide: a point that the
+  // quick quotients find certainly inside the limits and away from every half pixel gets the
+  // pixel Map gives it, found in doubles; a point more than a pixel outside the limits on
+  // either axis (Quick_Quotient::Beyond) is Outside without dividing. Map has the answer for
+  // the rest (logarithmic axes among them).
+  Point_Kind Map_Point(const Packed_Values& xs, const Packed_Values& ys, std::size_t i, int& px,
+                       int& py) const {
     double x, y;
-    int kx, ky;
-    if (!quick || !xs.Near_Double(i, x) || !ys.Near_Double(i, y) || !quick_x.Round(x, kx) ||
-        !quick_y.Round(y, ky)) {
-      return false;
+    if (quick && xs.Near_Double(i, x) && ys.Near_Double(i, y)) {
+      int kx, ky;
+      if (quick_x.Round(x, kx) && quick_y.Round(y, ky)) {
+        px = left + kx;
+        py = bottom - ky;
+        return Point_Kind::Inside;
+      }
+      if (quick_x.Beyond(x) || quick_y.Beyond(y)) return Point_Kind::Outside;
     }
-    px = left + kx;
-    py = bottom - ky;  // (YLo - v) / Y_Scale is minus (v - YLo) / Y_Scale, rounded alike
-    return true;
+    return Map(xs[i], ys[i], px, py);
   }
 
   // Classifies the point (vx, vy) and, when it lies inside the limits, gives its pixel. A

@@ -32,6 +32,7 @@ class Quick_Quotient {
     // wherever it is taken. The guard is several times that.
     guard_ = std::ldexp(1.0, -50) * (4 * std::fabs(lo_d) / step_d + 8 * (span_d + 2));
     top_ = span_d - guard_;
+    span_ = span_d;
     usable_ = std::isfinite(lo_d) && std::isfinite(inv_) && step_d > 0x1p-1000 &&
               std::isfinite(guard_) && guard_ < 0x1p-12 && span_d >= 1 && span_d < 0x1p30;
   }
@@ -46,6 +47,15 @@ class Quick_Quotient {
     const double f = q - k;
     return f >= guard_ && f <= 1 - guard_;
   }
+  // True when q of x lies more than a whole step outside [0, span]: the value is outside the
+  // limits and farther from them than any value that lies on a limit at its 64-bit precision
+  // (Lowest_On, Highest_On), which is within 2^-52 of the limit relatively, far less than a
+  // step while the quotients are usable. So the caller may leave it out without dividing:
+  // after a deep zoom nearly every point is such a one.
+  bool Beyond(double x) const {
+    const double q = (x - lo_) * inv_ - shift_;
+    return q < -1 || q > span_ + 1;
+  }
   // q rounded to the nearest whole number (halves to even) of x: true, with `k` set, when q
   // certainly lies inside [0, span] and away from every half.
   bool Round(double x, int& k) const {
@@ -59,7 +69,7 @@ class Quick_Quotient {
   }
 
  private:
-  double lo_ = 0, inv_ = 0, shift_ = 0, guard_ = 1, top_ = 0;
+  double lo_ = 0, inv_ = 0, shift_ = 0, guard_ = 1, top_ = 0, span_ = 0;
   bool usable_ = false;
 };
 

@@ -94,7 +94,7 @@ void TC_Graph_Page::Draw_Page(TC_Data_Buffer& buffer, const Pump_Fn& pump) {
   }
   Set_Font_Height(FontSize);
   Set_Font_Bold(false);
-  for (auto& graph : graphs_) graph->Draw_All(buffer);
+  for (int i = 1; i <= Graph_Count(); ++i) Draw_One(i, buffer, false);
   if (pump) pump();
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "base/D_Error.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
+#include "draw/D_Math.h"
 #include "setup/d_inifile.h"
 
 namespace pw {
@@ -175,6 +178,51 @@ TEST(Histog, NoCountedValueGivesMaxCountZero) {
   h.Accumulate(data.Buffer(), 1);
   EXPECT_EQ(Counts(h), (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(h.Max_Count(), 0);
+}
+
+// Counted value by value as the bins are defined (the counting itself goes by blocks):
+// many blocks and a part block, values below, on and above both limits, missing values, with a
+// key condition that leaves gaps, on either side of a bin boundary.
+TEST(Histog, ManyValuesCountAsOneByOne) {
+  std::string lines;
+  std::vector<bool> selected;
+  for (int i = 0; i < 1000; ++i) {
+    char text[40];
+    // -1 .. 11 in hundredths (0 and 10 among them), some missing, every fifth left out.
+    if (i % 97 == 13) {
+      std::snprintf(text, sizeof text, "? A\n");
+    } else {
+      std::snprintf(text, sizeof text, "%.2f %s\n", (i * 37 % 1201) / 100.0 - 1, i % 5 ? "A" : "B");
+    }
+    lines += text;
+    selected.push_back(i % 5 != 0);
+  }
+  Histog_Data data(lines);
+  T_Selection sel;
+  sel.Key_Sel[0] = 1;
+  sel.Key_Text[0] = "A";
+  data.Buffer().Set_Selection(sel);
+  for (const bool left_in : {false, true}) {
+    for (const int bins : {1, 7, 256}) {
+      TC_Histog h(bins, 0, 10, left_in);
+      h.Accumulate(data.Buffer(), 1);
+      std::vector<int> want(bins, 0);
+      const long double width = 10.0L / bins;
+      for (std::size_t i = 0; i < selected.size(); ++i) {
+        const long double v = data.Buffer().Raw_Value(static_cast<std::int32_t>(i + 1), 1);
+        if (!selected[i] || Is_Missing(v)) continue;
+        const long double t = (v - 0) / width - (left_in ? 0.000000001L : 0);
+        if (t >= 0 && t < bins) {
+          ++want[static_cast<int>(std::floor(t))];
+        } else if (v == 0) {
+          ++want[0];
+        } else if (v == 10) {
+          ++want[bins - 1];
+        }
+      }
+      EXPECT_EQ(Counts(h), want) << bins << " bins, LeftIn " << left_in;
+    }
+  }
 }
 
 }  // namespace

@@ -113,6 +113,37 @@ TEST(QuickQuotient, RoundIsTheExtendedPixelInsideTheLimits) {
   }
 }
 
+// Beyond leaves a value out only when it lies outside the limits, past every value that lies on
+// one (Lowest_On, Highest_On); two steps out and farther it always does.
+TEST(QuickQuotient, BeyondOnlyPastTheValuesOnTheLimits) {
+  std::mt19937_64 random(7);
+  for (const Limits& c : Cases) {
+    SCOPED_TRACE(std::to_string(static_cast<double>(c.lo)) + " " + std::to_string(c.bins));
+    const long double step = (c.hi - c.lo) / c.bins;
+    const Quick_Quotient quick(c.lo, step, c.bins, 0.000000001L);
+    std::vector<long double> values = Test_Values(c.lo, step, c.bins, random);
+    for (long double out : {1.0L, 1.0000001L, 1.5L, 2.0L, 1e3L, 1e9L}) {
+      for (long double b : {c.lo - out * step, c.hi + out * step}) {
+        values.push_back(b);
+        values.push_back(std::nextafter(b, HUGE_VALL));
+        values.push_back(std::nextafter(b, -HUGE_VALL));
+      }
+    }
+    for (long double far : {1e300L, -1e300L, 1.7e308L, -1.7e308L}) values.push_back(far);
+    for (long double v : values) {
+      double x;
+      if (!Near_Double_Of(v, x)) continue;
+      const bool outside = v < Lowest_On(c.lo) || v > Highest_On(c.hi);
+      const long double t = (v - c.lo) / step;
+      if (quick.Beyond(x)) {
+        ASSERT_TRUE(outside) << static_cast<double>(v);
+      } else if (t < -2 || t > c.bins + 2) {
+        ADD_FAILURE() << "not left out: " << static_cast<double>(v);
+      }
+    }
+  }
+}
+
 // Limits that leave no room for a bound: every value goes the extended way.
 TEST(QuickQuotient, NotUsableWhereTheBoundIsTooWide) {
   EXPECT_FALSE(Quick_Quotient(1e10L, 1e-10L, 100).Usable());   // steps far below the limit's ulp

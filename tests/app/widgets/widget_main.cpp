@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
   pw::TApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback [Qt Test options]\n",
+    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback|Zoom [Qt Test options]\n",
                  argv[0]);
     return 2;
   }
@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "Tabs_Keys_Feedback") == 0) {
     test = pw::test::Make_Tabs_Keys_Feedback_Test();
   }
+  if (std::strcmp(argv[1], "Zoom") == 0) test = pw::test::Make_Zoom_Test();
   if (!test) {
     std::fprintf(stderr, "no test class %s\n", argv[1]);
     return 2;
