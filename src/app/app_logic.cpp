@@ -62,12 +62,14 @@ Early_Answer Early_Answer_Of(const std::vector<std::string>& args) {
 }
 
 std::string Window_Usage_Text() {
-  return "usage: plotwright [SETUP_FILE [DATA_FILE [/i]]]\n"
+  return "usage: plotwright [SETUP_FILE [DATA_FILE [/i] [/f]]]\n"
          "Shows the pages of a Plotwright setup in a window, one tab per page.\n"
          "  SETUP_FILE  the setup file (default: plotwright.pwr.ini beside the program,\n"
          "              else the installed demo in share/plotwright/)\n"
          "  DATA_FILE   the data file (default: plotwright.dat, found the same way)\n"
          "  /i          the graphs ignore their fixed axis limits until the next plain redraw\n"
+         "  /f          follow file changes: draw again whenever the setup or the data file\n"
+         "              changes (lines added to the data file are read alone)\n"
          "  --help      show this text\n"
          "  --version   show the version\n"
          "Relative names are looked up in the current folder first, then beside the program.\n"

@@ -41,15 +41,19 @@ Form_Rect Centre_Form(Form_Rect form, const Form_Rect* active, int screen_width,
 // kept; every other name (empty included) is prefixed with `program_dir`.
 std::string Resolve_Program_File(const std::string& program_dir, const std::string& name);
 
-// The files and flag of the command line `[setup file] [data file] [/i]` (arguments without
-// the program name); defaults "plotwright.pwr.ini" and "plotwright.dat" in `program_dir`.
-// The names of a program that knows only its own folder (app_paths.h has the full lookup).
-// `ignore_limits` is set only when there are 3 or more arguments, from the third being
-// exactly "/i" or "/I"; otherwise it is left as given. Further arguments are ignored.
+// The files and switches of the command line `[setup file] [data file] [/i] [/f]` (arguments
+// without the program name); defaults "plotwright.pwr.ini" and "plotwright.dat" in
+// `program_dir`. The names of a program that knows only its own folder (app_paths.h has the
+// full lookup). The switches follow the two files in either order, each exactly as written
+// or with a capital letter. `ignore_limits` is set only when there are 3 or more arguments,
+// from the third being "/i" (or the third "/f" and the fourth "/i"); otherwise it is left as
+// given. Follow: the third is "/f", or the third "/i" and the fourth "/f". Further
+// arguments are ignored.
 struct Command_Line {
   std::string Setup_File;
   std::string Data_File;
   bool Ignore_Limits = false;
+  bool Follow = false;  // follow the changes of both files from the start
 };
 Command_Line Parse_Command_Line(const std::string& program_dir,
                                 const std::vector<std::string>& args, bool ignore_limits);

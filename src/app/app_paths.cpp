@@ -53,7 +53,13 @@ Command_Line Parse_Command_Line(const Program_Places& places,
   line.Data_File = args.size() >= 2 ? Find_Named_File(places, args[1], exists)
                                     : Find_Default_File(places, "plotwright.dat", exists);
   line.Ignore_Limits = ignore_limits;
-  if (args.size() >= 3) line.Ignore_Limits = args[2] == "/i" || args[2] == "/I";
+  // The switches after the two files, in either order: "/i" and "/f".
+  auto is = [&](std::size_t k, char letter) {
+    return args.size() > k && args[k].size() == 2 && args[k][0] == '/' &&
+           (args[k][1] == letter || args[k][1] == letter - 'a' + 'A');
+  };
+  if (args.size() >= 3) line.Ignore_Limits = is(2, 'i') || (is(2, 'f') && is(3, 'i'));
+  line.Follow = is(2, 'f') || (is(2, 'i') && is(3, 'f'));
   return line;
 }
 

@@ -18,6 +18,7 @@
 #include "app/app_logic.h"
 #include "app/canvas_view.h"
 #include "app/d_errbox.h"
+#include "app/follow_control.h"
 #include "app/load_feedback.h"
 #include "app/notebook.h"
 #include "app/pw_about.h"
@@ -28,6 +29,7 @@
 #include "base/settings.h"
 #include "draw/d_draw.h"
 #include "draw/image_file.h"
+#include "pages/d_follower.h"
 #include "setup/d_inifile.h"
 
 namespace pw {
@@ -73,6 +75,7 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
     xPages_->Add_Page(std::move(view));
   }
   feedback_ = std::make_unique<TLoad_Feedback>(*xPages_, views_);
+  follow_ = std::make_unique<TFollow_Control>(*this);
   Build_Menu();
   settle_timer_ = Child<QTimer>(this);
   settle_timer_->setSingleShot(true);
@@ -108,6 +111,9 @@ void TMain::Build_Menu() {
   for (QAction* a : {redraw, redraw_ignore}) {
     connect(a, &QAction::triggered, this, [this, a] { Guarded([&] { mRedrawClick(a); }); });
   }
+  QAction* follow = add(xPopUp_, "mFollow", "Follow File Changes");
+  follow->setCheckable(true);
+  connect(follow, &QAction::toggled, this, [this](bool on) { follow_->Set_On(on); });
   QMenu* shot = xPopUp_->addMenu("&Screen Shot");
   shot->menuAction()->setObjectName("mShot");
   connect(add(shot, "mShotThis", "&This Page"), &QAction::triggered, this,
@@ -176,6 +182,7 @@ void TMain::FormShow() {
   setup_file_ = line.Setup_File;
   data_file_ = line.Data_File;
   Ignore_Limits = line.Ignore_Limits;
+  if (line.Follow) follow_->Set_On(true);
   title_text_ = "PlotWright";
   Set_Caption(title_text_ + ": " + data_file_);
   if (!Is_File(program_dir_ + help_file_)) help_file_.erase(0, 1);
@@ -195,7 +202,7 @@ void TMain::Request_Load(bool ignore_limits) {
     return;
   }
   Ignore_Limits = ignore_limits;
-  Run_Load();
+  Run_While_Following([this] { Run_Load(); }, [this] { return follow_->On(); });
 }
 
 void TMain::Run_Load() {
@@ -208,12 +215,14 @@ void TMain::Run_Load() {
     ~Finish() { window->Finish_Load(); }
   } finish{this};
 
+  follow_->Begin_Load(page_set_.get());  // an addition takes over the points drawn now
   page_set_.reset();
   const TC_Ini_File ini(setup_file_);
   const std::string tabs = ini.Get_String(Main_Section, "Tabs", "Bottom");
   const int per_row = static_cast<std::uint16_t>(ini.Get_Integer(Main_Section, "TabsPerRow", 0));
   PixOff = static_cast<std::uint16_t>(ini.Get_Integer(Main_Section, "PixOff", PixOff));
   Editor_Command = ini.Get_String(Main_Section, "Editor", Editor_Command);
+  follow_->Read_Setup(ini);
   xPages_->Set_Side(Tab_Side_From(tabs));
   std::array<std::string, Max_Pages> items;
   const int n = ini.Read_List({"Pages"}, "Pages", items, Max_Pages);
@@ -232,12 +241,13 @@ void TMain::Run_Load() {
     };
   }
   page_set_->Read_Setup(ini, "Pages");
-  page_set_->Load_Data(data_file_);
+  follow_->Load_Data(*page_set_);
   for (int i = 1; i <= n; ++i) {
     const std::string name = page_set_->Page_Name(i);
     if (!name.empty()) bar.Set_Caption(i - 1, QString::fromStdString(name));
   }
   page_set_->Draw_Pages();
+  follow_->Load_Drawn();
 }
 
 void TMain::Finish_Load() {
@@ -247,6 +257,7 @@ void TMain::Finish_Load() {
   for (TCanvas_View* view : views_) view->update();
   zoom_->Load_Finished();
   Update_Caption();
+  follow_->Load_Finished();
   // A load that fails shows its error next, in the box's own event loop: what was asked for
   // during the drawing must wait until that box is closed, not run behind it.
   if (pending_close_ || pending_load_) {
@@ -329,8 +340,11 @@ void TMain::Guarded(const std::function<void()>& fn) {
   }
 }
 
+bool TMain::Error_Showing() const { return err_box_.Showing(); }
+
 void TMain::AppEventsException(const std::exception& e) {
   if (err_box_.Showing()) return;
+  if (follow_->On()) follow_->Error_Shown(e.what());
   if (Report_Error) {
     Report_Error(e);
   } else {

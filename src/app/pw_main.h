@@ -26,6 +26,7 @@ namespace pw {
 class TAboutBox;
 class TCanvas_View;
 class TErrBox;
+class TFollow_Control;
 class TLoad_Feedback;
 class TNotebook;
 class TZoom_Control;
@@ -50,9 +51,9 @@ class TMain : public QMainWindow {
   // has settled on its final size (see Settle_Ms).
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
-  // caller. Asked for while the pages are being drawn, it runs once after the drawing ends
-  // (and after the error box that drawing opened, if any, was closed); once the window has
-  // closed it does nothing.
+  // caller (while following, none is fatal). Asked for while the pages are being drawn, it
+  // runs once after the drawing ends (and after the error box that drawing opened, if any,
+  // was closed); once the window has closed it does nothing.
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
@@ -95,6 +96,10 @@ class TMain : public QMainWindow {
   TAboutBox& About_Box() { return *about_box_; }
   // The strip and busy cursor shown while a load runs longer than half a second.
   TLoad_Feedback& Feedback() { return *feedback_; }
+  // Follow mode: drawing again when the setup or data file changes.
+  TFollow_Control& Follow() { return *follow_; }
+  // The error box is open.
+  bool Error_Showing() const;
   // Zoom and pan of the graphs by wheel and mouse.
   TZoom_Control& Zoom() { return *zoom_; }
   // Sets the window title from the latest caption, with the zoom of the current page
@@ -154,6 +159,7 @@ class TMain : public QMainWindow {
   QMenu* xPopUp_ = nullptr;
   TAboutBox* about_box_ = nullptr;
   std::unique_ptr<TLoad_Feedback> feedback_;
+  std::unique_ptr<TFollow_Control> follow_;
   std::unique_ptr<TZoom_Control> zoom_;
   // The title as the rules of the window set it, before the zoom is added.
   std::string caption_;

@@ -79,6 +79,10 @@ void Thread_Count_From_Environment() {
   Set_Thread_Count(n);
 }
 
+Serial_Scope::Serial_Scope() : before_(inside_parallel) { inside_parallel = true; }
+
+Serial_Scope::~Serial_Scope() { inside_parallel = before_; }
+
 void Parallel_For(std::size_t count, const std::function<void(std::size_t)>& f) {
   if (count == 0) return;
   const std::size_t threads =

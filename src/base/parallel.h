@@ -58,6 +58,20 @@ void Parallel_Ordered(std::size_t count, std::size_t window,
                       const std::function<void(std::size_t)>& produce,
                       const std::function<void(std::size_t)>& consume);
 
+// While it lives, the parallel work this thread starts runs on this thread alone: for work
+// so small that handing it to other threads costs more than it saves (a few lines added to a
+// followed file). Results are the same either way. Scopes nest.
+class Serial_Scope {
+ public:
+  Serial_Scope();
+  ~Serial_Scope();
+  Serial_Scope(const Serial_Scope&) = delete;
+  Serial_Scope& operator=(const Serial_Scope&) = delete;
+
+ private:
+  bool before_;
+};
+
 // Parallel_For over the pieces of n items (Chunk_Points each), serial below
 // Parallel_Threshold: f(k, begin, end) for every piece k covering [begin, end).
 void Parallel_Chunks(std::size_t n,

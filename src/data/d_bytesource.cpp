@@ -59,6 +59,27 @@ void TC_File_Source::Fail(const char* what) const {
   throw Error(what + file_name_ + ": " + std::strerror(reason));
 }
 
+struct stat TC_File_Source::Status() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) Fail("Cannot read data file ");
+  return info;
+}
+
+std::string TC_File_Source::Read_At(std::uint64_t offset, std::size_t size) const {
+  std::string bytes(size, '\0');
+  std::size_t have = 0;
+  while (have < size) {
+    const ssize_t count =
+        ::pread(fd_, bytes.data() + have, size - have, static_cast<off_t>(offset + have));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) Fail("Cannot read data file ");
+    if (count == 0) break;
+    have += static_cast<std::size_t>(count);
+  }
+  bytes.resize(have);
+  return bytes;
+}
+
 std::size_t TC_File_Source::Read(char* into, std::size_t size) {
   ssize_t count;
   do {

@@ -5,6 +5,8 @@
 // Sources are used by one thread at a time.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,6 +46,13 @@ class TC_File_Source : public TC_Byte_Source {
   std::size_t Read(char* into, std::size_t size) override;
   std::uint64_t Total_Size() const override { return size_; }
   std::uint64_t Bytes_Read() const override { return position_; }
+
+  // What the system says of the open file now (fstat): which file it is, its size. Raises
+  // "Cannot read data file " + name + ": " + the reason.
+  struct stat Status() const;
+  // Up to `size` bytes from byte `offset` of the file, without moving where Read goes on;
+  // fewer at the file's end. Raises "Cannot read data file " + name + ": " + the reason.
+  std::string Read_At(std::uint64_t offset, std::size_t size) const;
 
  private:
   TC_File_Source() = default;

@@ -45,6 +45,14 @@ void TC_Data_Buffer::Reset_For(const TC_File_Def& def) {
   Refresh_Views();
 }
 
+void TC_Data_Buffer::Keep_Points(std::int32_t count) {
+  if (count < 0 || count > point_count_) return;
+  point_count_ = count;
+  // The masks cover the points that went.
+  masks_.clear();
+  Prepare_Selection();
+}
+
 void TC_Data_Buffer::Set_Selection(const T_Selection& selection) {
   selection_ = selection;
   Prepare_Selection();

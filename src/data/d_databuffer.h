@@ -136,8 +136,21 @@ class TC_Data_Buffer {
                    const Progress_Fn& progress = {});
   // Load_File from any byte source (named `name` in messages), with the choices of
   // d_loader.h. Returns the bytes of the source taken by the lines read.
-  std::uint64_t Load_Source(TC_Byte_Source& source, const std::string& name, const TC_File_Def& def,
-                            const Progress_Fn& progress, const Load_Options& options);
+  std::uint64_t Load_Source(TC_Byte_Source& source, const std::string& name,
+                            const TC_File_Def& def, const Progress_Fn& progress,
+                            const Load_Options& options);
+  // Load_Source from the source `open` returns (it must outlive the load), called once the
+  // first room for points is there: as in Load_File, a growth step that cannot be had is
+  // reported before the file is opened, and a file that cannot be opened leaves the buffer
+  // emptied for the definition.
+  std::uint64_t Load_Opened(const std::string& name, const TC_File_Def& def,
+                            const Progress_Fn& progress, const Load_Options& options,
+                            const std::function<TC_Byte_Source&()>& open);
+
+  // Forgets the points after the first `count`, as if they had never been loaded (a load
+  // that went on from there is to be made again); a count outside 0..Point_Count does nothing.
+  // Their texts stay in the selectors' dictionaries, where no point refers to them.
+  void Keep_Points(std::int32_t count);
 
   std::int32_t Point_Count() const { return point_count_; }
   // Points the storage holds before it grows: a whole number of NPts steps.

@@ -98,6 +98,7 @@ class TC_Data_Buffer::Loader {
 
   // The first NPts points of room, for a buffer that has none yet.
   void Start() {
+    start_points_ = buffer_.point_count_;
     if (buffer_.storage_->capacity == 0) Allocate(step_);
   }
   // Reads the whole source; returns the bytes of it taken by the lines read.
@@ -148,7 +149,8 @@ class TC_Data_Buffer::Loader {
   Date_Context dates_;
   bool base_pending_ = true;           // Base_Date may still be set by a line of this load
   std::int64_t last_date_point_ = -1;  // the last point whose date was read
-  std::uint64_t lines_done_ = 0;       // lines of the source before the block being parsed
+  std::uint64_t lines_done_ = 0;       // lines of the file before the block being parsed
+  std::int64_t start_points_ = 0;      // points in the buffer before this load (an append's)
   std::size_t limit_ = std::numeric_limits<std::size_t>::max();  // points that fit
   enum class Limit { None, Memory, Count } limit_kind_ = Limit::None;
   std::chrono::steady_clock::time_point last_report_ = std::chrono::steady_clock::now();
@@ -185,7 +187,10 @@ void TC_Data_Buffer::Loader::Reserve(std::size_t points, std::uint64_t bytes_thr
   std::int64_t target = std::max(need, capacity + std::max<std::int64_t>(step_, capacity / 8));
   const std::uint64_t total = source_->Expected_Bytes();
   if (total > 0 && bytes_through > 0) {
-    const double expected = static_cast<double>(need) / bytes_through * total * 1.02;
+    // The points of this source so far, scaled to its whole size (an append's points before
+    // it are not in its bytes).
+    const double expected =
+        start_points_ + static_cast<double>(need - start_points_) / bytes_through * total * 1.02;
     target = std::max(target, static_cast<std::int64_t>(std::min(expected, 4e9)));
   }
   if (!Try_Resize(target) && !Try_Resize(need)) {
@@ -249,9 +254,10 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
   // Header lines are the file's first lines: a load that starts further on has none. A
   // byte-order mark would be part of the first of them.
   std::optional<TC_Header_Skip_Source> header;
+  lines_done_ = options_.Lines_Before;
   if (plan_.header_lines > 0 && options_.At_File_Start) {
     header.emplace(source, static_cast<std::uint64_t>(plan_.header_lines));
-    lines_done_ = static_cast<std::uint64_t>(plan_.header_lines);
+    lines_done_ += static_cast<std::uint64_t>(plan_.header_lines);
   }
   source_ = header ? &*header : &source;
   batch_bytes_ = Batch_Bytes(options_, source_->Expected_Bytes());
@@ -283,6 +289,7 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
     Report_Progress();
   }
   if (progress_) progress_(1.0);
+  if (options_.Lines_Taken != nullptr) *options_.Lines_Taken = lines_done_ - options_.Lines_Before;
   return batches.Taken() + (header ? header->Skipped() : 0);
 }
 
@@ -534,6 +541,13 @@ std::uint64_t TC_Data_Buffer::Load_Source(TC_Byte_Source& source, const std::str
                                           const TC_File_Def& def, const Progress_Fn& progress,
                                           const Load_Options& options) {
   return Run_Load(name, def, progress, options, [&]() -> TC_Byte_Source& { return source; });
+}
+
+std::uint64_t TC_Data_Buffer::Load_Opened(const std::string& name, const TC_File_Def& def,
+                                          const Progress_Fn& progress,
+                                          const Load_Options& options,
+                                          const std::function<TC_Byte_Source&()>& open) {
+  return Run_Load(name, def, progress, options, open);
 }
 
 }  // namespace pw

@@ -38,7 +38,8 @@ class TC_Put_Back_Source final : public TC_Byte_Source {
 
 }  // namespace
 
-std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::string& name) {
+std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::string& name,
+                                             bool* compressed) {
   char bytes[kHeadBytes];
   std::size_t have = 0;
   // A pipe may give fewer bytes than asked for before its end.
@@ -48,6 +49,9 @@ std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::str
     have += count;
   }
   const std::string_view head(bytes, have);
+  if (compressed != nullptr) {
+    *compressed = head.starts_with(Gzip_Magic) || head.starts_with(Zstd_Magic);
+  }
   if (head.starts_with(Gzip_Magic)) return Make_Gzip_Source(raw, head, name);
   if (head.starts_with(Zstd_Magic)) return Make_Zstd_Source(raw, head, name);
   return std::make_unique<TC_Put_Back_Source>(raw, head);

@@ -13,6 +13,8 @@ namespace pw {
 // load from: a gzip or zstd decompressor over `raw` when they are that format's magic bytes,
 // else `raw` itself with those bytes put back in front. `name` is the file's name in
 // messages. Raises `raw`'s read error, and the decompressor's when it cannot start.
-std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::string& name);
+// `compressed`, when not null, is set to whether a decompressor was chosen.
+std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::string& name,
+                                             bool* compressed = nullptr);
 
 }  // namespace pw

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace pw {
 
@@ -17,8 +18,14 @@ struct Load_Options {
   // "No points in data buffer loaded from " is not raised when no line is added.
   bool Append = false;
   // The source starts at the file's first byte, where a byte-order mark and the definition's
-  // header lines are skipped. Line numbers in messages count the source's lines either way.
+  // header lines are skipped.
   bool At_File_Start = true;
+  // Lines of the file before the source's first byte (a source that goes on where an earlier
+  // load stopped): line numbers in messages count them, so they name the line in the file.
+  std::uint64_t Lines_Before = 0;
+  // When not null, receives the lines of the source taken by the load (header, comment and
+  // blank lines included), once it ends without an error.
+  std::uint64_t* Lines_Taken = nullptr;
   // A last line without a line end is left unread, and its bytes are not counted as taken: it
   // may be unfinished. Code 26 still ends the data (its line is then read).
   bool Keep_Unfinished_Line = false;

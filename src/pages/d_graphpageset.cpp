@@ -64,10 +64,13 @@ void TC_Graph_Page_Set::Load_Data_Stream(TC_Byte_Source& source, const std::stri
 }
 
 void TC_Graph_Page_Set::Load_With(const std::string& name,
-                                  const std::function<void(const Progress_Fn&)>& load) {
-  // The old points go first: two large buffers need not fit in memory at once.
-  buffer_.reset();
-  buffer_ = std::make_unique<TC_Data_Buffer>();
+                                  const std::function<void(const Progress_Fn&)>& load,
+                                  bool fresh) {
+  if (fresh) {
+    // The old points go first: two large buffers need not fit in memory at once.
+    buffer_.reset();
+    buffer_ = std::make_unique<TC_Data_Buffer>();
+  }
   if (!file_def_) return;  // no setup read: nothing says how to read the file
   // The loader calls this between its batches on this thread, so the window can repaint.
   Progress_Fn progress;

@@ -12,6 +12,7 @@
 
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
+#include "data/d_followfile.h"
 #include "pages/d_graphpage.h"
 #include "setup/d_inifile.h"
 
@@ -47,6 +48,18 @@ class TC_Graph_Page_Set {
   // Load_Data from an open source (standard input, say), read to its end and named `name` in
   // messages; there is no file to test for.
   void Load_Data_Stream(TC_Byte_Source& source, const std::string& name);
+  // Follow mode (d_graphpageset_follow.cpp, d_followfile.h). Load_Data for a data file being
+  // written: a last line without its line end is left unread, and `mark` notes where reading
+  // stopped (it is not Loaded when the load fails).
+  void Load_Data_Followed(const std::string& name, Data_File_Mark& mark);
+  // Takes over `buffer`, loaded from `name` through an equal definition as `mark` says, and
+  // adds the lines written to the file since (Append_Followed). False, with this page set's
+  // buffer left empty, when the file changed otherwise: a full load is needed.
+  bool Append_Data(std::unique_ptr<TC_Data_Buffer> buffer, const std::string& name,
+                   Data_File_Mark& mark);
+  // Gives the buffer away (for the next page set to add to); this page set keeps an empty one.
+  std::unique_ptr<TC_Data_Buffer> Release_Buffer();
+
   // The "Name" of page i; empty when there is no such page.
   std::string Page_Name(int i) const;
   // Draws pages 1..count in order, pumping events before each page and after it. Memory
@@ -69,8 +82,10 @@ class TC_Graph_Page_Set {
   Work_Progress_Fn Progress;
 
  private:
-  // A new buffer loads through `load` (given the progress function), with the hooks above.
-  void Load_With(const std::string& name, const std::function<void(const Progress_Fn&)>& load);
+  // The buffer loads through `load` (given the progress function), with the hooks above; a
+  // new one first when `fresh`.
+  void Load_With(const std::string& name, const std::function<void(const Progress_Fn&)>& load,
+                 bool fresh = true);
 
   Canvas_Array& canvases_;
   std::unique_ptr<TC_Data_Buffer> buffer_;

@@ -8,6 +8,7 @@
 #include "base/D_Error.h"
 #include "base/parallel.h"
 #include "base/version.h"
+#include "render/render_follow.h"
 #include "render/render_options.h"
 #include "render/render_run.h"
 
@@ -38,5 +39,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  return pw::render::Run(parsed.Options, stderr, isatty(STDERR_FILENO) != 0);
+  const bool progress = isatty(STDERR_FILENO) != 0;
+  if (parsed.Options.Follow) return pw::render::Run_Following(parsed.Options, stderr, progress);
+  return pw::render::Run(parsed.Options, stderr, progress);
 }

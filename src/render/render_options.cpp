@@ -151,6 +151,10 @@ Parse_Result Parse_Command_Line(const std::vector<std::string>& args) {
       o.Ignore_Limits = true;
       continue;
     }
+    if (arg == "--follow") {
+      o.Follow = true;
+      continue;
+    }
     if (!Takes_Value(s.Name)) {
       if (r.Problem.empty()) r.Problem = "unknown option '" + arg + "'";
       continue;
@@ -174,6 +178,10 @@ Parse_Result Parse_Command_Line(const std::vector<std::string>& args) {
     o.Setup_File = files[0];
     o.Data_File = files[1];
   }
+  // Standard input is read once, to its end: there is nothing to follow.
+  if (r.Problem.empty() && o.Follow && o.Data_File == "-") {
+    r.Problem = "--follow needs a data file, not standard input";
+  }
   return r;
 }
 
@@ -196,6 +204,10 @@ std::string Usage_Text() {
          "                       variable PLOTWRIGHT_THREADS, else every core this\n"
          "                       process may use); pictures and report are the same\n"
          "                       for any N\n"
+         "      --follow         after the first render, render again whenever the setup\n"
+         "                       or the data file changes (lines added to the data file\n"
+         "                       are read alone), one line \"rendered N points, K pages\"\n"
+         "                       each time, until SIGINT or SIGTERM (exit status 0)\n"
          "  -h, --help           show this text\n"
          "      --version        show the version\n"
          "Page k is written as DIR/BASE.kk.FMT, BASE being the data file's name up to its\n"

@@ -20,6 +20,7 @@ struct Render_Options {
   bool Ignore_Limits = false;
   std::string Report_File;  // empty: no report; "-": standard output
   int Threads = 0;          // -j: 1..Max_Threads; 0: PLOTWRIGHT_THREADS or all cores
+  bool Follow = false;      // --follow: render again at every change of the two files
   bool Help = false;
   bool Version = false;  // --version: print Version_Line() and exit
 };
@@ -38,8 +39,8 @@ struct Parse_Result {
 // Parses the arguments after the program name. "--opt VALUE", "--opt=VALUE" and "-oVALUE"
 // are all accepted; "--" ends the options. With -h/--help the other arguments are not
 // checked, nor with --version. Anything else wrong (unknown option, missing value, bad size,
-// format or vector limit, not exactly two files, a thread count outside 1..Max_Threads) gives a
-// Problem text.
+// format or vector limit, not exactly two files, a thread count outside 1..Max_Threads,
+// --follow with standard input as the data) gives a Problem text.
 Parse_Result Parse_Command_Line(const std::vector<std::string>& args);
 
 // "WxH" with both sides in 1..Max_Canvas_Side; false for anything else.

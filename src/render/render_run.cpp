@@ -76,7 +76,8 @@ void Load_Data(const Render_Options& o, TC_Graph_Page_Set& pages, Progress_Line&
 }
 
 // The page set's steps in the window's order, on canvases of the asked size.
-void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& progress) {
+void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& progress,
+                   const Run_Hooks& hooks) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(o.Setup_File, ec)) {
     throw Error("File not found: " + o.Setup_File);
@@ -100,7 +101,11 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
     progress.Update(what, fraction);
   };
   state.Pages->Read_Setup(ini, "Pages");
-  Load_Data(o, *state.Pages, progress);
+  if (hooks.Load_Data) {
+    hooks.Load_Data(*state.Pages);
+  } else {
+    Load_Data(o, *state.Pages, progress);
+  }
   state.Drawing_Started = true;
   state.Pages->Draw_Pages();
 }
@@ -186,7 +191,8 @@ void Print_Error(std::FILE* err, const std::string& prefix, const std::string& m
 // a consequence or a lesser matter and would only bury the line the user must read.
 class Error_Line {
  public:
-  Error_Line(std::FILE* err, Progress_Line& progress) : err_(err), progress_(progress) {}
+  Error_Line(std::FILE* err, Progress_Line& progress, const Run_Hooks& hooks)
+      : err_(err), progress_(progress), hooks_(hooks) {}
 
   // Runs `step`; on an exception prints its one-line message unless an earlier step already
   // printed one, and returns false.
@@ -210,25 +216,28 @@ class Error_Line {
     progress_.Clear();
     if (printed_) return;
     printed_ = true;
+    if (hooks_.Show_Error && !hooks_.Show_Error(prefix + Shown_Message(message))) return;
     Print_Error(err_, prefix, message);
   }
 
   std::FILE* err_;
   Progress_Line& progress_;
+  const Run_Hooks& hooks_;
   bool printed_ = false;
 };
 
 }  // namespace
 
-int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
+int Run(const Render_Options& options, std::FILE* err, bool show_progress,
+        const Run_Hooks& hooks) {
   Ignore_Limits = options.Ignore_Limits;
   Check_Precision();
   Set_Fill_Patterns(Default_Fill_Patterns());
 
   Progress_Line progress(err, show_progress);
-  Error_Line errors(err, progress);
+  Error_Line errors(err, progress, hooks);
   Run_State state;
-  const bool ok = errors.Guarded([&] { Load_And_Draw(options, state, progress); });
+  const bool ok = errors.Guarded([&] { Load_And_Draw(options, state, progress, hooks); });
   progress.Clear();
   // After a failure the pictures and the report are still written as they stand. Each
   // picture and the report stand alone: one that cannot be written costs only itself, and a
@@ -247,6 +256,7 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress) {
     }
   }
   if (!errors.Guarded([&] { Write_Report(options, state); })) written = false;
+  if (hooks.Finished) hooks.Finished(state.Pages.get(), ok && written);
   return ok && written ? 0 : 1;
 }
 

@@ -126,6 +126,28 @@ TEST(Command_Line, OnlyExactSlashIIgnoresLimits) {
   EXPECT_TRUE(Parse_Command_Line("/p/", {"a", "b", "/i", "extra"}, false).Ignore_Limits);
 }
 
+// "/i" and "/f" after the two files, in either order; anything before them hides them.
+TEST(Command_Line, FollowSwitchBesideIgnoreLimits) {
+  struct Case {
+    std::vector<std::string> args;
+    bool ignore;
+    bool follow;
+  };
+  const std::vector<Case> cases = {
+      {{"a", "b", "/f"}, false, true},       {{"a", "b", "/F"}, false, true},
+      {{"a", "b", "/i", "/f"}, true, true},  {{"a", "b", "/f", "/I"}, true, true},
+      {{"a", "b", "/f", "/f"}, false, true}, {{"a", "b", "/i", "/i"}, true, false},
+      {{"a", "b", "x", "/f"}, false, false}, {{"a", "b", "x", "/i"}, false, false},
+      {{"a", "b", "-f"}, false, false},      {{"a", "b", "/follow"}, false, false},
+      {{"a", "/f"}, true, false},            {{"a", "b", "/i", "/f", "/x"}, true, true},
+  };
+  for (const Case& c : cases) {
+    const Command_Line line = Parse_Command_Line("/p/", c.args, true);
+    EXPECT_EQ(line.Ignore_Limits, c.ignore) << c.args.size() << " " << c.args.back();
+    EXPECT_EQ(line.Follow, c.follow) << c.args.size() << " " << c.args.back();
+  }
+}
+
 TEST(Screen_Shot_Name, BaseFromTheDataFileAndTwoDigitPageNumbers) {
   const std::string dir = "/p/";
   struct Case {

@@ -173,7 +173,7 @@ TEST(Early_Answer, VersionAndHelpOnlyAsTheFirstArgument) {
   EXPECT_EQ(Early_Answer_Of({"x.ini", "--version"}), Early_Answer::None);
   EXPECT_EQ(Early_Answer_Of({"-version"}), Early_Answer::None);
   EXPECT_EQ(Early_Answer_Of({"--Version"}), Early_Answer::None);
-  EXPECT_EQ(Window_Usage_Text().rfind("usage: plotwright [SETUP_FILE [DATA_FILE [/i]]]\n", 0),
+  EXPECT_EQ(Window_Usage_Text().rfind("usage: plotwright [SETUP_FILE [DATA_FILE [/i] [/f]]]\n", 0),
             0u);
 }
 

@@ -4,7 +4,9 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <mutex>
 #include <numeric>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -55,6 +57,27 @@ TEST(Parallel, NestedCallsRunOnTheCurrentThread) {
   std::atomic<int> total{0};
   Parallel_For(4, [&](std::size_t) { Parallel_For(10, [&](std::size_t k) { total += int(k); }); });
   EXPECT_EQ(total.load(), 4 * 45);
+}
+
+// Within a Serial_Scope (nested ones too, and after a nested one ended) every piece runs on
+// the thread that made it.
+TEST(Parallel, SerialScopeKeepsTheWorkOnThisThread) {
+  Thread_Setting restore;
+  Set_Thread_Count(4);
+  std::mutex lock;
+  std::set<std::thread::id> seen;
+  auto record = [&](std::size_t) {
+    const std::lock_guard<std::mutex> hold(lock);
+    seen.insert(std::this_thread::get_id());
+  };
+  {
+    Serial_Scope serial;
+    { const Serial_Scope nested; }
+    Parallel_For(64, record);
+    Parallel_Ordered(16, 2, record, [](std::size_t) {});
+    Parallel_Chunks(4 * Parallel_Threshold, [&](std::size_t k, std::size_t, std::size_t) { record(k); });
+  }
+  EXPECT_EQ(seen, std::set<std::thread::id>{std::this_thread::get_id()});
 }
 
 TEST(Parallel, ChunkedSumIsTheSameOnAnyThreadCount) {

@@ -49,6 +49,7 @@ TEST(Render_Manual, ListsEveryMessage) {
       "Out of memory",
       "Integer overflow",
       "Range check error",
+      "Cannot watch files: <i>reason</i>",
       "Cannot create folder <i>path</i>: <i>reason</i>",
       "Cannot write file <i>path</i>: <i>reason</i>",
       "Wrong graph kind in [<i>section</i>]: <i>value</i>",

@@ -19,6 +19,8 @@ TEST(Render_Options, Defaults) {
   EXPECT_FALSE(r.Options.Ignore_Limits);
   EXPECT_EQ(r.Options.Report_File, "");
   EXPECT_EQ(r.Options.Vector_Limit, 5000);
+  EXPECT_FALSE(r.Options.Follow);
+  EXPECT_TRUE(Parse_Command_Line({"s.ini", "--follow", "d.dat"}).Options.Follow);
 }
 
 TEST(Render_Options, VectorFormatsAndLimit) {
@@ -115,6 +117,8 @@ TEST(Render_Options, Problems) {
       {{"--threads", "+2", "a", "b"}, "bad thread count '+2' (expected 1 to 1024)"},
       {{"-j", "2x", "a", "b"}, "bad thread count '2x' (expected 1 to 1024)"},
       {{"a", "b", "-j"}, "option -j needs a value"},
+      {{"--follow", "a", "-"}, "--follow needs a data file, not standard input"},
+      {{"--follow=1", "a", "b"}, "unknown option '--follow=1'"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Parse_Command_Line(c.args).Problem, c.problem);

@@ -262,6 +262,7 @@ class Test_Main_Window : public QObject {
     }
     const QStringList expected = {
         "mRedraw=&Redraw All",     "mRedrawIgnore=Redraw All (&Ignore Limits)",
+        "mFollow=Follow File Changes",
         "mShot=&Screen Shot",      "  mShotThis=&This Page",
         "  mShotAll=&All Pages",   "-",
         "File1=&Edit File",        "  mEditSetup=&Setup",

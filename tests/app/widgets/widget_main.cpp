@@ -12,7 +12,8 @@
 int main(int argc, char** argv) {
   pw::TApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback|Zoom [Qt Test options]\n",
+    std::fprintf(stderr,
+                 "usage: %s Boxes|Main_Window|Tabs_Keys_Feedback|Zoom|Follow [Qt Test options]\n",
                  argv[0]);
     return 2;
   }
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     test = pw::test::Make_Tabs_Keys_Feedback_Test();
   }
   if (std::strcmp(argv[1], "Zoom") == 0) test = pw::test::Make_Zoom_Test();
+  if (std::strcmp(argv[1], "Follow") == 0) test = pw::test::Make_Follow_Test();
   if (!test) {
     std::fprintf(stderr, "no test class %s\n", argv[1]);
     return 2;

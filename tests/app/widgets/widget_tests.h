@@ -10,5 +10,6 @@ std::unique_ptr<QObject> Make_Boxes_Test();
 std::unique_ptr<QObject> Make_Main_Window_Test();
 std::unique_ptr<QObject> Make_Tabs_Keys_Feedback_Test();
 std::unique_ptr<QObject> Make_Zoom_Test();
+std::unique_ptr<QObject> Make_Follow_Test();
 
 }  // namespace pw::test

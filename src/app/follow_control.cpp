@@ -1,0 +1,170 @@
+#include "app/follow_control.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <exception>
+#include <utility>
+
+#include "app/pw_main.h"
+#include "pages/d_graphpageset.h"
+#include "setup/d_inifile.h"
+
+namespace pw {
+
+namespace {
+
+constexpr const char* Main_Section = "Plotwright";
+
+}  // namespace
+
+TFollow_Control::TFollow_Control(TMain& window) : window_(window) {}
+
+TFollow_Control::~TFollow_Control() = default;
+
+void TFollow_Control::Set_On(bool on) {
+  if (QAction* item = window_.Item("mFollow"); item != nullptr && item->isChecked() != on) {
+    item->setChecked(on);  // its handler comes back here, with on_ already the same
+  }
+  if (on == on_) return;
+  on_ = on;
+  quiet_.Done();
+  if (!on) {
+    // Later: this may run inside the timer's own call (a follow load read "Follow=0").
+    watcher_->deleteLater();
+    watcher_ = nullptr;
+    timer_->stop();
+    timer_->deleteLater();
+    timer_ = nullptr;
+    // Switched off by a command during a load, the follower may be reading the data: it goes
+    // when the load ends.
+    if (window_.Drawing()) {
+      retired_.push_back(std::move(follower_));
+    } else {
+      follower_.reset();
+    }
+    return;
+  }
+  follower_ = std::make_unique<TC_Follower>(window_.Setup_File(), window_.Data_File());
+  began_ = false;  // a load under way began without it: its data step reads the file whole
+  timer_ = new QTimer(&window_);
+  timer_->setSingleShot(true);
+  QObject::connect(timer_, &QTimer::timeout, &window_, [this] { Timeout(); });
+  watcher_ = new QFileSystemWatcher(&window_);
+  QObject::connect(watcher_, &QFileSystemWatcher::fileChanged, &window_,
+                   [this](const QString&) { Notice(); });
+  QObject::connect(watcher_, &QFileSystemWatcher::directoryChanged, &window_,
+                   [this](const QString&) { Notice(); });
+  Watch();
+}
+
+// Both files and their folders, each when it exists and is not yet watched: a file replaced
+// by rename, or removed, is no longer watched, and comes back here when its folder changes.
+void TFollow_Control::Watch() {
+  if (watcher_ == nullptr) return;
+  const QStringList files = watcher_->files();
+  const QStringList folders = watcher_->directories();
+  for (const std::string& name : {window_.Setup_File(), window_.Data_File()}) {
+    const QFileInfo file(QString::fromStdString(name));
+    if (file.isFile() && !files.contains(file.filePath())) watcher_->addPath(file.filePath());
+    const QString folder = file.absolutePath();
+    if (QFileInfo(folder).isDir() && !folders.contains(folder)) watcher_->addPath(folder);
+  }
+}
+
+void TFollow_Control::Notice() {
+  Watch();
+  const TC_Quiet_Time::Time now = TC_Quiet_Time::Clock::now();
+  quiet_.Note(now);
+  if (timer_ != nullptr) timer_->start(quiet_.Wait_Ms(now));
+}
+
+void TFollow_Control::Timeout() {
+  if (timer_ == nullptr || !quiet_.Pending()) return;
+  const TC_Quiet_Time::Time now = TC_Quiet_Time::Clock::now();
+  if (!quiet_.Is_Due(now)) {
+    timer_->start(quiet_.Wait_Ms(now));
+    return;
+  }
+  // The page set is in use, or an error waits to be read: not now (never a second box).
+  if (window_.Drawing() || window_.Error_Showing()) {
+    timer_->start(Busy_Retry_Ms);
+    return;
+  }
+  quiet_.Done();
+  Act();
+}
+
+void TFollow_Control::Act() {
+  const Follow_Action action = follower_->Check();
+  if (action == Follow_Action::None) return;
+  action_ = action;
+  ++follow_loads_;
+  try {
+    window_.Load_And_Draw();
+  } catch (const std::exception& e) {
+    // The load may have switched follow mode off (its setup says so): then shown as any error.
+    if (!follower_ || follower_->Report(e.what())) window_.AppEventsException(e);
+  }
+  action_ = Follow_Action::Full;  // a load that stopped before it began leaves no addition
+}
+
+void TFollow_Control::Begin_Load(TC_Graph_Page_Set* previous) {
+  began_ = false;
+  const Follow_Action action = std::exchange(action_, Follow_Action::Full);
+  zooms_.clear();
+  if (!follower_) return;
+  // Lines added keep the zooms; anything else drops them, as Redraw All does.
+  if (action == Follow_Action::Append) zooms_ = Zooms_Of(previous);
+  follower_->Begin_Load(action, previous);
+  began_ = true;
+}
+
+void TFollow_Control::Read_Setup(const TC_Ini_File& ini) {
+  const bool wanted = ini.Read_Bool({Main_Section}, "Follow", false);
+  if (wanted == setup_wants_) return;
+  setup_wants_ = wanted;
+  Set_On(wanted);
+}
+
+void TFollow_Control::Load_Data(TC_Graph_Page_Set& pages) {
+  if (!follower_) {
+    pages.Load_Data(window_.Data_File());
+    return;
+  }
+  // Switched on while this load read the setup: its data are read whole.
+  // A command during the load may switch follow mode off: this follower then lives on in
+  // retired_ until the load ends.
+  TC_Follower& follower = *follower_;
+  if (!began_) follower.Begin_Load(Follow_Action::Full, nullptr);
+  began_ = false;
+  follower.Load_Data(pages);
+  if (follower.Appended()) {
+    ++appends_;
+    Apply_Zooms(pages, zooms_);
+  }
+  zooms_.clear();
+}
+
+void TFollow_Control::Load_Drawn() {
+  if (follower_) follower_->Drawn();
+}
+
+void TFollow_Control::Load_Finished() {
+  retired_.clear();
+  if (timer_ != nullptr && quiet_.Pending() && !timer_->isActive()) timer_->start(0);
+}
+
+void TFollow_Control::Error_Shown(const std::string& message) {
+  if (follower_) follower_->Report(message);
+}
+
+QStringList TFollow_Control::Watched() const {
+  if (watcher_ == nullptr) return {};
+  return watcher_->files() + watcher_->directories();
+}
+
+bool TFollow_Control::Timer_Active() const { return timer_ != nullptr && timer_->isActive(); }
+
+}  // namespace pw

@@ -1,0 +1,210 @@
+// plotwright-render --follow, the program itself: lines appended, a half-written line, the file
+// cut short, replaced by rename, removed and made again, the setup edited, errors reported
+// once, a burst of writes, and SIGTERM and SIGINT ending it with 0 and whole files.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "render_fixture.h"
+
+extern char** environ;
+
+namespace pw::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A histogram and a scatter graph with automatic limits on each page listed.
+std::string Follow_Setup(const std::string& pages = "P1") {
+  return "[DataFile]\n"
+         "A=1 5.2 Alpha\n"
+         "B=2 5.2 Beta\n"
+         "[Pages]\n"
+         "Pages=" + pages + "\n"
+         "[P1]\n"
+         "Columns=2\n"
+         "Graphs=H S\n"
+         "[P1/H]\n"
+         "Kind=hist\n"
+         "x=A\n"
+         "Color=Red\n"
+         "Fill=1\n"
+         "[P1/S]\n"
+         "Kind=scatter\n"
+         "x=A\n"
+         "y=B\n"
+         "Color=Yellow\n";
+}
+
+std::string Points(int from, int to) {
+  std::string text;
+  for (int i = from; i <= to; ++i) {
+    text += std::to_string(i % 97) + " " + std::to_string(i * 3 % 101) + "\n";
+  }
+  return text;
+}
+
+class Render_Follow : public Render_Test {
+ protected:
+  void TearDown() override {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    Render_Test::TearDown();
+  }
+
+  // Starts the program with `args` in the test's folder, its standard error to follow.err.
+  void Start(const std::string& args) {
+    const std::string command = "cd '" + dir_.string() + "' && exec '" PW_RENDER_BIN "' " +
+                                args + " >follow.out 2>follow.err </dev/null";
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    ASSERT_EQ(::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ),
+              0);
+  }
+  // Sends `signal` and returns the exit status (-1 when it did not exit by itself).
+  int Stop(int signal) {
+    ::kill(pid_, signal);
+    int raw = 0;
+    ::waitpid(pid_, &raw, 0);
+    pid_ = -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+  std::vector<std::string> Err_Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(Read("follow.err"));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  // Waits until standard error has `count` lines; true when it has.
+  bool Wait_Lines(std::size_t count, std::chrono::milliseconds limit = 60s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (Err_Lines().size() < count) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(20ms);
+    }
+    return true;
+  }
+  // Waits for the next line of standard error and returns it.
+  std::string Next_Line() {
+    const std::size_t seen = lines_seen_;
+    if (!Wait_Lines(seen + 1)) return "(no line after: " + Read("follow.err") + ")";
+    lines_seen_ = seen + 1;
+    return Err_Lines()[seen];
+  }
+  // No new line on standard error for a while (longer than the quiet time and a render).
+  void Expect_Quiet() {
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(Err_Lines().size(), lines_seen_) << Read("follow.err");
+  }
+  void Append(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary | std::ios::app) << text;
+  }
+  // The followed run's report and page picture are those of a plain run on the files as
+  // they are now.
+  void Expect_As_A_Plain_Run() {
+    const Run_Result plain = Run("-f bmp -s 400x300 -o plain -r plain.json s.ini d.dat");
+    ASSERT_EQ(plain.Status, 0) << plain.Err;
+    EXPECT_EQ(Read("report.json"), Read("plain.json"));
+    EXPECT_EQ(Read("out/d.01.bmp"), Read("plain/d.01.bmp"));
+  }
+
+  pid_t pid_ = -1;
+  std::size_t lines_seen_ = 0;
+};
+
+TEST_F(Render_Follow, EveryKindOfChange) {
+  Write("s.ini", Follow_Setup());
+  Write("d.dat", Points(1, 100));
+  Start("--follow -f bmp -s 400x300 -o out -r report.json s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 100 points, 1 pages");
+  Expect_As_A_Plain_Run();
+
+  Append("d.dat", Points(101, 150) + "250 7");  // the last line is not finished
+  EXPECT_EQ(Next_Line(), "rendered 150 points, 1 pages");
+  Append("d.dat", "5");
+  Expect_Quiet();
+  Append("d.dat", "\n");
+  EXPECT_EQ(Next_Line(), "rendered 151 points, 1 pages");
+  Expect_As_A_Plain_Run();
+
+  Write("d.dat", Points(1, 30));  // cut short in place
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Write("d.new", Points(1, 60));
+  std::filesystem::rename(dir_ / "d.new", dir_ / "d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 60 points, 1 pages");
+  Expect_As_A_Plain_Run();
+
+  // An editor's save: a new file renamed over the setup.
+  Write("s.new", Follow_Setup("P1 P1"));
+  std::filesystem::rename(dir_ / "s.new", dir_ / "s.ini");
+  EXPECT_EQ(Next_Line(), "rendered 60 points, 2 pages");
+
+  // A bad line: reported once; lines after it change nothing, as a full load would stop there.
+  Append("d.dat", "x 1\n");
+  EXPECT_EQ(Next_Line(), "error: 'x' is not a valid floating point value");
+  Append("d.dat", Points(1, 5));
+  Expect_Quiet();
+
+  std::filesystem::remove(dir_ / "d.dat");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: d.dat");
+  Append("s.ini", "; touched\n");
+  Expect_Quiet();
+  Write("d.dat", Points(1, 10));
+  EXPECT_EQ(Next_Line(), "rendered 10 points, 2 pages");
+  Expect_As_A_Plain_Run();
+
+  EXPECT_EQ(Stop(SIGTERM), 0);
+  // Every file written whole under its own name: no temporary file is left.
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "out")) {
+    EXPECT_EQ(entry.path().extension(), ".bmp") << entry.path();
+  }
+  EXPECT_EQ(Read_Bmp("out/d.02.bmp").Width, 400);
+}
+
+// 100 appends in a row (each its own write, a few milliseconds apart) give a few renders, not
+// 100; SIGINT ends the program with 0.
+TEST_F(Render_Follow, ABurstOfAppendsGivesFewRenders) {
+  Write("s.ini", Follow_Setup());
+  Write("d.dat", Points(1, 100));
+  Start("--follow -s 200x150 -o out s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 100 points, 1 pages");
+  for (int i = 101; i <= 200; ++i) {
+    Append("d.dat", Points(i, i));
+    std::this_thread::sleep_for(2ms);
+  }
+  for (;;) {
+    const std::string line = Next_Line();
+    if (line == "rendered 200 points, 1 pages") break;
+    ASSERT_EQ(line.rfind("rendered ", 0), 0u) << line;
+  }
+  EXPECT_LE(lines_seen_, 4u) << Read("follow.err");
+  Expect_Quiet();
+  EXPECT_EQ(Stop(SIGINT), 0);
+}
+
+// A render that fails at the start (no data file yet) is reported, and the file is picked up
+// when it comes.
+TEST_F(Render_Follow, DataFileThatComesLater) {
+  Write("s.ini", Follow_Setup());
+  std::filesystem::create_directories(dir_ / "later");
+  Start("--follow -s 200x150 -o out s.ini later/d.dat");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: later/d.dat");
+  Write("later/d.dat", Points(1, 20));
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  EXPECT_TRUE(Exists("out/d.01.png"));
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
+}  // namespace
+}  // namespace pw::test
