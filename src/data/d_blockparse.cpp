@@ -66,8 +66,9 @@ Load_Plan::Load_Plan(const TC_File_Def& def) {
   for (int c = 1; c <= def.Column_Count(); ++c) {
     const Column_Def& column = def.Column(c);
     const bool filtered = !Is_Missing(column.Filter_Low);
+    const bool plain = column.Operation == Op_None && column.Scale == 1 && !filtered;
     columns.push_back({column.Source_A, column.Source_B, column.Operation, column.Scale, filtered,
-                       Lowest_On(column.Filter_Low), Highest_On(column.Filter_High)});
+                       Lowest_On(column.Filter_Low), Highest_On(column.Filter_High), plain});
     need(column.Source_A);
     if (column.Operation != Op_None) need(column.Source_B);
   }
@@ -200,8 +201,15 @@ void TC_Block_Parser::Parse_Point(std::string_view raw, std::string_view line, s
   const double offset = result.offset;
   for (std::size_t c = 0; c < plan_.columns.size(); ++c) {
     const Load_Plan::Column& column = plan_.columns[c];
-    long double v = Missing;
     const std::string_view a = Field(column.source_a);
+    // The usual column and number: stored straight away. The steps below would leave it as
+    // it is, but their extended-number tests and loads cost about a tenth of the load.
+    long double fast;
+    if (column.plain && !Is_Missing_Field(a) && Fast_Padded_To_Float(a, fast)) {
+      store.values[c].Set(index, fast);
+      continue;
+    }
+    long double v = Missing;
     if (!Is_Missing_Field(a)) {
       v = Field_Value<true>(a, offset);
       if (column.operation != Op_None) {

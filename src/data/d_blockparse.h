@@ -32,6 +32,7 @@ struct Load_Plan {
     bool filtered;
     long double low;  // the lowest and highest value a filter keeps: those on its limits too
     long double high;
+    bool plain;  // one field, no operation, scale 1, no filter: a number is stored as it reads
   };
   std::vector<Column> columns;
   std::vector<int> selector_fields;  // 1-based field number of each selector

@@ -14,9 +14,11 @@
 #include "data/d_bytesource.h"
 #include "data/d_databuffer.h"
 #include "data/d_decode.h"
+#include "data/d_fastnum.h"
 #include "data/d_filedef.h"
 #include "data/d_loader.h"
 #include "fuzz_util.h"
+#include "setup/D_Format.h"
 #include "setup/d_inifile.h"
 
 namespace {
@@ -45,12 +47,57 @@ std::string Load(pw::TC_Data_Buffer& buffer, const std::string& path, const pw::
 
 bool Same_Bits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
 
+// The conversions of one word: the fast ones (the padded form reading the 8 bytes that follow
+// the word in the data) and the field conversion agree with Str_To_Float.
+bool Converts_Alike(std::string_view word, std::string_view following) {
+  std::string exact_message;
+  long double exact = 0;
+  try {
+    exact = pw::Str_To_Float(word);
+  } catch (const pw::Error& e) {
+    exact_message = e.Message();
+  }
+  long double fast = 0, padded = 0;
+  const bool took = pw::Fast_Str_To_Float(word, fast);
+  std::string bytes(word);
+  bytes += following.substr(0, 8);
+  bytes.resize(word.size() + 8, '7');
+  if (pw::Fast_Padded_To_Float(std::string_view(bytes).substr(0, word.size()), padded) != took) {
+    return false;
+  }
+  if (took && (!exact_message.empty() || !Same_Bits(fast, exact) || !Same_Bits(padded, exact))) {
+    return false;
+  }
+  try {
+    const long double value = pw::Field_To_Float(word);
+    return exact_message.empty() && Same_Bits(value, exact);
+  } catch (const pw::Error& e) {
+    return e.Message() == exact_message;
+  }
+}
+
+// The first 256 words of the data (cut at blanks and line ends).
+void Check_Words(std::string_view text) {
+  int words = 0;
+  std::size_t i = 0;
+  while (i < text.size() && words < 256) {
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    std::size_t end = i;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) > ' ') ++end;
+    if (end == i) break;
+    if (!Converts_Alike(text.substr(i, end - i), text.substr(end))) std::abort();
+    ++words;
+    i = end;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   pw_fuzz::Reset_Settings();
   std::string_view setup, data_text;
   pw_fuzz::Split_Input(data, size, setup, data_text);
+  Check_Words(data_text);
   const std::string setup_path = pw_fuzz::Write_Temp_File("setup.ini", setup);
   const std::string data_path = pw_fuzz::Write_Temp_File("data.dat", data_text);
   pw::TC_Ini_File ini(setup_path);
