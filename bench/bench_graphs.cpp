@@ -3,6 +3,8 @@
 // One scatter layer with a Key condition and one histogram, over 1 and 10 million points
 // loaded beforehand (loading is not timed). Each iteration forgets the automatic limits
 // (and the histogram's bins), so the time covers limit finding, the frame and the layer.
+// Then every point as a density layer against the same points as single pixels (Marker
+// POINT), with fixed limits, on 1 and 2 threads.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "base/parallel.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
@@ -30,7 +33,10 @@ constexpr int Canvas_Height = 1080;
 
 const char* const Setup_Text =
     "[DataFile]\nX=1 1.2 x value\nY=2 1.2 y value\n@Group=3\n"
-    "[G]\nx=X\ny=Y\nKey1=@Group A\nColor=Yellow\nMarker=PLUS1\nFill=1\n";
+    "[G]\nx=X\ny=Y\nKey1=@Group A\nColor=Yellow\nMarker=PLUS1\nFill=1\n"
+    "[Fixed]\nx=X\ny=Y\nxlo=0\nxhi=100\nylo=0\nyhi=100\n"
+    "[Density]\nDensity=yes\n"
+    "[Pixels]\nMarker=POINT\n";
 
 std::filesystem::path Temp_Path(const std::string& name) {
   return std::filesystem::temp_directory_path() /
@@ -130,6 +136,35 @@ void BM_Buffer_Column_Range(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * points);
 }
 
+// The whole drawing of a scatter graph with fixed limits over every point: frame and layer.
+void Draw_Fixed_Scatter(benchmark::State& state, const char* layer) {
+  const int points = static_cast<int>(state.range(0));
+  pw::Set_Thread_Count(static_cast<int>(state.range(1)));
+  Bench_Data& d = Data(points);
+  pw::TC_Canvas canvas;
+  canvas.Image.Set_Size(Canvas_Width, Canvas_Height);
+  pw::Cur_Image = &canvas;
+  pw::TC_Scat_Graph graph(0, 0, 0, 0);
+  graph.Read_Setup(*d.ini, {layer, "Fixed"}, *d.def);
+  graph.Set_Cell(0, Canvas_Width - 1, 0, Canvas_Height - 1);
+  for (auto _ : state) {
+    graph.Draw_All(*d.buffer);
+    benchmark::DoNotOptimize(canvas.Image.Pixel(960, 540));
+  }
+  state.SetItemsProcessed(state.iterations() * points);
+  // 0 for the single pixels: shows that each run drew what its name says.
+  state.counters["max_count"] = graph.Scat_Layer(1).Density_Drawn.Largest;
+  pw::Cur_Image = nullptr;
+  pw::Set_Thread_Count(0);
+}
+
+void BM_Density_Layer(benchmark::State& state) {
+  Draw_Fixed_Scatter(state, "Density");
+}
+void BM_Single_Pixels(benchmark::State& state) {
+  Draw_Fixed_Scatter(state, "Pixels");
+}
+
 void BM_Scatter_Key(benchmark::State& state) {
   Draw_Graph<pw::TC_Scat_Graph>(state);
 }
@@ -141,6 +176,15 @@ BENCHMARK(BM_Scatter_Key)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillise
 BENCHMARK(BM_Histogram)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Histog_Accumulate)->Arg(10000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Buffer_Column_Range)->Arg(10000000)->Unit(benchmark::kMillisecond);
+// Arguments: points, threads.
+BENCHMARK(BM_Density_Layer)
+    ->ArgsProduct({{1000000, 10000000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Single_Pixels)
+    ->ArgsProduct({{1000000, 10000000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

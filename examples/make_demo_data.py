@@ -10,6 +10,13 @@ Fields of a data line (space separated):
   6 wind (m/s)        7 rain (mm)       8 pressure (hPa)   9 particles (per cm3)
   10 quality (ok/bad) 11 dew point (C)
 Missing readings are written as "?", "NaN" or "n/a".
+
+After the stations comes a generated cloud of points for the density page: lines of the
+station "Cloud" with every reading missing and two more fields, 12 x and 13 y. The shipped
+file holds a small cloud (--cloud 3000, the default); the build writes the demo it runs with a
+large one (--cloud 1000000) next to the programs.
+
+Usage: make_demo_data.py [--cloud N] [output file]
 """
 import math
 import random
@@ -25,7 +32,32 @@ SITES = {
 DAYS = 60
 
 
-def main(path):
+def cloud_lines(count):
+    """A cloud whose heart is dense and whose edges are sparse: a tilted core, a ring around
+    it, a small tight cluster and a thin scatter of outliers."""
+    rng = random.Random(16)
+    lines = ["; generated cloud: date time station, every reading missing, then x and y"]
+    for _ in range(count):
+        pick = rng.random()
+        if pick < 0.62:
+            x = rng.gauss(0, 1.0)
+            y = 0.7 * x + rng.gauss(0, 0.55)
+        elif pick < 0.87:
+            angle = rng.uniform(0, 2 * math.pi)
+            radius = rng.gauss(3.2, 0.18)
+            x = radius * math.cos(angle)
+            y = 0.8 * radius * math.sin(angle)
+        elif pick < 0.995:
+            x = rng.gauss(2.6, 0.12)
+            y = rng.gauss(-1.8, 0.12)
+        else:
+            x = rng.uniform(-5, 5)
+            y = rng.uniform(-4, 4)
+        lines.append(f"2024/03/01 00:00:00 Cloud ? ? ? ? ? ? ? ? {x:.3f} {y:.3f}")
+    return lines
+
+
+def main(path, cloud=3000):
     rng = random.Random(2024)
     start = date(2024, 3, 1)
     lines = [
@@ -68,9 +100,15 @@ def main(path):
                 lines.append(
                     f"{d:%Y/%m/%d} {hour:02d}:{rng.randrange(60):02d}:00 {site} {t} {h} "
                     f"{wind:.2f} {rain} {pressure:.1f} {pa} {quality} {dew:.2f}")
+    lines += cloud_lines(cloud)
     with open(path, "w", newline="\n") as out:
         out.write("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "examples/demo.dat")
+    args = sys.argv[1:]
+    count = 3000
+    if len(args) >= 2 and args[0] == "--cloud":
+        count = int(args[1])
+        args = args[2:]
+    main(args[0] if args else "examples/demo.dat", count)

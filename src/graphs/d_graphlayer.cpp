@@ -94,6 +94,7 @@ void TC_Scat_Layer::Read_Setup(const TC_Ini_File& ini, const Section_List& secti
   if (Marker_Kind == 0) {
     throw Error("Wrong Marker definition in [" + section_ + "]: " + marker);
   }
+  Read_Density_Keys(ini, sections, section_, Density);
 }
 
 }  // namespace pw

@@ -9,6 +9,7 @@
 
 #include "data/d_databuffer.h"
 #include "draw/d_draw.h"
+#include "graphs/d_densitykeys.h"
 #include "setup/d_inifile.h"
 
 namespace pw {
@@ -48,13 +49,16 @@ class TC_Hist_Layer : public TC_Graph_Layer {
 
 class TC_Scat_Layer : public TC_Graph_Layer {
  public:
-  // The base keys, then "x", "y" and "Marker".
+  // The base keys, then "x", "y", "Marker" and the density keys (d_densitykeys.h).
   void Read_Setup(const TC_Ini_File& ini, const Section_List& sections,
                   const TC_File_Def& def) override;
 
   int X_Col = 0;
   int Y_Col = 0;
   int Marker_Kind = 0;
+  Density_Keys Density;
+  // Of the latest drawing, for reports (density layers only).
+  pw::Density_Drawn Density_Drawn;
 };
 
 }  // namespace pw

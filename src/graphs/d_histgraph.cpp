@@ -10,6 +10,7 @@
 #include "draw/D_Math.h"
 #include "draw/d_draw.h"
 #include "draw/d_range.h"
+#include "graphs/d_histflow.h"
 #include "graphs/d_histog.h"
 #include "setup/D_Format.h"
 
@@ -38,6 +39,7 @@ void TC_Hist_Graph::Read_Setup(const TC_Ini_File& ini, const Section_List& secti
   Bins = bins < 1 ? 0 : (bins > Max_Bins ? Max_Bins : static_cast<int>(bins));
   if (Bins == 0) dx = ini.Read_Float(sections, "dx", dx);
   LeftIn = ini.Read_Bool(sections, "LeftIn", LeftIn);
+  Flow = ini.Read_Bool(sections, "Flow", Flow);
 }
 
 std::unique_ptr<TC_Graph_Layer> TC_Hist_Graph::Create_Layer() {
@@ -94,6 +96,15 @@ const TC_Histog& TC_Hist_Graph::Layer_Bins(int i, TC_Data_Buffer& buffer) {
   if (kept == nullptr) return scratch_;
   *kept = Kept_Bins{Bins, XLo, XHi, LeftIn, scratch_};
   return (*kept)->histog;
+}
+
+std::string TC_Hist_Graph::First_Flow_Text(TC_Data_Buffer& buffer) {
+  try {
+    const TC_Histog& bins = Layer_Bins(1, buffer);
+    return Flow_Text(bins.Underflow(), bins.Overflow());
+  } catch (const Error&) {
+    return {};  // limits that make no bins: the drawing of the bars reports them
+  }
 }
 
 void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
@@ -167,6 +178,7 @@ void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
       Stat_Line = "N=" + std::to_string(stats.n) + "  m=" + f(stats.mean) +
                   "  s=" + f(stats.deviation) + "  mn=" + f(range.minimum) +
                   "  mx=" + f(range.maximum);
+      if (Flow) Stat_Line += First_Flow_Text(buffer);
     } else {
       Stat_Line.clear();
     }

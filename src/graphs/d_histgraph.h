@@ -15,11 +15,12 @@ class TC_Hist_Graph : public TC_Graph {
   using TC_Graph::TC_Graph;
 
   // The base keys and layers, then "Bins" (below 1: automatic; above 256: 256), "dx" (only
-  // while Bins is 0) and "LeftIn".
+  // while Bins is 0), "LeftIn" and "Flow".
   void Read_Setup(const TC_Ini_File& ini, const Section_List& sections,
                   const TC_File_Def& def) override;
   // X_Title (Caption or the first layer's X column title) and Stat_Line (left as it was when
-  // the first layer has no value; empty when Params is false), then the base frame.
+  // the first layer has no value; empty when Params is false; with Flow the first layer's
+  // Flow_Text after the statistics), then the base frame.
   void Draw_Frame(TC_Data_Buffer& buffer) override;
   // The bars of one layer; nothing is drawn when the cell left no plot area.
   void Draw(int layer, TC_Data_Buffer& buffer) override;
@@ -47,11 +48,15 @@ class TC_Hist_Graph : public TC_Graph {
   int Bins = 0;
   long double dx = 0;
   bool LeftIn = false;
+  // The statistics line also shows the first layer's under- and overflow (d_histflow.h).
+  bool Flow = false;
 
  private:
   // Selects layer i, then gives its bins for the current limits (counted now, or kept from
   // earlier in the same Draw_All).
   const TC_Histog& Layer_Bins(int i, TC_Data_Buffer& buffer);
+  // Flow_Text of the first layer's bins; empty when the limits make no bins.
+  std::string First_Flow_Text(TC_Data_Buffer& buffer);
   // Selects the first layer, then gives the summary of its X column (likewise).
   const TC_Data_Buffer::Summary& First_Summary(TC_Data_Buffer& buffer);
 

@@ -42,17 +42,22 @@ class Extended_Bins {
         last_(h.Bin_Count() - 1),
         left_in_(h.LeftIn()) {}
 
-  // A missing value (NaN) or an infinity fails every test and is not counted. Outside the
-  // bins: below Lo (t < 0) or from Hi on (t >= bins), unless on a limit.
-  [[gnu::noinline]] void Count(long double v, std::int32_t* counts) const {
+  // A missing value (NaN) or an infinity is counted as missing. Outside the bins: below Lo
+  // (t < 0) or from Hi on (t >= bins), unless on a limit.
+  template <typename Flow>
+  [[gnu::noinline]] void Count(long double v, std::int32_t* counts, Flow& flow) const {
+    if (!std::isfinite(v)) {
+      ++flow.missing;
+      return;
+    }
     long double t = (v - lo_) / width_;
     if (left_in_) t -= Left_Shift;
     if (t >= 0 && t < bins_) {
       ++counts[Floor_Index(t)];
     } else if (t < 0) {
-      if (v >= lowest_) ++counts[0];
-    } else if (v <= highest_) {
-      ++counts[last_];
+      ++(v >= lowest_ ? counts[0] : flow.under);
+    } else {
+      ++(v <= highest_ ? counts[last_] : flow.over);
     }
   }
 
@@ -81,44 +86,56 @@ void TC_Histog::Set_Limits(int bin_count, bool left_in, long double lo, long dou
   left_in_ = left_in;
 }
 
-// Values outside [Lo, Hi] are not counted. A value on Hi (LeftIn false) or on Lo (LeftIn
-// true) would fall just outside the half-open bins and vanish from the bars while the
-// statistics still count it; it goes to the last or the first bin instead. So does a value
-// that lies on a limit at the limit's 64-bit precision (Lowest_On, Highest_On): written with
-// the same digits as the limit, it is the limit.
+// Values outside [Lo, Hi] are counted as under- or overflow, not in the bins. A value on Hi
+// (LeftIn false) or on Lo (LeftIn true) would fall just outside the half-open bins and vanish
+// from the bars while the statistics still count it; it goes to the last or the first bin
+// instead. So does a value that lies on a limit at the limit's 64-bit precision (Lowest_On,
+// Highest_On): written with the same digits as the limit, it is the limit.
 void TC_Histog::Accumulate(const TC_Data_Buffer& buffer, int column) {
   // Each piece of Chunk_Points points counts into bins of its own; the counts are whole
   // numbers, so adding the pieces up gives the same bins on any number of threads.
   const auto n = static_cast<std::size_t>(buffer.Point_Count());
-  std::vector<Bin_Counts> pieces(Chunk_Count(n));
+  std::vector<Piece_Counts> pieces(Chunk_Count(n));
   Parallel_Chunks(n, [&](std::size_t k, std::size_t begin, std::size_t end) {
-    pieces[k].fill(0);
-    Count_Piece(buffer, column, begin, end, pieces[k].data());
+    pieces[k].bins.fill(0);
+    pieces[k].flow = {};
+    Count_Piece(buffer, column, begin, end, pieces[k]);
   });
   counts_.fill(0);
-  for (const Bin_Counts& piece : pieces) {
-    for (int i = 0; i < bin_count_; ++i) counts_[i] += piece[i];
+  flow_ = {};
+  for (const Piece_Counts& piece : pieces) {
+    for (int i = 0; i < bin_count_; ++i) counts_[i] += piece.bins[i];
+    flow_.under += piece.flow.under;
+    flow_.over += piece.flow.over;
+    flow_.missing += piece.flow.missing;
   }
 }
 
 void TC_Histog::Count_Piece(const TC_Data_Buffer& buffer, int column, std::size_t begin,
-                            std::size_t end, std::int32_t* counts) const {
+                            std::size_t end, Piece_Counts& piece) const {
   const Extended_Bins exact(*this);
   const Packed_Values values = buffer.Column_Data(column);
   const Quick_Quotient quick(lo_, bin_width_, bin_count_, left_in_ ? Left_Shift : 0);
+  std::int32_t* counts = piece.bins.data();
   if (!quick.Usable()) {
-    buffer.For_Each_Index_In(begin, end, [&](std::size_t i) { exact.Count(values[i], counts); });
+    buffer.For_Each_Index_In(begin, end,
+                             [&](std::size_t i) { exact.Count(values[i], counts, piece.flow); });
     return;
   }
+  // A value far outside the bins lies a whole bin width or more beyond its limit: its side is
+  // that of the lower limit, as a double.
+  const auto lo = static_cast<double>(lo_);
   buffer.For_Each_Index_In(begin, end, [&](std::size_t i) {
     double x;
     int k;
     if (!values.Near_Double(i, x)) {
-      exact.Count(values[i], counts);
+      exact.Count(values[i], counts, piece.flow);
     } else if (quick.Floor(x, k)) {
       ++counts[k];
-    } else if (!quick.Beyond(x)) {  // a value far outside the bins is not counted
-      exact.Count(values[i], counts);
+    } else if (quick.Beyond(x)) {  // not in the bins: under- or overflow without dividing
+      ++(x < lo ? piece.flow.under : piece.flow.over);
+    } else {
+      exact.Count(values[i], counts, piece.flow);
     }
   });
 }

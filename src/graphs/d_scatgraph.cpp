@@ -11,6 +11,7 @@
 #include "data/d_databuffer.h"
 #include "draw/d_draw.h"
 #include "draw/d_range.h"
+#include "graphs/d_densitylayer.h"
 #include "graphs/d_scatpoints.h"
 
 namespace pw {
@@ -96,6 +97,11 @@ void TC_Scat_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
 void TC_Scat_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {
   TC_Scat_Layer& layer = Scat_Layer(layer_number);
   buffer.Set_Selection(layer.Sel);
+  if (layer.Density.On) {
+    const bool bar = layer.Density.Color_Bar && Last_Density_Layer(*this) == layer_number;
+    Draw_Density_Layer(*this, layer, buffer, bar);
+    return;
+  }
   Plot_Points(buffer, layer.X_Col, layer.Y_Col, layer.Color, layer.Marker_Kind);
 }
 

@@ -15,7 +15,9 @@ class TC_Scat_Graph : public TC_Graph {
 
   // Titles from the first layer's columns (or Caption alone on X), then the base frame.
   void Draw_Frame(TC_Data_Buffer& buffer) override;
-  // Selects the layer, then Plot_Points with its columns, colour and marker.
+  // Selects the layer, then Plot_Points with its columns, colour and marker; a layer with
+  // "Density" on is drawn as counts per pixel instead (d_densitylayer.h), the last such
+  // layer with its colour bar.
   void Draw(int layer, TC_Data_Buffer& buffer) override;
   // Automatic limits only while lo >= hi. With no value at all the limits stay, except that
   // equal ones become (trunc(lo), trunc(lo) + 1).

@@ -7,6 +7,7 @@
 #include "graphs/d_histgraph.h"
 #include "graphs/d_scatgraph.h"
 #include "pages/d_graphpageset.h"
+#include "render/render_layer_fields.h"
 
 namespace pw::render {
 
@@ -71,9 +72,11 @@ Json Layers(TC_Graph& graph, TC_Data_Buffer& buffer) {
       y_col = s->Y_Col;
       if (y_col == 0) x_col = 0;  // a scatter layer without a Y column selects nothing
     }
-    list.push_back(Json{{"section", layer.Section()},
-                        {"color", layer.Color},
-                        {"selected", Selected_Points(buffer, layer.Sel, x_col, y_col)}});
+    Json entry{{"section", layer.Section()},
+               {"color", layer.Color},
+               {"selected", Selected_Points(buffer, layer.Sel, x_col, y_col)}};
+    Add_Layer_Fields(graph, i, buffer, entry);
+    list.push_back(std::move(entry));
   }
   return list;
 }

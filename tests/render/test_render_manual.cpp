@@ -69,6 +69,8 @@ TEST(Render_Manual, ListsEveryMessage) {
       "Missing or wrong Y definition in [<i>section</i>]: <i>value</i>",
       "Wrong Marker definition in [<i>section</i>]",
       "Wrong Color definition in [<i>section</i>]: <i>value</i>",
+      "Wrong ColorMap definition in [<i>section</i>]: <i>value</i>",
+      "Wrong DensityScale definition in [<i>section</i>]: <i>value</i>",
       "Selector not defined: <i>name</i>",
       "Wrong Key line in [<i>section</i>]",
       "Wrong Key definition in [<i>section</i>]: <i>name</i>",

@@ -20,7 +20,7 @@ constexpr const char* Threads_Setup =
     "@G=4\n"
     "@Id=1\n"
     "[Pages]\n"
-    "Pages=P1 P2\n"
+    "Pages=P1 P2 P3\n"
     "Rows=1\n"
     "Columns=2\n"
     "[P1]\n"
@@ -51,7 +51,28 @@ constexpr const char* Threads_Setup =
     "Kind=scatter\n"
     "x=B\n"
     "y=C\n"
-    "Banned=A\n";
+    "Banned=A\n"
+    // Density layers and under- and overflow.
+    "[P3]\n"
+    "Graphs=D H\n"
+    "[P3/D]\n"
+    "Kind=scatter\n"
+    "x=A\n"
+    "y=B\n"
+    "Density=yes\n"
+    "Layers=L1 L2\n"
+    "[P3/D/L1]\n"
+    "DensityScale=eq\n"
+    "[P3/D/L2]\n"
+    "Key1=@G g1\n"
+    "ColorMap=magma\n"
+    "[P3/H]\n"
+    "Kind=hist\n"
+    "x=A\n"
+    "xlo=1000\n"
+    "xhi=9000\n"
+    "Bins=20\n"
+    "Flow=yes\n";
 
 // 150 000 points: enough for the load to be cut into many pieces and for the statistics and
 // selections to be split over threads.
@@ -112,8 +133,9 @@ class Render_Threads : public Render_Test {
 TEST_F(Render_Threads, SamePicturesAndReport) {
   Write("s.ini", Threads_Setup);
   Write("d.dat", Data());
-  const Run_Result r = Same_On_Any_Thread_Count(2);
+  const Run_Result r = Same_On_Any_Thread_Count(3);
   EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(Read("report1.json").find("\"max_count\""), std::string::npos);
   EXPECT_NE(Read("report1.json").find("\"points\": 150000"), std::string::npos);
 }
 

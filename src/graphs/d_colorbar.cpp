@@ -1,0 +1,65 @@
+// The colour bar of a density layer.
+#include "graphs/d_colorbar.h"
+
+#include <algorithm>
+#include <string>
+
+#include "draw/bitmap.h"
+
+namespace pw {
+
+namespace {
+
+constexpr int Top_Entry = Color_Map_Size - 1;
+
+}  // namespace
+
+bool Lay_Out_Color_Bar(int left, int top, int right, int bottom, int th, int tw, int high_width,
+                       int low_width, Color_Bar_Layout& layout) {
+  Color_Bar_Layout l;
+  l.strip_right = right - 3;
+  l.strip_left = l.strip_right - std::max(tw, 4) + 1;
+  l.strip_top = top + th + 5;
+  l.strip_bottom = bottom - th - 5;
+  l.high_x = l.strip_right + 1 - high_width;
+  l.high_y = top + 3;
+  l.low_x = l.strip_right + 1 - low_width;
+  l.low_y = bottom - 2 - th;
+  // The label boxes and the outline begin one pixel left of the labels and the strip.
+  const int leftmost = std::min({l.strip_left, l.high_x, l.low_x}) - 1;
+  if (l.strip_bottom - l.strip_top + 1 < 2 || leftmost <= left) return false;
+  layout = l;
+  return true;
+}
+
+void Draw_Color_Bar(int left, int top, int right, int bottom, Color frame, Color background,
+                    const Color_Table& table, int low_entry, std::uint32_t smallest,
+                    std::uint32_t largest) {
+  const std::string high = std::to_string(largest), low = std::to_string(smallest);
+  Color_Bar_Layout l;
+  const int th = Text_Height("0");
+  if (!Lay_Out_Color_Bar(left, top, right, bottom, th, Text_Width("0"), Text_Width(high),
+                         Text_Width(low), l)) {
+    return;
+  }
+  const int width = l.strip_right - l.strip_left + 1;
+  const int rows = l.strip_bottom - l.strip_top + 1;
+  TC_Bitmap strip(width, rows);
+  const int span = Top_Entry - low_entry;
+  for (int r = 0; r < rows; ++r) {
+    const int entry = low_entry + (span * (rows - 1 - r) * 2 + (rows - 1)) / (2 * (rows - 1));
+    std::fill(strip.Row(r), strip.Row(r) + width, table[entry]);
+  }
+  Draw_Picture(l.strip_left, l.strip_top, strip);
+  Set_Pen_Style(0);
+  Set_Color(frame);
+  Draw_Box(l.strip_left - 1, l.strip_top - 1, l.strip_right + 1, l.strip_bottom + 1);
+  Set_Color(background);
+  Fill_Box(l.high_x - 1, l.high_y - 1, l.strip_right + 1, l.high_y + th, 1);
+  Fill_Box(l.low_x - 1, l.low_y - 1, l.strip_right + 1, l.low_y + th, 1);
+  Set_Color(frame);
+  Text_Out(l.high_x, l.high_y, high);
+  Text_Out(l.low_x, l.low_y, low);
+}
+
+}  // namespace pw
