@@ -72,6 +72,8 @@ std::string Window_Usage_Text() {
          "              changes (lines added to the data file are read alone)\n"
          "  --help      show this text\n"
          "  --version   show the version\n"
+         "A data file compressed with gzip or zstd is decompressed while it is read,\n"
+         "whatever its name.\n"
          "Relative names are looked up in the current folder first, then beside the program.\n"
          "Screen shots go to scrn/ beside the program, or to $XDG_DATA_HOME/plotwright/scrn/\n"
          "(~/.local/share/plotwright/scrn/) when the program's folder cannot be written.\n";

@@ -175,6 +175,8 @@ TEST(Early_Answer, VersionAndHelpOnlyAsTheFirstArgument) {
   EXPECT_EQ(Early_Answer_Of({"--Version"}), Early_Answer::None);
   EXPECT_EQ(Window_Usage_Text().rfind("usage: plotwright [SETUP_FILE [DATA_FILE [/i] [/f]]]\n", 0),
             0u);
+  EXPECT_NE(Window_Usage_Text().find("\nA data file compressed with gzip or zstd is decompressed"),
+            std::string::npos);
 }
 
 }  // namespace
