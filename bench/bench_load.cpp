@@ -12,7 +12,6 @@
 // what the buffer holds: 7 packed 10-byte values and one 4-byte text number per point, and
 // the selector's dictionary.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,26 +30,12 @@
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
 #include "setup/d_inifile.h"
+#include "process_measure.h"
 
 namespace {
 
-// Processor time of the process so far (user + system), steadier than the wall clock on a
-// shared machine.
-double Cpu_Seconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
-
-long Peak_Kib() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
+using pw_bench::Cpu_Seconds;
+using pw_bench::Peak_Kib;
 
 int Run_Load(const std::string& file, char delimiter) {
   const auto setup = std::filesystem::temp_directory_path() /

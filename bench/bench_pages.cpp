@@ -6,13 +6,11 @@
 // written side by side) on THREADS threads (default: all cores). Prints one line:
 //   pages P threads T points N load L s draw D s write W s (cpu C s) peak M MiB
 // Run each as its own process so that the peak memory is its own.
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -23,24 +21,12 @@
 #include "draw/image_file.h"
 #include "pages/d_graphpageset.h"
 #include "setup/d_inifile.h"
+#include "process_measure.h"
 
 namespace {
 
-double Cpu_Seconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
-
-long Peak_Kib() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
+using pw_bench::Cpu_Seconds;
+using pw_bench::Peak_Kib;
 
 using Clock = std::chrono::steady_clock;
 

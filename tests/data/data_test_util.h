@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -43,6 +45,19 @@ inline std::unique_ptr<pw::TC_File_Def> Make_Def(std::string_view setup) {
   Temp_File file(setup, ".ini");
   pw::TC_Ini_File ini(file.Path());
   return std::make_unique<pw::TC_File_Def>(ini);
+}
+
+// The exact bits of an extended number, as hex bytes in memory order.
+inline std::string Bits(long double x) {
+  unsigned char bytes[10];
+  std::memcpy(bytes, &x, 10);
+  std::string text;
+  char hex[3];
+  for (unsigned char b : bytes) {
+    std::snprintf(hex, sizeof hex, "%02x", b);
+    text += hex;
+  }
+  return text;
 }
 
 }  // namespace pw_test

@@ -30,20 +30,9 @@
 namespace pw {
 namespace {
 
+using pw_test::Bits;
 using pw_test::Make_Def;
 using pw_test::Temp_File;
-
-std::string Bits(long double x) {
-  unsigned char bytes[10];
-  std::memcpy(bytes, &x, 10);
-  std::string text;
-  char hex[3];
-  for (unsigned char b : bytes) {
-    std::snprintf(hex, sizeof hex, "%02x", b);
-    text += hex;
-  }
-  return text;
-}
 
 // Everything a buffer shows: points, values to the bit, texts, statistics, and the dates the
 // load left behind.

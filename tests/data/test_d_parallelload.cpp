@@ -26,21 +26,11 @@
 namespace pw {
 namespace {
 
+using pw_test::Bits;
 using pw_test::Make_Def;
 using pw_test::Temp_File;
 
-// The exact bits of an extended number, and of a double.
-std::string Bits(long double x) {
-  unsigned char bytes[10];
-  std::memcpy(bytes, &x, 10);
-  std::string text;
-  char hex[3];
-  for (unsigned char b : bytes) {
-    std::snprintf(hex, sizeof hex, "%02x", b);
-    text += hex;
-  }
-  return text;
-}
+// The exact bits of a double (those of an extended number: pw_test::Bits).
 std::string Bits(double x) {
   char text[40];
   std::snprintf(text, sizeof text, "%a", x);

@@ -55,27 +55,23 @@ class Render_Test : public ::testing::Test {
   bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
   // Runs the program with `args` (a shell word list) from the test's folder.
-  Run_Result Run(const std::string& args) {
-    // Under the sanitizers, the leak checker's suppression summary must not reach stderr.
-    const std::string cmd = "cd '" + dir_.string() +
-                            "' && LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}"
-                            "print_suppressions=0\" '" PW_RENDER_BIN "' " + args +
-                            " >stdout.txt 2>stderr.txt </dev/null";
-    const int raw = std::system(cmd.c_str());
-    Run_Result r;
-    r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.Out = Read("stdout.txt");
-    r.Err = Read("stderr.txt");
-    return r;
-  }
+  Run_Result Run(const std::string& args) { return Run_Program("", args, " </dev/null"); }
 
   // Runs the program with `args` from the test's folder, its standard input the output of the
   // shell command `input` (run there too) through a pipe.
   Run_Result Run_Piped(const std::string& input, const std::string& args) {
-    const std::string cmd = "cd '" + dir_.string() +
-                            "' && " + input + " | LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}"
+    return Run_Program(input + " | ", args, "");
+  }
+
+  // Runs the shell text `before` + the program + `args` + `after` in the test's folder, and
+  // reads back its status and output.
+  Run_Result Run_Program(const std::string& before, const std::string& args,
+                         const std::string& after) {
+    // Under the sanitizers, the leak checker's suppression summary must not reach stderr.
+    const std::string cmd = "cd '" + dir_.string() + "' && " + before +
+                            "LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}"
                             "print_suppressions=0\" '" PW_RENDER_BIN "' " + args +
-                            " >stdout.txt 2>stderr.txt";
+                            " >stdout.txt 2>stderr.txt" + after;
     const int raw = std::system(cmd.c_str());
     Run_Result r;
     r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
