@@ -168,7 +168,7 @@ std::string Exponent_Form(long double x, int precision, int exponent_digits) {
   const Digits r = Round_To_Digits(x, Limit_Precision(precision));
   std::string text = r.negative ? "-" : "";
   text += r.digits[0];
-  if (r.digits.size() > 1) text += "." + r.digits.substr(1);
+  if (r.digits.size() > 1) text.append(1, '.').append(r.digits, 1);
   std::string e = std::to_string(std::abs(r.exponent));
   if (static_cast<int>(e.size()) < exponent_digits) {
     e.insert(0, static_cast<std::size_t>(exponent_digits) - e.size(), '0');
@@ -225,7 +225,7 @@ std::string General_Form(long double x, int precision) {
     return sign + r.digits.substr(0, int_digits) + "." + r.digits.substr(int_digits);
   }
   std::string text = sign + r.digits.substr(0, 1);
-  if (n > 1) text += "." + r.digits.substr(1);
+  if (n > 1) text.append(1, '.').append(r.digits, 1);
   return text + "E" + (r.exponent < 0 ? "-" : "") + std::to_string(std::abs(r.exponent));
 }
 
@@ -233,7 +233,7 @@ std::string Format_Number(int width, int max_decimals, bool force_exponent, long
                           bool strip_zeros, bool no_fill) {
   std::string text;
   if (Is_Missing(x)) {
-    text = "?";
+    text.push_back('?');  // not text = "?": a false -Wrestrict in g++ 12
   } else {
     const int e = Decimal_Exponent(x);
     bool fixed_done = false;
