@@ -218,6 +218,39 @@ TEST_F(Render_Vector, PdfHoldsEveryPageWithItsText) {
   }
 }
 
+// Page titles of every kind of text a setup may hold: markup characters, control characters,
+// bytes that are no UTF-8, and noncharacters (valid UTF-8 that some readers refuse). The SVG
+// keeps the markup characters and shows U+FFFD for what XML cannot hold; the PDF is written.
+TEST_F(Render_Vector, TitlesOfAnyBytes) {
+  struct Case {
+    const char* title;
+    const char* svg;  // the title as the SVG's text holds it
+  };
+  const std::vector<Case> cases = {
+      {"A & <b> \"c\" 'd'", "A & <b> \"c\" 'd'"},
+      {"x\x01\x1fy\x7f", "x\uFFFD\uFFFDy\x7f"},
+      {"bad \xff\xc3( \xed\xa0\x80 end", "bad \uFFFD\uFFFD( \uFFFD\uFFFD\uFFFD end"},
+      {"non \uFFFE\uFFFF\uFDD0 \U0001FFFE\U0010FFFF end", "non \uFFFD\uFFFD\uFDD0 \U0001FFFE\U0010FFFF end"},
+  };
+  for (const Case& c : cases) {
+    std::string setup = Vector_Setup;
+    setup.replace(setup.find("Vector page"), 11, c.title);
+    Write("t.ini", setup);
+    Run_Result r = Run("-f svg -s 400x300 -o out t.ini d.dat");
+    ASSERT_EQ(r.Status, 0) << c.title << r.Err;
+    const std::string svg = Read("out/d.01.svg");
+    EXPECT_NE(Find(Texts(svg), c.svg), nullptr) << c.title;
+    const std::string lint = Tool("xmllint --noout out/d.01.svg");
+    EXPECT_TRUE(lint.empty()) << c.title << "\n" << lint;
+    r = Run("-f pdf -s 400x300 -o out t.ini d.dat");
+    EXPECT_EQ(r.Status, 0) << c.title;
+    EXPECT_EQ(r.Err, "") << c.title;
+    const std::string info = Tool("pdfinfo out/d.pdf");
+    EXPECT_TRUE(info.empty() || info.find("Pages:           3\n") != std::string::npos)
+        << c.title << "\n" << info;
+  }
+}
+
 // Above the limit the scatter layer is a picture: its opaque pixels are the PNG's, and every
 // pixel of the layer's colour in the PNG is in it.
 TEST_F(Render_Vector, DenseLayerIsThePngsPixels) {
