@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "render/vector_svg.h"
 #include "render_fixture.h"
 
 namespace pw::test {
@@ -248,6 +249,29 @@ TEST_F(Render_Vector, TitlesOfAnyBytes) {
     const std::string info = Tool("pdfinfo out/d.pdf");
     EXPECT_TRUE(info.empty() || info.find("Pages:           3\n") != std::string::npos)
         << c.title << "\n" << info;
+  }
+}
+
+// A face's family name is the font file's bytes, not always UTF-8 (a Type 1 or bitmap font
+// may name itself in Latin-1): the attribute stays UTF-8 and well-formed.
+TEST(Svg_Document, FamilyNameOfAnyBytes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"DejaVu Sans", "DejaVu Sans"},
+      {"A&B <\"c\">", "A&amp;B &lt;&quot;c&quot;&gt;"},
+      {"M\xe9tro\x01 \xc3\xa9", "M\uFFFDtro \u00e9"},
+  };
+  for (const auto& [family, attribute] : cases) {
+    auto face = std::make_shared<Font_Face_Info>();
+    face->Family = family;
+    face->Size = 10;
+    Text_Item text;
+    text.Face = face;
+    text.Glyphs.push_back({U'a', 0, 0});
+    Vector_Page page;
+    page.Width = page.Height = 20;
+    page.Items.push_back(text);
+    const std::string svg = render::Svg_Document(page, "t.svg");
+    EXPECT_NE(svg.find("font-family=\"" + attribute + "\""), std::string::npos) << svg;
   }
 }
 
