@@ -1,9 +1,11 @@
 #include "base/safe_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -27,11 +29,59 @@ mode_t Current_Umask() {
   return mask;
 }
 
+// Hands `path`, which exists and is no regular file (a device such as /dev/null, a named
+// pipe), to `write` as it is: a new file renamed over it would take its place.
+void Write_Through(const std::string& path,
+                   const std::function<bool(std::FILE*, std::string&)>& write) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) Fail(path, std::strerror(errno));
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    close(fd);
+    Fail(path, std::strerror(error));
+  }
+  std::string reason;
+  errno = 0;
+  bool ok = false;
+  try {
+    ok = write(file, reason);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  if (ok && std::fflush(file) != 0) ok = false;
+  if (ok && std::ferror(file)) ok = false;
+  int error = errno;
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) Fail(path, !reason.empty() ? reason : std::strerror(error != 0 ? error : EIO));
+}
+
+// The file a symbolic link names (the link stays, and the file gets the text), else `path`.
+std::string Link_Target(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;  // a dangling link is replaced, as before
+  std::string target(real);
+  std::free(real);
+  return target;
+}
+
 }  // namespace
 
 void Write_File_Atomically(const std::string& path,
                            const std::function<bool(std::FILE*, std::string&)>& write) {
-  std::string temp = path + ".XXXXXX";
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    Write_Through(path, write);
+    return;
+  }
+  const std::string target = Link_Target(path);
+  std::string temp = target + ".XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0) Fail(path, std::strerror(errno));
   // mkstemp makes the file private; ours are as readable as any file the user makes.
@@ -60,7 +110,7 @@ void Write_File_Atomically(const std::string& path,
     ok = false;
     error = errno;
   }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
     ok = false;
     error = errno;
   }

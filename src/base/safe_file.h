@@ -12,7 +12,10 @@ namespace pw {
 // in. On any failure the temporary file is removed, an existing `path` is left as it was, and
 // a non-fatal Error "Cannot write file <path>: <reason>" is raised, the reason being `reason`
 // or else the system's. An exception thrown by `write` is passed on after the same clean-up.
-// Threads may write different files at once.
+// Threads may write different files at once. A symbolic link is followed: the file it names
+// is replaced so, and the link stays. A name that exists and is no regular file (a device such
+// as /dev/null or /dev/stdout, a named pipe) is written into as it is, never replaced; a
+// failure there raises the same Error, and what was written before it stays written.
 void Write_File_Atomically(const std::string& path,
                            const std::function<bool(std::FILE*, std::string&)>& write);
 

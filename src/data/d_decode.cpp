@@ -50,10 +50,10 @@ std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::str
   }
   const std::string_view head(bytes, have);
   if (compressed != nullptr) {
-    *compressed = head.starts_with(Gzip_Magic) || head.starts_with(Zstd_Magic);
+    *compressed = head.starts_with(Gzip_Magic) || Starts_Zstd(head);
   }
   if (head.starts_with(Gzip_Magic)) return Make_Gzip_Source(raw, head, name);
-  if (head.starts_with(Zstd_Magic)) return Make_Zstd_Source(raw, head, name);
+  if (Starts_Zstd(head)) return Make_Zstd_Source(raw, head, name);
   return std::make_unique<TC_Put_Back_Source>(raw, head);
 }
 

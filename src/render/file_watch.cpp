@@ -24,13 +24,23 @@ TC_File_Watch::TC_File_Watch(const std::vector<std::string>& files) {
   fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (fd_ < 0) throw Error(std::string("Cannot watch files: ") + std::strerror(errno));
   for (const std::string& file : files) {
-    const std::filesystem::path path(file);
-    const std::filesystem::path parent = path.parent_path();
-    names_[parent.empty() ? std::string(".") : parent.string()].insert(path.filename().string());
+    Add_Name(file);
+    // A file named through a symbolic link changes in the folder of the file the link names.
+    std::error_code error;
+    if (std::filesystem::is_symlink(file, error)) {
+      const std::filesystem::path target = std::filesystem::canonical(file, error);
+      if (!error) Add_Name(target.string());
+    }
   }
   for (const auto& [folder, names] : names_) {
     if (!Watch(folder)) unwatched_.insert(folder);
   }
+}
+
+void TC_File_Watch::Add_Name(const std::string& file) {
+  const std::filesystem::path path(file);
+  const std::filesystem::path parent = path.parent_path();
+  names_[parent.empty() ? std::string(".") : parent.string()].insert(path.filename().string());
 }
 
 TC_File_Watch::~TC_File_Watch() {

@@ -14,8 +14,9 @@ class TC_File_Watch {
  public:
   // Watches the folders of `files` (relative names: from the current folder) for anything that
   // happens to an entry of one of those names. A folder that cannot be watched (it does not
-  // exist yet, say) is tried again by Retry. Raises "Cannot watch files: " + the system's
-  // reason when the kernel gives no notices at all.
+  // exist yet, say) is tried again by Retry. A file named through a symbolic link is watched
+  // in the folder of the file the link names as well (as it stands now). Raises "Cannot watch
+  // files: " + the system's reason when the kernel gives no notices at all.
   explicit TC_File_Watch(const std::vector<std::string>& files);
   ~TC_File_Watch();
   TC_File_Watch(const TC_File_Watch&) = delete;
@@ -35,6 +36,8 @@ class TC_File_Watch {
 
  private:
   bool Watch(const std::string& folder);
+  // Watches the name of `file` in its folder.
+  void Add_Name(const std::string& file);
 
   int fd_ = -1;
   std::map<std::string, std::set<std::string>> names_;  // folder -> names of watched files

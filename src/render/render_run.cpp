@@ -1,6 +1,8 @@
 #include "render/render_run.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -161,7 +163,8 @@ void Write_Document(const Render_Options& o, Run_State& state, int count) {
 }
 
 // "Cannot write file NAME: reason", the reason being the system's; a failed write leaves any
-// earlier report in place and no partial file.
+// earlier report in place and no partial file. Standard output ("-") that cannot take the
+// report gives "Cannot write file -: reason".
 void Write_Report(const Render_Options& o, Run_State& state) {
   if (o.Report_File.empty()) return;
   Report_Context context{o.Setup_File, o.Data_File, o.Width, o.Height,
@@ -171,7 +174,13 @@ void Write_Report(const Render_Options& o, Run_State& state) {
           .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
       "\n";
   if (o.Report_File == "-") {
+    errno = 0;
     std::cout << text << std::flush;
+    if (!std::cout) {  // a full disk, say: not written is not written
+      const int reason = errno != 0 ? errno : EIO;
+      std::cout.clear();
+      throw Error(std::string("Cannot write file -: ") + std::strerror(reason));
+    }
     return;
   }
   Write_Text_File(o.Report_File, text);

@@ -75,6 +75,14 @@ Surface Image_Of(const std::uint32_t* pixels, int width, int height, int stride_
   return image;
 }
 
+// The character a glyph stands for in the PDF's text. cairo refuses the whole text when it
+// holds a noncharacter (U+FDD0 to U+FDEF, and the last two code points of every plane), valid
+// UTF-8 though they are: those stand as U+FFFD there. The glyph drawn stays the code's own.
+char32_t Text_Code(char32_t code) {
+  const bool noncharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
+  return noncharacter ? 0xFFFD : code;
+}
+
 class Pdf_Painter {
  public:
   Pdf_Painter() : options_(cairo_font_options_create()) {
@@ -141,7 +149,7 @@ class Pdf_Painter {
     glyphs.reserve(item.Glyphs.size());
     clusters.reserve(item.Glyphs.size());
     for (const Placed_Glyph& g : item.Glyphs) {
-      const std::string bytes = Utf8_Of(g.Code);
+      const std::string bytes = Utf8_Of(Text_Code(g.Code));
       utf8 += bytes;
       glyphs.push_back({g.Index, static_cast<double>(g.X), static_cast<double>(face.Ascent)});
       clusters.push_back({static_cast<int>(bytes.size()), 1});

@@ -7,6 +7,7 @@
 
 #include "base/D_Error.h"
 #include "base/safe_file.h"
+#include "draw/d_font.h"
 #include "draw/image_file.h"
 
 namespace pw::render {
@@ -60,15 +61,12 @@ void Put_Escaped(std::string& out, char32_t code) {
   out += Utf8_Of(allowed ? code : 0xFFFD);
 }
 
-// A family name in an attribute: markup characters escaped, control characters left out,
-// the UTF-8 bytes as they are.
+// A family name in an attribute: markup characters escaped, control characters left out. The
+// name is the font file's bytes, which need not be UTF-8 (a Type 1 font may name itself in
+// Latin-1): a byte that starts no UTF-8 character becomes U+FFFD.
 void Put_Attribute(std::string& out, const std::string& text) {
-  for (char c : text) {
-    if (c == '&' || c == '<' || c == '>' || c == '"') {
-      Put_Escaped(out, static_cast<char32_t>(c));
-    } else if (static_cast<unsigned char>(c) >= 0x20) {
-      out += c;
-    }
+  for (char32_t code : Decode_Utf8(text)) {
+    if (code >= 0x20) Put_Escaped(out, code);
   }
 }
 

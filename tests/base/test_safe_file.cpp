@@ -2,10 +2,13 @@
 #include "base/safe_file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +63,33 @@ TEST(SafeFile, ThreadsWritingAtOnceKeepTheMask) {
       EXPECT_EQ(st.st_mode & 0777, 0640u) << t << " " << i;
     }
   }
+}
+
+// A name that is no regular file is written through, not replaced: a named pipe (as a device
+// such as /dev/null would be) stays a pipe and its reader gets the text; a symbolic link stays
+// a link and the file it names gets the text.
+TEST(SafeFile, PipesAndLinksAreWrittenThrough) {
+  Temp_Dir dir;
+  const std::string pipe = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  Write_Text_File(pipe, "through the pipe");
+  char buffer[64] = {};
+  const ssize_t got = ::read(reader, buffer, sizeof buffer);
+  ::close(reader);
+  EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), "through the pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
+  const std::string target = dir.File("target");
+  const std::string link = dir.File("link");
+  Write_Text_File(target, "old");
+  std::filesystem::create_symlink(target, link);
+  Write_Text_File(link, "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::ifstream in(target);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+  EXPECT_EQ(dir.Count(), 3u);  // no temporary file left behind
 }
 
 }  // namespace

@@ -99,6 +99,15 @@ TEST(Decode, FormatsByTheirFirstBytes) {
       {"gzip, cut in the trailer", Gzip(text).substr(0, Gzip(text).size() - 3),
        text + "<Cannot read data file mem: unexpected end of file>"},
       {"zstd magic only", "\x28\xb5\x2f\xfd", "<Cannot read data file mem: unexpected end of file>"},
+      // A skippable frame first, as pzstd writes one before each frame.
+      {"zstd after a skippable frame", std::string("\x50\x2a\x4d\x18\x04\0\0\0abcd", 12) + Zstd(text),
+       text},
+      {"zstd, skippable frames between", Zstd("a\n") + std::string("\x5f\x2a\x4d\x18\0\0\0\0", 8) +
+       Zstd("b\n"), "a\nb\n"},
+      {"a skippable frame only", std::string("\x5a\x2a\x4d\x18\x01\0\0\0x", 9), ""},
+      {"skippable frame magic, cut", "\x50\x2a\x4d\x18\x04",
+       "<Cannot read data file mem: unexpected end of file>"},
+      {"not quite skippable", "\x60\x2a\x4d\x18", "\x60\x2a\x4d\x18"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Decoded(c.bytes), c.decoded) << c.what;

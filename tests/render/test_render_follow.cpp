@@ -206,5 +206,22 @@ TEST_F(Render_Follow, DataFileThatComesLater) {
   EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
+// Files named through symbolic links into other folders: lines added to the data file and an
+// edit of the setup are seen where the files are.
+TEST_F(Render_Follow, FilesThroughSymbolicLinks) {
+  std::filesystem::create_directories(dir_ / "real");
+  Write("real/s.ini", Follow_Setup());
+  Write("real/d.dat", Points(1, 20));
+  std::filesystem::create_symlink("real/s.ini", dir_ / "s.ini");
+  std::filesystem::create_symlink(dir_ / "real/d.dat", dir_ / "d.dat");
+  Start("--follow -s 200x150 -o out s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  Append("real/d.dat", Points(21, 30));
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Append("real/s.ini", "[P1]\nGraphs=H\n");
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
 }  // namespace
 }  // namespace pw::test

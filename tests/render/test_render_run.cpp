@@ -241,6 +241,18 @@ TEST_F(Render_Run, ReportThatCannotBeWrittenGivesTheReason) {
   EXPECT_FALSE(Exists("none"));
 }
 
+// A report that cannot be written to standard output is an error, as it is for a file.
+TEST_F(Render_Run, ReportToAFullStandardOutputGivesTheReason) {
+  Write("s.ini", "[DataFile]\nA=1 5.1\n[Pages]\nPages=P1\n");
+  Write("d.dat", "1\n");
+  if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const Run_Result r =
+      Run_Program("", "-f bmp -s 64x48 -r - s.ini d.dat", " >/dev/full </dev/null");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "error: Cannot write file -: No space left on device\n");
+  EXPECT_TRUE(Exists("d.01.bmp"));
+}
+
 // The report goes through a temporary file renamed at the end: a failed write leaves neither
 // a partial report nor the temporary file, and a good write replaces the old report whole.
 TEST_F(Render_Run, ReportIsReplacedWholeOrNotAtAll) {

@@ -126,6 +126,8 @@ TEST_F(Render_Tables, EveryFormDrawsTheSame) {
        "\"id\",\"x\nid,x,y,time,group\n" + Delimited_Table(','), "", "head.csv", ""},
       {"gzip", "", "blank2.dat", Blank_Table(), "gzip -n blank2.dat", "blank2.dat.gz", ""},
       {"zstd", "", "blank3.dat", Blank_Table(), "zstd -q --rm blank3.dat", "blank3.dat.zst", ""},
+      {"pzstd (skippable frames)", "", "blank5.dat", Blank_Table(), "pzstd -q --rm blank5.dat",
+       "blank5.dat.zst", ""},
       {"gzip, commas, a header, no telling name", comma + header, "head2.csv",
        "id,x,y,time,group\n\n" + Delimited_Table(','), "gzip -n head2.csv && mv head2.csv.gz h2",
        "h2", ""},

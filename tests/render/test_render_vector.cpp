@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "render/vector_svg.h"
 #include "render_fixture.h"
 
 namespace pw::test {
@@ -215,6 +216,62 @@ TEST_F(Render_Vector, PdfHoldsEveryPageWithItsText) {
       if (!tick["shown"]) continue;
       EXPECT_NE(text.find(tick["label"].get<std::string>()), std::string::npos) << tick["label"];
     }
+  }
+}
+
+// Page titles of every kind of text a setup may hold: markup characters, control characters,
+// bytes that are no UTF-8, and noncharacters (valid UTF-8 that some readers refuse). The SVG
+// keeps the markup characters and shows U+FFFD for what XML cannot hold; the PDF is written.
+TEST_F(Render_Vector, TitlesOfAnyBytes) {
+  struct Case {
+    const char* title;
+    const char* svg;  // the title as the SVG's text holds it
+  };
+  const std::vector<Case> cases = {
+      {"A & <b> \"c\" 'd'", "A & <b> \"c\" 'd'"},
+      {"x\x01\x1fy\x7f", "x\uFFFD\uFFFDy\x7f"},
+      {"bad \xff\xc3( \xed\xa0\x80 end", "bad \uFFFD\uFFFD( \uFFFD\uFFFD\uFFFD end"},
+      {"non \uFFFE\uFFFF\uFDD0 \U0001FFFE\U0010FFFF end", "non \uFFFD\uFFFD\uFDD0 \U0001FFFE\U0010FFFF end"},
+  };
+  for (const Case& c : cases) {
+    std::string setup = Vector_Setup;
+    setup.replace(setup.find("Vector page"), 11, c.title);
+    Write("t.ini", setup);
+    Run_Result r = Run("-f svg -s 400x300 -o out t.ini d.dat");
+    ASSERT_EQ(r.Status, 0) << c.title << r.Err;
+    const std::string svg = Read("out/d.01.svg");
+    EXPECT_NE(Find(Texts(svg), c.svg), nullptr) << c.title;
+    const std::string lint = Tool("xmllint --noout out/d.01.svg");
+    EXPECT_TRUE(lint.empty()) << c.title << "\n" << lint;
+    r = Run("-f pdf -s 400x300 -o out t.ini d.dat");
+    EXPECT_EQ(r.Status, 0) << c.title;
+    EXPECT_EQ(r.Err, "") << c.title;
+    const std::string info = Tool("pdfinfo out/d.pdf");
+    EXPECT_TRUE(info.empty() || info.find("Pages:           3\n") != std::string::npos)
+        << c.title << "\n" << info;
+  }
+}
+
+// A face's family name is the font file's bytes, not always UTF-8 (a Type 1 or bitmap font
+// may name itself in Latin-1): the attribute stays UTF-8 and well-formed.
+TEST(Svg_Document, FamilyNameOfAnyBytes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"DejaVu Sans", "DejaVu Sans"},
+      {"A&B <\"c\">", "A&amp;B &lt;&quot;c&quot;&gt;"},
+      {"M\xe9tro\x01 \xc3\xa9", "M\uFFFDtro \u00e9"},
+  };
+  for (const auto& [family, attribute] : cases) {
+    auto face = std::make_shared<Font_Face_Info>();
+    face->Family = family;
+    face->Size = 10;
+    Text_Item text;
+    text.Face = face;
+    text.Glyphs.push_back({U'a', 0, 0});
+    Vector_Page page;
+    page.Width = page.Height = 20;
+    page.Items.push_back(text);
+    const std::string svg = render::Svg_Document(page, "t.svg");
+    EXPECT_NE(svg.find("font-family=\"" + attribute + "\""), std::string::npos) << svg;
   }
 }
 
