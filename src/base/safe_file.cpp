@@ -30,11 +30,19 @@ mode_t Current_Umask() {
 }
 
 // Hands `path`, which exists and is no regular file (a device such as /dev/null, a named
-// pipe), to `write` as it is: a new file renamed over it would take its place.
+// pipe), to `write` as it is: a new file renamed over it would take its place. A pipe that
+// nobody reads fails at once ("No such device or address") rather than waiting for a reader
+// forever; once open, writes wait as usual.
 void Write_Through(const std::string& path,
                    const std::function<bool(std::FILE*, std::string&)>& write) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) Fail(path, std::strerror(errno));
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    close(fd);
+    Fail(path, std::strerror(error));
+  }
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) {
     const int error = errno;

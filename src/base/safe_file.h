@@ -15,7 +15,8 @@ namespace pw {
 // Threads may write different files at once. A symbolic link is followed: the file it names
 // is replaced so, and the link stays. A name that exists and is no regular file (a device such
 // as /dev/null or /dev/stdout, a named pipe) is written into as it is, never replaced; a
-// failure there raises the same Error, and what was written before it stays written.
+// failure there raises the same Error, and what was written before it stays written. A named
+// pipe with no reader fails at once with the system's reason: nothing waits for a reader.
 void Write_File_Atomically(const std::string& path,
                            const std::function<bool(std::FILE*, std::string&)>& write);
 

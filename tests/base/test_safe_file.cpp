@@ -1,6 +1,8 @@
 // Writing files from several threads at once.
 #include "base/safe_file.h"
 
+#include "base/D_Error.h"
+
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -80,6 +82,13 @@ TEST(SafeFile, PipesAndLinksAreWrittenThrough) {
   ::close(reader);
   EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), "through the pipe");
   EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  // Nobody reads the pipe now: the write fails at once instead of waiting for ever.
+  try {
+    Write_Text_File(pipe, "unread");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot write file " + pipe + ": No such device or address");
+  }
 
   const std::string target = dir.File("target");
   const std::string link = dir.File("link");
