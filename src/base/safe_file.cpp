@@ -29,27 +29,17 @@ mode_t Current_Umask() {
   return mask;
 }
 
-// Hands `path`, which exists and is no regular file (a device such as /dev/null, a named
-// pipe), to `write` as it is: a new file renamed over it would take its place. A pipe that
-// nobody reads fails at once ("No such device or address") rather than waiting for a reader
-// forever; once open, writes wait as usual.
-void Write_Through(const std::string& path,
-                   const std::function<bool(std::FILE*, std::string&)>& write) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) Fail(path, std::strerror(errno));
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    const int error = errno;
-    close(fd);
-    Fail(path, std::strerror(error));
-  }
+// Hands the open `fd` to `write` as a stream and closes it, whatever happens: true when
+// `write` succeeded and every byte went out; else false, `reason` holding the writer's words
+// or the system's. An exception from `write` is passed on after the close.
+bool Write_And_Close(int fd, const std::function<bool(std::FILE*, std::string&)>& write,
+                     std::string& reason) {
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) {
-    const int error = errno;
+    reason = std::strerror(errno);
     close(fd);
-    Fail(path, std::strerror(error));
+    return false;
   }
-  std::string reason;
   errno = 0;
   bool ok = false;
   try {
@@ -65,7 +55,26 @@ void Write_Through(const std::string& path,
     ok = false;
     error = errno;
   }
-  if (!ok) Fail(path, !reason.empty() ? reason : std::strerror(error != 0 ? error : EIO));
+  if (!ok && reason.empty()) reason = std::strerror(error != 0 ? error : EIO);
+  return ok;
+}
+
+// Hands `path`, which exists and is no regular file (a device such as /dev/null, a named
+// pipe), to `write` as it is: a new file renamed over it would take its place. A pipe that
+// nobody reads fails at once ("No such device or address") rather than waiting for a reader
+// forever; once open, writes wait as usual.
+void Write_Through(const std::string& path,
+                   const std::function<bool(std::FILE*, std::string&)>& write) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) Fail(path, std::strerror(errno));
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    close(fd);
+    Fail(path, std::strerror(error));
+  }
+  std::string reason;
+  if (!Write_And_Close(fd, write, reason)) Fail(path, reason);
 }
 
 // The file a symbolic link names (the link stays, and the file gets the text), else `path`.
@@ -94,37 +103,20 @@ void Write_File_Atomically(const std::string& path,
   if (fd < 0) Fail(path, std::strerror(errno));
   // mkstemp makes the file private; ours are as readable as any file the user makes.
   fchmod(fd, 0666 & ~Current_Umask());
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    const int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    Fail(path, std::strerror(error));
-  }
   std::string reason;
-  errno = 0;
   bool ok = false;
   try {
-    ok = write(file, reason);
+    ok = Write_And_Close(fd, write, reason);
   } catch (...) {  // an exception from `write` (out of memory) must not leak the temporary file
-    std::fclose(file);
     unlink(temp.c_str());
     throw;
   }
-  if (ok && std::fflush(file) != 0) ok = false;
-  if (ok && std::ferror(file)) ok = false;
-  int error = errno;
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
   if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
     ok = false;
-    error = errno;
+    if (reason.empty()) reason = std::strerror(errno);
   }
   if (!ok) {
     unlink(temp.c_str());
-    if (reason.empty()) reason = std::strerror(error != 0 ? error : EIO);
     Fail(path, reason);
   }
 }
