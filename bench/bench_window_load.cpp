@@ -12,15 +12,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "app/d_errbox.h"
 #include "app/load_feedback.h"
 #include "app/pw_main.h"
 #include "setup/D_Format.h"
+#include "window_bench.h"
 
 namespace {
 
@@ -36,22 +35,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s SETUP DATA [ROUNDS]\n", argv[0]);
     return 2;
   }
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  pw_bench::Default_To_Offscreen();
   QApplication app(argc, argv);
   pw::Set_Notation();
   const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
-  const std::string setup = std::filesystem::absolute(argv[1]).string();
-  const std::string data = std::filesystem::absolute(argv[2]).string();
-
-  pw::TErrBox box;
-  pw::TMain window(box, std::filesystem::temp_directory_path().string() + "/", {setup, data});
-  bool failed = false;
-  window.Report_Error = [&failed](const std::exception& e) {
-    std::fprintf(stderr, "error: %s\n", e.what());
-    failed = true;
-  };
-  window.resize(1920, 1080);
-  window.show();
+  pw_bench::Bench_Window bench(argv[1], argv[2]);
+  pw::TMain& window = bench.window;
+  const bool& failed = bench.failed;
   window.FormShow();  // the first load, untimed: caches and pages warm
   if (failed) return 1;
 

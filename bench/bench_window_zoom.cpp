@@ -10,40 +10,30 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/canvas_view.h"
-#include "app/d_errbox.h"
 #include "app/notebook.h"
 #include "app/pw_main.h"
 #include "app/zoom_control.h"
 #include "base/parallel.h"
 #include "pages/d_graphpageset.h"
 #include "setup/D_Format.h"
+#include "window_bench.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: %s SETUP DATA [STEPS]\n", argv[0]);
     return 2;
   }
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  pw_bench::Default_To_Offscreen();
   QApplication app(argc, argv);
   pw::Set_Notation();
   const int steps = argc > 3 ? std::max(1, std::atoi(argv[3])) : 21;
-  const std::string setup = std::filesystem::absolute(argv[1]).string();
-  const std::string data = std::filesystem::absolute(argv[2]).string();
-
-  pw::TErrBox box;
-  pw::TMain window(box, std::filesystem::temp_directory_path().string() + "/", {setup, data});
-  bool failed = false;
-  window.Report_Error = [&failed](const std::exception& e) {
-    std::fprintf(stderr, "error: %s\n", e.what());
-    failed = true;
-  };
-  window.resize(1920, 1080);
-  window.show();
+  pw_bench::Bench_Window bench(argv[1], argv[2]);
+  pw::TMain& window = bench.window;
+  const bool& failed = bench.failed;
   const auto load = std::chrono::steady_clock::now();
   window.FormShow();
   if (failed || window.Page_Set() == nullptr) return 1;
