@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "setup/D_Fold_Case.h"
+#include "setup/D_Name_Table.h"
 
 namespace pw {
 
@@ -28,11 +28,7 @@ constexpr Published_Table kCividis = {
 #include "draw/colormaps/cividis.inc"
 };
 
-struct Map_Name {
-  std::string_view name;
-  Color_Map_Kind kind;
-};
-constexpr Map_Name kNames[] = {
+constexpr Named_Value<Color_Map_Kind> kNames[] = {
     {"viridis", Color_Map_Kind::Viridis}, {"magma", Color_Map_Kind::Magma},
     {"inferno", Color_Map_Kind::Inferno}, {"plasma", Color_Map_Kind::Plasma},
     {"cividis", Color_Map_Kind::Cividis}, {"gray", Color_Map_Kind::Gray},
@@ -67,21 +63,10 @@ Color_Table Mono(std::uint32_t color, std::uint32_t background) {
 }  // namespace
 
 bool Color_Map_By_Name(std::string_view name, Color_Map_Kind& kind) {
-  for (const Map_Name& entry : kNames) {
-    if (Fold_Case(name) == entry.name) {
-      kind = entry.kind;
-      return true;
-    }
-  }
-  return false;
+  return Value_By_Name(kNames, name, kind);
 }
 
-const char* Color_Map_Name(Color_Map_Kind kind) {
-  for (const Map_Name& entry : kNames) {
-    if (entry.kind == kind) return entry.name.data();
-  }
-  return "";
-}
+const char* Color_Map_Name(Color_Map_Kind kind) { return Name_Of_Value(kNames, kind); }
 
 Color_Table Color_Map_Table(Color_Map_Kind kind, std::uint32_t color, std::uint32_t background) {
   switch (kind) {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "setup/D_Fold_Case.h"
+#include "setup/D_Name_Table.h"
 
 namespace pw {
 
@@ -15,11 +15,7 @@ namespace {
 constexpr std::uint32_t Table_Counts = 65536;
 constexpr int Top_Entry = 255;
 
-struct Scale_Name {
-  std::string_view name;
-  Density_Scale scale;
-};
-constexpr Scale_Name kNames[] = {
+constexpr Named_Value<Density_Scale> kNames[] = {
     {"log", Density_Scale::Log}, {"linear", Density_Scale::Linear}, {"eq", Density_Scale::Eq}};
 
 // floor(255 part / whole + 1/2) for 0 <= part <= whole, whole > 0.
@@ -30,21 +26,10 @@ int Share_Of(std::uint64_t part, std::uint64_t whole) {
 }  // namespace
 
 bool Density_Scale_By_Name(std::string_view name, Density_Scale& scale) {
-  for (const Scale_Name& entry : kNames) {
-    if (Fold_Case(name) == entry.name) {
-      scale = entry.scale;
-      return true;
-    }
-  }
-  return false;
+  return Value_By_Name(kNames, name, scale);
 }
 
-const char* Density_Scale_Name(Density_Scale scale) {
-  for (const Scale_Name& entry : kNames) {
-    if (entry.scale == scale) return entry.name.data();
-  }
-  return "";
-}
+const char* Density_Scale_Name(Density_Scale scale) { return Name_Of_Value(kNames, scale); }
 
 Density_Levels::Density_Levels(Density_Scale scale, std::span<const std::uint32_t> counts)
     : scale_(scale) {
