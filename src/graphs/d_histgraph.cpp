@@ -186,6 +186,12 @@ void TC_Hist_Graph::Draw_Frame(TC_Data_Buffer& buffer) {
   TC_Graph::Draw_Frame(buffer);
 }
 
+bool TC_Hist_Graph::Settle_Bins(TC_Data_Buffer& buffer) {
+  if (Bins != 0 || !(dx > 0)) return false;
+  Find_X_Limits(buffer);
+  return true;
+}
+
 // Bars share their vertical edges; a bar taller than the plot area ends one pixel above the
 // frame. Nothing is drawn when the cell left no plot area.
 void TC_Hist_Graph::Draw(int layer_number, TC_Data_Buffer& buffer) {

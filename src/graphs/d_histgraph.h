@@ -42,6 +42,12 @@ class TC_Hist_Graph : public TC_Graph {
   // count; otherwise a full Draw_All.
   void Draw_Again(TC_Data_Buffer& buffer) override;
   const char* Kind_Name() const override { return "histogram"; }
+  // Before a first drawing with other limits than its own (a zoom taken over from the graph
+  // of the page set before): the X limits and the bin count "dx" gives over them, found as
+  // its first drawing without the zoom finds them, so that the zoom shows those bins and
+  // keeps its range, and a reset shows those limits. True when it found them; nothing (false)
+  // once the bin count is known, nor without "dx".
+  bool Settle_Bins(TC_Data_Buffer& buffer);
 
   TC_Hist_Layer& Hist_Layer(int i) { return static_cast<TC_Hist_Layer&>(Layer(i)); }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphs/d_histgraph.h"
 #include "pages/d_graphpage.h"
 
 namespace pw {
@@ -73,7 +74,15 @@ void TC_Graph_Page::Draw_One(int i, TC_Data_Buffer& buffer, bool again) {
   TC_Graph& graph = Graph(i);
   Graph_View& view = View(i);
   if (!view.setup) view.setup = Limits_Of(graph);
-  if (view.zoom) Set_Limits(graph, *view.zoom);
+  if (view.zoom) {
+    // Zoomed before it was ever drawn (the zoom of the graph it replaces): a histogram first
+    // takes the limits and bins "dx" gives, or it would tile the zoomed range and move its end.
+    auto* histogram = dynamic_cast<TC_Hist_Graph*>(&graph);
+    if (histogram != nullptr && !view.drawn && histogram->Settle_Bins(buffer)) {
+      view.home = Limits_Of(graph);
+    }
+    Set_Limits(graph, *view.zoom);
+  }
   // Whatever way the drawing ends, the graph has drawn what it could with these limits.
   struct Note {
     TC_Graph& graph;

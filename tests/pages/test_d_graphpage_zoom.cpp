@@ -207,6 +207,46 @@ TEST_F(Zoom_Page, GraphAtFindsDrawnPlotAreasOfAnyKind) {
   EXPECT_EQ(fresh.Graph_At(g.Plot_Left + 5, g.Plot_Top + 5), 0);
 }
 
+// A page that takes over the zooms of the page before (lines were added to the data) draws a
+// zoomed histogram first with its zoom: it shows the zoomed range with the bins its own limits
+// give, as the page before did, and once reset what a page never zoomed shows.
+TEST_F(Zoom_Page, HistogramFirstDrawnZoomedKeepsItsRangeAndBins) {
+  struct Case {
+    std::string keys;
+    Graph_Limits zoom;
+  };
+  const Case cases[] = {
+      {"dx=0.5\n", {10, 10.3L, 0, 50}},
+      {"dx=0.5\n", {12.5L, 30, 0, 20}},
+      {"dx=0.25\nxlo=5\nxhi=35\n", {6, 6.1L, 0, 5}},
+      {"dx=7\n", {1, 2, 0, 40}},
+      {"Bins=40\n", {10, 10.3L, 0, 50}},
+      {"", {10, 10.3L, 0, 50}},
+  };
+  for (const Case& c : cases) {
+    const std::string setup = Page_Setup("[P1/H]\n" + c.keys);
+    auto before = Load(setup);
+    before->page->Set_Zoom(2, c.zoom);
+    before->page->Draw_Graph(2, before->buffer);
+    auto after = Load(setup);  // the next page: its graphs not drawn yet
+    after->page = std::make_unique<TC_Graph_Page>(after->canvas);
+    after->page->Read_Setup(*after->ini, {"Pages", "P1"}, *after->def);
+    after->page->Set_Zoom(2, c.zoom);
+    after->page->Draw_Page(after->buffer);
+    const auto& old_graph = static_cast<const TC_Hist_Graph&>(before->page->Graph(2));
+    const auto& new_graph = static_cast<const TC_Hist_Graph&>(after->page->Graph(2));
+    EXPECT_EQ(Limits_Of(new_graph), c.zoom) << c.keys;
+    EXPECT_EQ(new_graph.Bins, old_graph.Bins) << c.keys;
+    EXPECT_TRUE(Same(after->canvas.Image, before->canvas.Image)) << c.keys;
+    before->page->Reset_Zoom(2);
+    before->page->Draw_Graph(2, before->buffer);
+    after->page->Reset_Zoom(2);
+    after->page->Draw_Graph(2, after->buffer);
+    EXPECT_EQ(new_graph.Bins, old_graph.Bins) << c.keys;
+    EXPECT_TRUE(Same(after->canvas.Image, Load(setup)->canvas.Image)) << c.keys;
+  }
+}
+
 TEST_F(Zoom_Page, SamePicturesOnOneThreadAndOnSeveral) {
   struct Restore {
     ~Restore() { Set_Thread_Count(0); }
