@@ -63,7 +63,10 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
   xPages_ = Child<TNotebook>(this);
   xPages_->setObjectName("xPages");
   setCentralWidget(xPages_);
-  xPages_->Page_Changed = [this](int) { Update_Caption(); };
+  xPages_->Page_Changed = [this](int) {
+    if (zoom_) zoom_->Page_Changed();
+    Update_Caption();
+  };
   zoom_ = std::make_unique<TZoom_Control>(*this);
   for (int i = 1; i <= Max_Pages; ++i) {
     auto view = std::make_unique<TCanvas_View>(canvases_[i - 1], Stretches(i));

@@ -181,6 +181,13 @@ void TZoom_Control::Flush() {
   Draw_Pending();
 }
 
+void TZoom_Control::Page_Changed() { Cancel_Drag(); }
+
+void TZoom_Control::Cancel_Drag() {
+  if (drag_.kind == Drag_Kind::Band) window_.Canvas_View(drag_.page).Set_Band({});
+  drag_ = Drag{};
+}
+
 void TZoom_Control::Forget() {
   timer_->stop();
   pending_.clear();

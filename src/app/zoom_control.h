@@ -45,6 +45,9 @@ class TZoom_Control {
   bool Home_Key();
   // Draws now every zoom asked for and not yet drawn (before screen shots).
   void Flush();
+  // Another page came to the front: a drag under way ends (its release would reach another
+  // page, or nothing at all): a band goes without zooming, a pan stays where it got to.
+  void Page_Changed();
   // A load begins: the zooms asked for belonged to the page set it replaces.
   void Forget();
   // A load ended: zooms asked for and not drawn meanwhile are drawn next.
@@ -78,6 +81,8 @@ class TZoom_Control {
   // Graph `graph` of page `page` is to show `limits` (or its own limits again).
   void Ask(int page, int graph, const Graph_Limits& limits);
   bool Reset(int page, int graph);
+  // Ends a drag under way without its release: removes the band, keeps what a pan did.
+  void Cancel_Drag();
   void Changed(int page, int graph);
   void Draw_Pending();
 

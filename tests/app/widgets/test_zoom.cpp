@@ -201,6 +201,34 @@ class Test_Zoom : public QObject {
     QVERIFY(z.Draws_Become(1));
   }
 
+  // Ctrl + Tab while the button is still held: the page of the drag goes out of sight and its
+  // release never comes. Back on it, no band is left and the next plain press shows hints.
+  void a_page_switch_ends_a_drag_under_way() {
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
+      Zoom_Window z;
+      const bool band = button == Qt::LeftButton;
+      const Graph_Limits home = z.Limits();
+      QTest::mousePress(&z.View(), button, band ? Qt::ControlModifier : Qt::NoModifier,
+                        z.Pixel_Of(2, 5));
+      QTest::mouseMove(&z.View(), z.Pixel_Of(6, 14));
+      QVERIFY(z.Draws_Become(band ? 0 : 1));
+      z.s.Tabs().Set_Current(1);
+      z.s.Tabs().Set_Current(0);
+      QVERIFY(z.View().Band().isEmpty());
+      const std::string zoomed = band ? "" : " - Page 1 (zoomed)";
+      const Graph_Limits now = z.Limits();
+      const QPoint point = z.Pixel_Of(5, 11);
+      QTest::mousePress(&z.View(), Qt::LeftButton, {}, point);
+      QCOMPARE(z.Title(), "PlotWright:   pt5" + zoomed);
+      QTest::mouseMove(&z.View(), z.Pixel_Of(8, 3));
+      QTest::mouseRelease(&z.View(), Qt::LeftButton, {}, z.Pixel_Of(8, 3));
+      QCOMPARE(z.Title(), "PlotWright:" + z.s.Path("plotwright.dat") + zoomed);
+      QVERIFY(z.Draws_Become(band ? 0 : 1));
+      QVERIFY(z.Limits() == now);
+      if (band) QVERIFY(z.Limits() == home);
+    }
+  }
+
   void middle_drag_pans() {
     Zoom_Window z;
     const Graph_Limits home = z.Limits();
