@@ -123,6 +123,13 @@ else
       || fail "Depends lacks $lib: $depends"
   done
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+  # Both descriptions name every format the renderer writes.
+  dpkg-deb -f "$deb" Description | grep -q "PNG, BMP, SVG or PDF" \
+    || fail "the package description does not name the renderer's formats"
+  if [ "$window" = 1 ]; then
+    grep -q "PNG, BMP, SVG or PDF" "$share/metainfo/$id.metainfo.xml" \
+      || fail "the AppStream description does not name the renderer's formats"
+  fi
 fi
 
 # make uninstall removes every installed file and Plotwright's own folders.

@@ -89,6 +89,31 @@ TEST_F(Render_Density, ReportFields) {
   EXPECT_EQ(graphs[2]["stat_line"], "N=7  m=4.29  s=2.98  mn=0  mx=9");
 }
 
+// A page never drawn (the one before it fails): its histograms' flow is that of the limits
+// and bars the setup gives, and null where the setup leaves them to the drawing.
+TEST_F(Render_Density, FlowOfGraphsNeverDrawn) {
+  Write("s.ini",
+        "[DataFile]\nA=1 5.2\nB=2 5.2\n[Pages]\nPages=Bad P\n"
+        "[Bad]\nGraphs=S\n[Bad/S]\nKind=scatter\nx=A\ny=B\nlogx=1\nxlo=-1\nxhi=1\n"
+        "[P]\nColumns=3\nGraphs=Given NoBins Auto\n"
+        "[P/Given]\nKind=hist\nx=A\nxlo=2\nxhi=6\nBins=4\n"
+        "[P/NoBins]\nKind=hist\nx=A\nxlo=2\nxhi=6\n"
+        "[P/Auto]\nKind=hist\nx=A\nBins=4\n");
+  Write("d.dat", "0 1\n4 1\n7 1\n9 1\n");
+  const Run_Result r = Run("-o out -r report.json s.ini d.dat");
+  ASSERT_EQ(r.Err, "error: Errors occurred while draving points\n");
+  const Json j = Json::parse(Read("report.json"));
+  ASSERT_FALSE(j["pages"][1]["drawn"]);
+  const Json& graphs = j["pages"][1]["graphs"];
+  EXPECT_EQ(graphs[0]["layers"][0]["underflow"], 1);
+  EXPECT_EQ(graphs[0]["layers"][0]["overflow"], 2);
+  for (int g : {1, 2}) {
+    EXPECT_TRUE(graphs[g]["layers"][0]["underflow"].is_null()) << g;
+    EXPECT_TRUE(graphs[g]["layers"][0]["overflow"].is_null()) << g;
+    EXPECT_EQ(graphs[g]["layers"][0]["missing"], 0) << g;
+  }
+}
+
 TEST_F(Render_Density, PixelsAndSvgPicture) {
   Write("s.ini", Density_Setup);
   Write("d.dat", Density_Data);

@@ -100,5 +100,17 @@ TEST(Render_Manual, HistogramBinsAndWidth) {
             std::string::npos);
 }
 
+// Every yes/no key the programs read is named where a bad yes/no value is explained.
+TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
+  const std::string section = Messages_Section();
+  const std::size_t row = section.find("<tr><td>Bad Boolean constant");
+  ASSERT_NE(row, std::string::npos);
+  const std::string text = section.substr(row, section.find("</tr>", row) - row);
+  for (const char* key : {"logx", "logy", "Params", "RoundX", "RoundY", "Grid", "LeftIn", "Flow",
+                          "Density", "ColorBar", "Follow"}) {
+    EXPECT_NE(text.find(key), std::string::npos) << key;
+  }
+}
+
 }  // namespace
 }  // namespace pw::test

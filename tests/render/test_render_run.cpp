@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -70,6 +72,32 @@ void Expect_Box(const Json& box, int left, int right, int top, int bottom) {
   EXPECT_EQ(box["right"], right);
   EXPECT_EQ(box["top"], top);
   EXPECT_EQ(box["bottom"], bottom);
+}
+
+// A layer's "color" is the colour's value: RGB for fixed colours, the desktop colours' and
+// None's and Default's own codes.
+TEST_F(Render_Run, ReportColorValues) {
+  const std::pair<const char*, long long> cases[] = {
+      {"Red", 255},       {"FF8000", 0x0080FF},   {"BtnFace", -2147483633},
+      {"None", 536870911}, {"Default", 536870912},
+  };
+  std::string setup = "[DataFile]\nA=1 5.1\nB=2 5.1\n[Pages]\nPages=P\n[P]\nGraphs=S\n"
+                      "[P/S]\nKind=scatter\nx=A\ny=B\nLayers=";
+  std::string layers;
+  for (const auto& c : cases) {
+    setup += std::string(c.first) + " ";
+    layers += "[P/S/" + std::string(c.first) + "]\nColor=" + c.first + "\n";
+  }
+  Write("s.ini", setup + "\n" + layers);
+  Write("d.dat", "1 2\n");
+  const Run_Result r = Run("-o out -r report.json s.ini d.dat");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  const Json report = Json::parse(Read("report.json"));
+  const Json& list = report["pages"][0]["graphs"][0]["layers"];
+  ASSERT_EQ(list.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(list[i]["color"], cases[i].second) << cases[i].first;
+  }
 }
 
 TEST_F(Render_Run, ReportNumbers) {
