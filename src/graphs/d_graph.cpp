@@ -181,7 +181,11 @@ std::vector<long double> Linear_Ticks(long double lo, long double hi, long doubl
   Split_Decimal((hi - lo) * factor, m, p);
   const long double step = m < 2 ? 0.2L * p : (m < 5 ? 0.5L * p : p);
   // Repeated addition, as the labels expect; a sum that should be 0 is snapped to it.
-  long double t = Round_Even(lo / step) * step;
+  const long double first = Round_Even(lo / step);
+  long double t = first * step;
+  // At the lowest extended numbers the step below the lower limit overflows; the next one is
+  // the first that can be a tick.
+  if (Is_Missing(t)) t = (first + 1) * step;
   for (int k = 0; k < 12; ++k, t += step) ticks.Offer(t);
   return ticks.Take();
 }
