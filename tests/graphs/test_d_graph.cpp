@@ -159,6 +159,30 @@ TEST(GraphBase, FormatTick) {
   EXPECT_LE(TC_Graph::Format_Tick(false, -1.23456789012e-300L).size(), 20u);
 }
 
+// Decades past either end of the extended numbers (about 1.19E4932 and, with all digits,
+// 3.4E-4932): the label still names the tick's value.
+TEST(GraphBase, FormatTickOfDecadesBeyondTheExtendedRange) {
+  struct Case {
+    long double decade;
+    const char* label;
+  } cases[] = {
+      {4931, "1E4931"},
+      {4932, "1E4932"},
+      {4932 + std::log10(2.0L), "2E4932"},
+      {4933, "1E4933"},
+      {4932 + std::log10(9.0L), "9E4932"},
+      {-4931, "1E-4931"},
+      {-4932 + std::log10(5.0L), "5E-4932"},
+      {-4950 + std::log10(1.2L), "1.2E-4950"},
+      {-4951, "1E-4951"},
+      {-5000, "1E-5000"},
+      {4999 + std::log10(9.99999999999999L), "1E5000"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TC_Graph::Format_Tick(true, c.decade), c.label) << static_cast<double>(c.decade);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Setup
 
