@@ -120,8 +120,34 @@ void TC_Graph::Point_Info(int /*x*/, int /*y*/, std::string& text, TC_Data_Buffe
   text.clear();
 }
 
+namespace {
+
+// The label of decade v (a logarithmic tick) whose power of ten is no normal extended number:
+// past the largest it is an infinity ("?"), below the smallest it keeps only a few digits or
+// none ("0"). Written like the exponent form of Format_Short: the mantissa 10^frac(v) with at
+// most 12 digits, "E", the decade.
+std::string Decade_Label(long double v) {
+  long double decade = std::floor(v);
+  std::string mantissa = General_Form(std::pow(10.0L, v - decade), 12);
+  if (mantissa == "10") {  // a fraction a hair below 1
+    mantissa = "1";
+    decade += 1;
+  }
+  return mantissa + "E" + std::to_string(static_cast<long long>(decade));
+}
+
+}  // namespace
+
 std::string TC_Graph::Format_Tick(bool logarithmic, long double v) {
-  if (logarithmic) v = std::pow(10.0L, v);
+  if (logarithmic) {
+    const long double power = std::pow(10.0L, v);
+    if (!std::isnormal(power) && std::isfinite(v) && std::fabs(v) < 1e15L) {
+      std::string text = Decade_Label(v);
+      if (text.size() > 20) text.resize(20);
+      return text;
+    }
+    v = power;
+  }
   std::string text = Format_Short(12, v);
   if (text.size() > 20) text.resize(20);
   return text;
@@ -181,7 +207,11 @@ std::vector<long double> Linear_Ticks(long double lo, long double hi, long doubl
   Split_Decimal((hi - lo) * factor, m, p);
   const long double step = m < 2 ? 0.2L * p : (m < 5 ? 0.5L * p : p);
   // Repeated addition, as the labels expect; a sum that should be 0 is snapped to it.
-  long double t = Round_Even(lo / step) * step;
+  const long double first = Round_Even(lo / step);
+  long double t = first * step;
+  // At the lowest extended numbers the step below the lower limit overflows; the next one is
+  // the first that can be a tick.
+  if (Is_Missing(t)) t = (first + 1) * step;
   for (int k = 0; k < 12; ++k, t += step) ticks.Offer(t);
   return ticks.Take();
 }

@@ -126,10 +126,18 @@ void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
 
   // Bins from a bin width: the range becomes a whole number of bins of that width.
   if (Bins == 0 && dx > 0) {
-    std::int64_t bins = Round_Even_Int((XHi - XLo) / dx);
-    if (bins < 2) bins = 2;
+    // Counted in extended arithmetic: a range many orders above dx (a huge constant column
+    // spread around its value) has more bins than a 64-bit integer holds, and a count cut
+    // there would shrink the range to a sliver of it. Below 2^63 this is the integer halving.
+    long double bins = Round_Even((XHi - XLo) / dx);
+    // Beyond the extended range: widen the step until the count is a number again.
+    while (!std::isfinite(bins) && std::isfinite(dx)) {
+      dx *= 2;
+      bins = Round_Even((XHi - XLo) / dx);
+    }
+    if (!(bins >= 2)) bins = 2;
     while (bins > Max_Bins) {
-      bins /= 2;
+      bins = std::floor(bins / 2);
       dx *= 2;
     }
     Bins = static_cast<int>(bins);

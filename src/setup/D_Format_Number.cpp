@@ -151,6 +151,9 @@ int Decimal_Exponent(long double x) {
   // Nudged just above |x|: the repeated multiplications by 0.1 below round, and would take
   // an exact power of ten such as 1000 to 99.99... and one exponent short.
   long double a = std::fabs(x) * (1 + 92 * 0x1p-63L);
+  // Within a hair of the largest extended number the nudge overflows to an infinity, which
+  // the loop below would divide for ever; no power of ten lies that high, so no nudge is needed.
+  if (Is_Missing(a)) a = std::fabs(x);
   int n = 0;
   while (a >= 10) {
     a *= 0.1L;

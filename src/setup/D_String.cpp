@@ -4,13 +4,23 @@
 #include <limits>
 
 #include "base/D_Error.h"
+#include "base/utf8_chars.h"
 
 namespace pw {
+
+namespace {
+
+// More than Max_Field_Text characters (utf8_chars.h); only texts of that many bytes can be.
+bool Too_Long(const std::string& text) {
+  return text.size() > Max_Field_Text && Character_Count(text) > Max_Field_Text;
+}
+
+}  // namespace
 
 std::string Next_Field(std::string& text, char delimiter) {
   // The old field routines worked on 16-bit lengths; longer texts are refused rather than
   // silently mangled.
-  if (text.size() > Max_Field_Text) throw Error(Range_Check_Message);
+  if (Too_Long(text)) throw Error(Range_Check_Message);
   if (text.empty()) return {};
   const std::size_t start = text.find_first_not_of(delimiter);
   if (start == std::string::npos) {
@@ -37,7 +47,7 @@ std::uint16_t Split_Fields(std::string& text, std::span<std::string> items, char
     // A tail of delimiters only holds no further field: it must not count as an empty item
     // (otherwise "a b " would give three items and "   " one).
     if (text.find_first_not_of(delimiter) == std::string::npos) {
-      if (text.size() > Max_Field_Text) throw Error(Range_Check_Message);
+      if (Too_Long(text)) throw Error(Range_Check_Message);
       text.clear();
       break;
     }

@@ -9,7 +9,8 @@
 
 namespace pw {
 
-// Longest text Next_Field accepts; a longer one raises "Range check error" (not fatal).
+// Longest text Next_Field accepts, in characters (a letter beyond ASCII counts once, a byte
+// that is not UTF-8 counts one); a longer one raises "Range check error" (not fatal).
 inline constexpr std::size_t Max_Field_Text = 65535;
 
 // Returns the next field of `text` and removes it from the front of `text`.

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/D_Error.h"
+#include "base/utf8_chars.h"
 #include "setup/D_Fold_Case.h"
 #include "setup/D_Format.h"
 #include "setup/D_String.h"
@@ -39,24 +40,14 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// Drops one pair of enclosing quotes, then cuts to the longest value the reader returns,
-// without splitting a UTF-8 sequence (a cut sequence would be garbage for every consumer).
+// Drops one pair of enclosing quotes, then cuts to the longest value the reader returns, in
+// characters: a letter beyond ASCII counts once, and a cut never splits it (utf8_chars.h).
 std::string Clean_Value(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  if (value.size() > Max_Value_Length) {
-    std::size_t cut = Max_Value_Length;
-    auto is_continuation = [&](std::size_t i) {
-      return (static_cast<unsigned char>(value[i]) & 0xC0) == 0x80;
-    };
-    while (cut > 0 && is_continuation(cut)) --cut;
-    // Not UTF-8 after all (a run of continuation bytes): cut by bytes.
-    if (Max_Value_Length - cut > 3) cut = Max_Value_Length;
-    value = value.substr(0, cut);
-  }
-  return std::string(value);
+  return std::string(Cut_To_Characters(value, Max_Value_Length));
 }
 
 // Reads the whole file; anything but a regular file gives no text. Devices and pipes are

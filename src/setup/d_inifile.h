@@ -4,7 +4,8 @@
 // and keys compare without regard to letter case, for every letter ("[Übersicht]" is found
 // as "übersicht"; Fold_Case says how, also for names that are not UTF-8); spaces around keys
 // and values are dropped; a value wholly inside double or single quotes loses the quotes;
-// values are cut to 2047 characters; the first occurrence of a key in a section wins. Lines
+// values are cut to 2047 characters (a letter beyond ASCII counts once; bytes that are not
+// UTF-8 count one each); the first occurrence of a key in a section wins. Lines
 // starting with ";" or "#" are comments; text before the first section and lines without "="
 // are ignored. UTF-8 with or without a byte-order mark, LF, CRLF or CR line ends. A header's
 // name ends at the first "]" (a header without "]" takes the rest of the line); a section

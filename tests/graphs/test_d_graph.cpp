@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,7 +80,7 @@ class Make_Ticks_Test : public testing::TestWithParam<Tick_Case> {};
 TEST_P(Make_Ticks_Test, LabelsOfTheTicks) {
   const Tick_Case& c = GetParam();
   std::vector<std::string> labels;
-  long double previous = -1e30L;
+  long double previous = -std::numeric_limits<long double>::infinity();
   for (long double v : TC_Graph::Make_Ticks(c.logarithmic, c.lo, c.hi, c.factor)) {
     EXPECT_GT(v, previous);  // increasing
     previous = v;
@@ -101,6 +102,22 @@ INSTANTIATE_TEST_SUITE_P(
         Tick_Case{"LinearOffset", false, 3.7L, 9.1L, 1, {"4", "5", "6", "7", "8", "9"}},
         Tick_Case{"LinearEmptyRange", false, 2, 2, 1, {}},
         Tick_Case{"LinearReversed", false, 3, 1, 1, {}},
+        // Limits at either end of the extended range: the first candidate, one step below the
+        // lower limit, would overflow there.
+        Tick_Case{"LinearAtLargestExtended",
+                  false,
+                  std::numeric_limits<long double>::max() * 0.99L,
+                  std::numeric_limits<long double>::max(),
+                  1,
+                  {"1.178E4932", "1.18E4932", "1.182E4932", "1.184E4932", "1.186E4932",
+                   "1.188E4932"}},
+        Tick_Case{"LinearAtLowestExtended",
+                  false,
+                  -std::numeric_limits<long double>::max(),
+                  -std::numeric_limits<long double>::max() * 0.99L,
+                  1,
+                  {"-1.188E4932", "-1.186E4932", "-1.184E4932", "-1.182E4932", "-1.18E4932",
+                   "-1.178E4932"}},
         Tick_Case{"Log0To3", true, 0, 3, 1, {"1", "10", "100", "1000"}},
         Tick_Case{"Log0To2", true, 0, 2, 1, {"1", "2", "5", "10", "20", "50", "100"}},
         Tick_Case{"Log0To1", true, 0, 1, 1, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
@@ -140,6 +157,30 @@ TEST(GraphBase, FormatTick) {
   EXPECT_EQ(TC_Graph::Format_Tick(false, 0), "0");
   EXPECT_EQ(TC_Graph::Format_Tick(true, 4), "1E4");
   EXPECT_LE(TC_Graph::Format_Tick(false, -1.23456789012e-300L).size(), 20u);
+}
+
+// Decades past either end of the extended numbers (about 1.19E4932 and, with all digits,
+// 3.4E-4932): the label still names the tick's value.
+TEST(GraphBase, FormatTickOfDecadesBeyondTheExtendedRange) {
+  struct Case {
+    long double decade;
+    const char* label;
+  } cases[] = {
+      {4931, "1E4931"},
+      {4932, "1E4932"},
+      {4932 + std::log10(2.0L), "2E4932"},
+      {4933, "1E4933"},
+      {4932 + std::log10(9.0L), "9E4932"},
+      {-4931, "1E-4931"},
+      {-4932 + std::log10(5.0L), "5E-4932"},
+      {-4950 + std::log10(1.2L), "1.2E-4950"},
+      {-4951, "1E-4951"},
+      {-5000, "1E-5000"},
+      {4999 + std::log10(9.99999999999999L), "1E5000"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TC_Graph::Format_Tick(true, c.decade), c.label) << static_cast<double>(c.decade);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -111,6 +111,9 @@ TEST(HistGraph, BinsFromDx) {
       {"xlo=0\nxhi=1000\ndx=0.5\n", 250, 4, 1000},  // 2000 halved three times
       {"xlo=0\nxhi=1\ndx=3\n", 2, 3, 6},            // dx beyond the range: 2 bins
       {"xlo=0\nxhi=10\ndx=3\n", 3, 3, 9},           // 3.33 rounds to 3; the range follows
+      // 2^100 / 2^-40 = 2^140 bins, beyond any 64-bit count, halved 132 times.
+      {"xlo=0\nxhi=1267650600228229401496703205376\ndx=9.094947017729282379150390625e-13\n",
+       256, 0x1p92L, 0x1p100L},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keys);
@@ -120,6 +123,31 @@ TEST(HistGraph, BinsFromDx) {
     EXPECT_EQ(f.Graph().dx, c.dx);
     EXPECT_EQ(f.Graph().XLo, 0);
     EXPECT_EQ(f.Graph().XHi, c.xhi);
+  }
+}
+
+// Constant columns spread to a range far wider than the bin width asked for (more bins than
+// any 64-bit count): halved like any other count, with every value in the bars.
+TEST(HistGraph, BinsFromDxFarBelowTheRange) {
+  struct Case {
+    const char *keys, *data;
+    long double yhi;
+  } cases[] = {
+      {"dx=0.5\n", "1e300 1 A\n1e300 1 A\n", 2.5L},
+      {"dx=0.5\n", "-1e4000 1 A\n", 1.2L},
+      {"dx=1e-300\n", "1e19 1 A\n", 1.2L},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data);
+    Hist_Fixture f(std::string("x=V\n") + c.keys, c.data);
+    f.Graph().Find_X_Limits(f.Buffer());
+    EXPECT_GT(f.Graph().Bins, 128);
+    EXPECT_LE(f.Graph().Bins, 256);
+    const long double v = f.Buffer().Raw_Value(1, 1);
+    EXPECT_LE(f.Graph().XLo, v);
+    EXPECT_GT(f.Graph().XHi, v);
+    f.Graph().Find_Y_Limits(f.Buffer());
+    EXPECT_EQ(f.Graph().YHi, c.yhi);
   }
 }
 

@@ -233,7 +233,11 @@ TEST(DFormat, DecimalExponent) {
     long double x;
     int n;
   } cases[] = {{1000, 3},   {999.99L, 2},    {0.01L, -2},   {-50, 1},   {0, -1},     {1, 0},
-               {9.999L, 0}, {1e-300L, -300}, {1e300L, 300}, {0.1L, -1}, {Missing, 0}};
+               {9.999L, 0}, {1e-300L, -300}, {1e300L, 300}, {0.1L, -1}, {Missing, 0},
+               // The nudge above |x| must not overflow the largest extended numbers.
+               {std::numeric_limits<long double>::max(), 4932},
+               {-std::numeric_limits<long double>::max(), 4932},
+               {std::numeric_limits<long double>::denorm_min(), -4951}};
   for (const Case& c : cases) EXPECT_EQ(c.n, Decimal_Exponent(c.x)) << static_cast<double>(c.x);
 }
 
@@ -396,6 +400,7 @@ TEST(DFormat, FormatNumber) {
       {8, 3, true, 1e-200L, false, true, "1.0E-200"},
       {10, 4, false, 1e200L, true, true, "1E+200"},
       {8, 2, false, 1.999L, false, true, "2.00"},
+      {8, 2, false, std::numeric_limits<long double>::max(), true, true, "1.2E+4932"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.expected,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/D_Error.h"
+#include "setup/D_Format.h"
 
 namespace pw {
 namespace {
@@ -46,6 +47,24 @@ TEST(D_String, NextFieldLengthLimit) {
     EXPECT_FALSE(e.Fatal());
   }
   EXPECT_EQ(too_long.size(), Max_Field_Text + 1);  // refused texts stay as they were
+
+  // The limit counts characters: a letter beyond ASCII counts once, whatever its bytes.
+  std::string umlauts;
+  for (std::size_t i = 0; i < Max_Field_Text; ++i) umlauts += "\xC3\x84";
+  std::string longest_umlauts = umlauts;
+  EXPECT_EQ(Next_Field(longest_umlauts, ' '), umlauts);
+  std::string too_many_umlauts = umlauts + "\xC3\x84";
+  EXPECT_THROW(Next_Field(too_many_umlauts, ' '), Error);
+  // A time field of 20000 emoji is no time: the conversion says so, not the length limit.
+  std::string emoji;
+  for (int i = 0; i < 20000; ++i) emoji += "\xF0\x9F\x98\x80";
+  long double value = 0;
+  try {
+    Parse_Time(emoji + ":1:1", value);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Message(), "'" + emoji + "' is not a valid integer value");
+  }
 }
 
 struct Split_Case {

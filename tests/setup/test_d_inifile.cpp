@@ -308,14 +308,21 @@ TEST_F(Ini_Test, LongValuesAreCut) {
   const std::string exact(Max_Value_Length, 'x');
   const std::string longer(3000, 'y');
   const std::string quoted = "\"" + std::string(Max_Value_Length, 'q') + "\"";
-  // A two-byte character straddling the limit is dropped whole.
+  // The limit counts characters: a letter beyond ASCII counts once, whatever its bytes.
   const std::string utf8 = std::string(Max_Value_Length - 1, 'a') + "\xC3\xA9" + "zz";
+  std::string umlauts, umlauts_cut, invalid(3000, '\xFF');
+  for (std::size_t i = 0; i < Max_Value_Length + 5; ++i) umlauts += "\xC3\x84";
+  umlauts_cut = umlauts.substr(0, 2 * Max_Value_Length);
   TC_Ini_File ini(Write("[S]\nexact=" + exact + "\nlonger=" + longer + "\nquoted=" + quoted +
-                        "\nutf8=" + utf8 + "\n"));
+                        "\nutf8=" + utf8 + "\numlauts=" + umlauts + "\ninvalid=" + invalid +
+                        "\n"));
   EXPECT_EQ(ini.Get_String("S", "exact", ""), exact);
   EXPECT_EQ(ini.Get_String("S", "longer", ""), std::string(Max_Value_Length, 'y'));
   EXPECT_EQ(ini.Get_String("S", "quoted", ""), std::string(Max_Value_Length, 'q'));
-  EXPECT_EQ(ini.Get_String("S", "utf8", ""), std::string(Max_Value_Length - 1, 'a'));
+  EXPECT_EQ(ini.Get_String("S", "utf8", ""), std::string(Max_Value_Length - 1, 'a') + "\xC3\xA9");
+  EXPECT_EQ(ini.Get_String("S", "umlauts", ""), umlauts_cut);
+  // Bytes that are not UTF-8 count one each, as they always did.
+  EXPECT_EQ(ini.Get_String("S", "invalid", ""), std::string(Max_Value_Length, '\xFF'));
 }
 
 TEST_F(Ini_Test, MissingFileOrFolderHasNoKeys) {
