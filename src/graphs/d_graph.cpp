@@ -139,16 +139,11 @@ std::string Decade_Label(long double v) {
 }  // namespace
 
 std::string TC_Graph::Format_Tick(bool logarithmic, long double v) {
-  if (logarithmic) {
-    const long double power = std::pow(10.0L, v);
-    if (!std::isnormal(power) && std::isfinite(v) && std::fabs(v) < 1e15L) {
-      std::string text = Decade_Label(v);
-      if (text.size() > 20) text.resize(20);
-      return text;
-    }
-    v = power;
-  }
-  std::string text = Format_Short(12, v);
+  const long double shown = logarithmic ? std::pow(10.0L, v) : v;
+  // A decade whose power of ten is no normal extended number: labelled from the decade itself.
+  const bool beyond = logarithmic && !std::isnormal(shown) && std::isfinite(v) &&
+                      std::fabs(v) < 1e15L;
+  std::string text = beyond ? Decade_Label(v) : Format_Short(12, shown);
   if (text.size() > 20) text.resize(20);
   return text;
 }
