@@ -5,6 +5,9 @@
 //
 // PW_EXIT_AFTER_DRAW=1 in the environment makes it print the time from start to the end of
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
+//
+// Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
+// PW_EXIT_AFTER_DRAW run).
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -107,5 +110,7 @@ int main(int argc, char** argv) {
   // The hook points at the window: events sent while the window is destroyed must not reach it.
   app.On_Exception = nullptr;
   window.reset();
-  return status != 0 ? status : code;
+  if (status != 0) return status;
+  // The window closed itself after a fatal error: the run failed.
+  return pw::Fatal_Error ? 1 : code;
 }
