@@ -174,6 +174,12 @@ void TMain::Settle_Timeout() {
     settle_timer_->start(Settle_Ms);  // the window manager has not placed the window yet
     return;
   }
+  if (err_box_.Showing()) {
+    // An error shown at start (a bad PLOTWRIGHT_THREADS): the load's own errors would be
+    // dropped behind its box, so the first load waits until it is closed.
+    settle_timer_->start(Settle_Ms);
+    return;
+  }
   Guarded([this] { FormShow(); });
 }
 

@@ -48,7 +48,7 @@ class TMain : public QMainWindow {
 
   // The first-show sequence: fill patterns, file names, caption, help item, first load. Runs
   // once (later calls do nothing). The first show of the window starts it once the window
-  // has settled on its final size (see Settle_Ms).
+  // has settled on its final size (see Settle_Ms) and no error box is open.
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
   // caller (while following, none is fatal). Asked for while the pages are being drawn, it

@@ -536,6 +536,33 @@ class Test_Main_Window : public QObject {
     QVERIFY(s.w->isVisible());
   }
 
+  // An error shown as the window opens (a bad PLOTWRIGHT_THREADS): the first load waits for
+  // its box, so the load's own errors are shown too, each in its box, fatal or not.
+  void first_load_waits_for_a_box_shown_at_start() {
+    for (const bool setup_there : {false, true}) {
+      Session s;
+      if (setup_there) s.Setup(Setup_Text(1, true));
+      QStringList texts;
+      Box_Closer closer([&](QWidget& box) {
+        texts << box.findChild<QLabel*>("Txt")->text();
+        QTest::qWait(200);  // the window settles meanwhile
+      });
+      s.w = std::make_unique<TMain>(s.box, s.dir.Path(), std::vector<std::string>{});
+      QTimer::singleShot(0, s.w.get(), [&] {
+        s.w->AppEventsException(Error("Wrong PLOTWRIGHT_THREADS value: abc"));
+      });
+      s.w->resize(800, 600);
+      s.w->show();
+      QVERIFY(Wait_Until([&] { return closer.Closed() == 2; }));
+      const std::string second = setup_there ? "Missing file: " + s.Path("plotwright.dat")
+                                             : "File not found: " + s.Path("plotwright.pwr.ini");
+      QCOMPARE(texts, (QStringList{"Wrong PLOTWRIGHT_THREADS value: abc",
+                                   QString::fromStdString(Error_Box_Text(second))}));
+      QCOMPARE(Wait_Until([&] { return !s.w->isVisible(); }, 500), setup_there);
+      Fatal_Error = false;
+    }
+  }
+
   // "s" and "S" before any page was drawn: the empty picture is reported, nothing breaks, and
   // a later load writes its pages as usual.
   void screen_shots_before_any_load() {
