@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QProcess>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
@@ -22,6 +21,7 @@
 #include "app/load_feedback.h"
 #include "app/notebook.h"
 #include "app/pw_about.h"
+#include "app/start_detached.h"
 #include "app/qt_child.h"
 #include "app/zoom_control.h"
 #include "app/zoom_rules.h"
@@ -84,8 +84,8 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
   settle_timer_->setSingleShot(true);
   connect(settle_timer_, &QTimer::timeout, this, [this] { Settle_Timeout(); });
 
-  Start_Program = [](const QString& program, const QStringList& program_args) {
-    return QProcess::startDetached(program, program_args);
+  Start_Program = [](const std::string& program, const std::vector<std::string>& program_args) {
+    return Start_Detached(program, program_args);
   };
   Open_Url = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
@@ -367,10 +367,9 @@ void TMain::mRedrawClick(QAction* sender) {
 }
 
 void TMain::Open_In_Editor(const std::string& file) {
-  const QString name = QString::fromStdString(file);
   // The file goes to the editor as one argument, blanks and all; no shell is involved.
-  if (!Start_Program(QString::fromStdString(Editor_Command), {name})) {
-    Open_Url(QUrl::fromLocalFile(name));
+  if (!Start_Program(Editor_Command, {file})) {
+    Open_Url(QUrl::fromLocalFile(QString::fromStdString(file)));
   }
 }
 

@@ -295,23 +295,23 @@ class Test_Main_Window : public QObject {
     s.Data(10, "my data.dat");
     Box_Closer closer;
     s.Start({"plotwright.pwr.ini", "my data.dat"});
-    QString program;
-    QStringList args;
+    std::string program;
+    std::vector<std::string> args;
     bool started = true;
     QList<QUrl> opened;
-    s.w->Start_Program = [&](const QString& p, const QStringList& a) {
+    s.w->Start_Program = [&](const std::string& p, const std::vector<std::string>& a) {
       program = p;
       args = a;
       return started;
     };
     s.w->Open_Url = [&](const QUrl& url) { opened << url; return true; };
     s.w->Item("mEditData")->trigger();
-    QCOMPARE(program, QString("myedit"));
-    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("my data.dat"))});
+    QCOMPARE(program, std::string("myedit"));
+    QCOMPARE(args, std::vector<std::string>{s.Path("my data.dat")});
     QVERIFY(opened.isEmpty());
     started = false;  // the editor cannot be started: the desktop opens the file
     s.w->Item("mEditSetup")->trigger();
-    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("plotwright.pwr.ini"))});
+    QCOMPARE(args, std::vector<std::string>{s.Path("plotwright.pwr.ini")});
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(s.Path("plotwright.pwr.ini"))));
     // Without the key the editor named before stays.
@@ -331,7 +331,7 @@ class Test_Main_Window : public QObject {
     const std::string folder = s.Path("a b;'q\"$(touch PWNED)`touch PWNED2`/");
     const std::string editor = folder + "my editor $(touch PWNED3);.sh";
     const std::string setup = folder + "set up; rm -rf x $(touch PWNED4) 'q' \"d\".ini";
-    const std::string data = folder + "data `touch PWNED5` & echo.dat";
+    const std::string data = folder + "data `touch PWNED5` & \xe9" "cho.dat";  // "é" in ISO 8859-1
     // Writes its argument count and arguments, NUL-separated, beside itself; the rename makes
     // the file appear whole.
     Write_File(editor,
