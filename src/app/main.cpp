@@ -57,7 +57,12 @@ int main(int argc, char** argv) {
   // Program-wide initialisation: notation, precision, the working directory, the error box.
   pw::Set_Notation();
   pw::Check_Precision();
-  pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+  // From the system, not through Qt's text strings, which lose bytes of a folder name that
+  // is no valid UTF-8.
+  pw::Work_Dir = pw::Running_Program_Dir();
+  if (pw::Work_Dir.empty()) {
+    pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+  }
   std::filesystem::current_path(pw::Work_Dir, ec);
   auto err_box = std::make_unique<pw::TErrBox>();
   // A bad PLOTWRIGHT_THREADS is shown once the window is up; the default count is kept.
