@@ -42,6 +42,13 @@ constexpr const char* Main_Section = "Plotwright";
 // unscaled.
 bool Stretches(int number) { return (number >= 1 && number <= 4) || (number >= 6 && number <= 8); }
 
+// The file address of `path` with every byte kept: a folder or file name that is no valid
+// UTF-8 (an 8-bit code page) stays percent-encoded as it is, where QUrl::fromLocalFile would
+// replace it through a text string.
+QUrl File_Url(const std::string& path) {
+  return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+}
+
 }  // namespace
 
 TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string> args,
@@ -369,7 +376,7 @@ void TMain::mRedrawClick(QAction* sender) {
 void TMain::Open_In_Editor(const std::string& file) {
   // The file goes to the editor as one argument, blanks and all; no shell is involved.
   if (!Start_Program(Editor_Command, {file})) {
-    Open_Url(QUrl::fromLocalFile(QString::fromStdString(file)));
+    Open_Url(File_Url(file));
   }
 }
 
@@ -380,7 +387,7 @@ void TMain::mEditDataClick() { Open_In_Editor(data_file_); }
 void TMain::mHelpClick() {
   // Beside the program (also the working directory), or the installed manual.
   if (help_page_.empty()) return;
-  Open_Url(QUrl::fromLocalFile(QString::fromStdString(help_page_)));
+  Open_Url(File_Url(help_page_));
 }
 
 void TMain::mWebClick() { Open_Url(QUrl(QString::fromUtf8(Home_Page))); }
