@@ -16,7 +16,7 @@ cat >"$work/run.sh" <<'RUN'
 work=$1; shift
 "$@" >"$work/out" 2>&1 & pid=$!
 # The box is centred on the window, which fills the screen: a click in the middle closes it.
-for _ in $(seq 1 60); do
+for _ in $(seq 1 120); do
   sleep 0.25
   kill -0 "$pid" 2>/dev/null || break
   xdotool mousemove 320 240 click 1 2>/dev/null || true
