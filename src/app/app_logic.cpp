@@ -3,15 +3,19 @@
 #include <algorithm>
 
 #include "app/app_paths.h"
+#include "base/utf8_chars.h"
 
 namespace pw {
 
 std::string Error_Box_Text(const std::string& text) {
   if (text.find("Access violation") != std::string::npos) return System_Error_Text;
   std::string shown = text;
-  if (shown.size() > static_cast<std::size_t>(Line_Break_Width)) {
-    // Position Line_Break_Width + 1 counted from 1 is index Line_Break_Width.
-    const std::size_t blank = shown.rfind(' ', Line_Break_Width);
+  // Messages are UTF-8 (file names, setup values): widths and positions count characters.
+  if (Character_Count(shown) > static_cast<std::size_t>(Line_Break_Width)) {
+    // Position Line_Break_Width + 1 counted from 1 starts after the first Line_Break_Width
+    // characters.
+    const std::size_t last = Cut_To_Characters(shown, Line_Break_Width).size();
+    const std::size_t blank = shown.rfind(' ', last);
     if (blank != std::string::npos && blank > 0) shown[blank] = '\n';
   }
   return shown;

@@ -14,9 +14,10 @@ inline constexpr int Line_Break_Width = 54;
 inline constexpr const char* System_Error_Text = "System error: please send in a problem report.";
 
 // The text the error box shows for `text`: the fixed system-error text when `text` contains
-// "Access violation"; else, when longer than Line_Break_Width, the last blank at or before
-// position Line_Break_Width + 1 (1-based) becomes a line break, unless that blank is the
-// first character or there is none. At most one break. Empty text stays empty.
+// "Access violation"; else, when longer than Line_Break_Width characters, the last blank at or
+// before character position Line_Break_Width + 1 (1-based) becomes a line break, unless that
+// blank is the first character or there is none. At most one break. Empty text stays empty.
+// Characters are counted in UTF-8 (base/utf8_chars.h).
 std::string Error_Box_Text(const std::string& text);
 
 struct Form_Rect {

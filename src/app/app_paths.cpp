@@ -99,6 +99,13 @@ std::string Data_Dir_Of(const std::string& program_dir, const std::string& data_
   return With_Slash(dir.string());
 }
 
+std::string Running_Program_Dir() {
+  std::error_code ec;
+  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+  if (ec || !program.is_absolute()) return {};
+  return With_Slash(program.parent_path().string());
+}
+
 std::string With_Slash(const std::string& dir) {
   if (dir.empty() || dir.back() == '/') return dir;
   return dir + "/";

@@ -76,6 +76,10 @@ std::string User_Data_Dir(const char* xdg_data_home, const char* home);
 // a trailing "/". Empty when either is empty.
 std::string Data_Dir_Of(const std::string& program_dir, const std::string& data_from_bin);
 
+// The folder of the running program file with a trailing "/", byte for byte as the system
+// names it (a name that is no valid UTF-8 included); empty when the system does not tell.
+std::string Running_Program_Dir();
+
 // `dir` with a trailing "/" (empty stays empty).
 std::string With_Slash(const std::string& dir);
 

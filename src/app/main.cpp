@@ -5,6 +5,9 @@
 //
 // PW_EXIT_AFTER_DRAW=1 in the environment makes it print the time from start to the end of
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
+//
+// Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
+// PW_EXIT_AFTER_DRAW run).
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -54,7 +57,12 @@ int main(int argc, char** argv) {
   // Program-wide initialisation: notation, precision, the working directory, the error box.
   pw::Set_Notation();
   pw::Check_Precision();
-  pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+  // From the system, not through Qt's text strings, which lose bytes of a folder name that
+  // is no valid UTF-8.
+  pw::Work_Dir = pw::Running_Program_Dir();
+  if (pw::Work_Dir.empty()) {
+    pw::Work_Dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+  }
   std::filesystem::current_path(pw::Work_Dir, ec);
   auto err_box = std::make_unique<pw::TErrBox>();
   // A bad PLOTWRIGHT_THREADS is shown once the window is up; the default count is kept.
@@ -107,5 +115,7 @@ int main(int argc, char** argv) {
   // The hook points at the window: events sent while the window is destroyed must not reach it.
   app.On_Exception = nullptr;
   window.reset();
-  return status != 0 ? status : code;
+  if (status != 0) return status;
+  // The window closed itself after a fatal error: the run failed.
+  return pw::Fatal_Error ? 1 : code;
 }

@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QProcess>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QWindow>
@@ -22,6 +21,7 @@
 #include "app/load_feedback.h"
 #include "app/notebook.h"
 #include "app/pw_about.h"
+#include "app/start_detached.h"
 #include "app/qt_child.h"
 #include "app/zoom_control.h"
 #include "app/zoom_rules.h"
@@ -41,6 +41,13 @@ constexpr const char* Main_Section = "Plotwright";
 // Canvases 1 to 4 and 6 to 8 stretch their picture to the control; the others show it
 // unscaled.
 bool Stretches(int number) { return (number >= 1 && number <= 4) || (number >= 6 && number <= 8); }
+
+// The file address of `path` with every byte kept: a folder or file name that is no valid
+// UTF-8 (an 8-bit code page) stays percent-encoded as it is, where QUrl::fromLocalFile would
+// replace it through a text string.
+QUrl File_Url(const std::string& path) {
+  return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+}
 
 }  // namespace
 
@@ -84,8 +91,8 @@ TMain::TMain(TErrBox& err_box, std::string program_dir, std::vector<std::string>
   settle_timer_->setSingleShot(true);
   connect(settle_timer_, &QTimer::timeout, this, [this] { Settle_Timeout(); });
 
-  Start_Program = [](const QString& program, const QStringList& program_args) {
-    return QProcess::startDetached(program, program_args);
+  Start_Program = [](const std::string& program, const std::vector<std::string>& program_args) {
+    return Start_Detached(program, program_args);
   };
   Open_Url = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
@@ -172,6 +179,12 @@ void TMain::Settle_Timeout() {
   const bool on_screen = windowHandle() != nullptr && windowHandle()->isExposed();
   if (!on_screen && shown_since_.elapsed() < Settle_Limit_Ms) {
     settle_timer_->start(Settle_Ms);  // the window manager has not placed the window yet
+    return;
+  }
+  if (err_box_.Showing()) {
+    // An error shown at start (a bad PLOTWRIGHT_THREADS): the load's own errors would be
+    // dropped behind its box, so the first load waits until it is closed.
+    settle_timer_->start(Settle_Ms);
     return;
   }
   Guarded([this] { FormShow(); });
@@ -361,10 +374,9 @@ void TMain::mRedrawClick(QAction* sender) {
 }
 
 void TMain::Open_In_Editor(const std::string& file) {
-  const QString name = QString::fromStdString(file);
   // The file goes to the editor as one argument, blanks and all; no shell is involved.
-  if (!Start_Program(QString::fromStdString(Editor_Command), {name})) {
-    Open_Url(QUrl::fromLocalFile(name));
+  if (!Start_Program(Editor_Command, {file})) {
+    Open_Url(File_Url(file));
   }
 }
 
@@ -375,7 +387,7 @@ void TMain::mEditDataClick() { Open_In_Editor(data_file_); }
 void TMain::mHelpClick() {
   // Beside the program (also the working directory), or the installed manual.
   if (help_page_.empty()) return;
-  Open_Url(QUrl::fromLocalFile(QString::fromStdString(help_page_)));
+  Open_Url(File_Url(help_page_));
 }
 
 void TMain::mWebClick() { Open_Url(QUrl(QString::fromUtf8(Home_Page))); }

@@ -48,7 +48,7 @@ class TMain : public QMainWindow {
 
   // The first-show sequence: fill patterns, file names, caption, help item, first load. Runs
   // once (later calls do nothing). The first show of the window starts it once the window
-  // has settled on its final size (see Settle_Ms).
+  // has settled on its final size (see Settle_Ms) and no error box is open.
   void FormShow();
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
   // caller (while following, none is fatal). Asked for while the pages are being drawn, it
@@ -107,8 +107,10 @@ class TMain : public QMainWindow {
   void Update_Caption();
 
   // How external programs and documents are started (replaceable for tests): start a program
-  // without waiting, true when it started; open a file or web address with the desktop.
-  std::function<bool(const QString& program, const QStringList& args)> Start_Program;
+  // without waiting, true when it started (the names go byte for byte, as the system has
+  // them); open a file or web address with the desktop.
+  std::function<bool(const std::string& program, const std::vector<std::string>& args)>
+      Start_Program;
   std::function<bool(const QUrl& url)> Open_Url;
   // When set, errors go here instead of the error box (unattended runs).
   std::function<void(const std::exception&)> Report_Error;

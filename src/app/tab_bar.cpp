@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
 #include <QToolTip>
 #include <algorithm>
 
@@ -199,7 +200,10 @@ bool TTab_Bar::event(QEvent* event) {
     if (!r.contains(help->pos())) continue;
     const QString tip = Tab_Tooltip(i);
     if (!tip.isEmpty()) {
-      QToolTip::showText(help->globalPos(), tip, this, r);
+      // A tooltip that looks like markup would be shown as rich text: the caption is plain.
+      const QString shown =
+          Qt::mightBeRichText(tip) ? Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap) : tip;
+      QToolTip::showText(help->globalPos(), shown, this, r);
       return true;
     }
     break;

@@ -88,6 +88,23 @@ std::string Link_Target(const std::string& path) {
   return target;
 }
 
+// The mkstemp pattern of the temporary file beside `target`: its name plus ".XXXXXX", with the
+// name cut short when that would pass the folder's limit on a name (so every name the system
+// allows can be written; a name already too long is left for the system to refuse).
+std::string Temp_Pattern(const std::string& target) {
+  constexpr std::size_t Suffix = 7;  // ".XXXXXX"
+  const std::size_t slash = target.rfind('/');
+  const std::size_t name_at = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t name_bytes = target.size() - name_at;
+  const std::string folder =
+      slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t max_name = limit > static_cast<long>(Suffix) ? static_cast<std::size_t>(limit)
+                                                                   : 255;
+  if (name_bytes + Suffix <= max_name || name_bytes > max_name) return target + ".XXXXXX";
+  return target.substr(0, name_at + max_name - Suffix) + ".XXXXXX";
+}
+
 }  // namespace
 
 void Write_File_Atomically(const std::string& path,
@@ -98,7 +115,7 @@ void Write_File_Atomically(const std::string& path,
     return;
   }
   const std::string target = Link_Target(path);
-  std::string temp = target + ".XXXXXX";
+  std::string temp = Temp_Pattern(target);
   const int fd = mkstemp(temp.data());
   if (fd < 0) Fail(path, std::strerror(errno));
   // mkstemp makes the file private; ours are as readable as any file the user makes.

@@ -8,7 +8,8 @@
 namespace pw {
 
 // Creates a fresh temporary file beside `path`, hands it to `write`, and renames it over `path`
-// once every byte is out. `write` returns false on failure, with errno set or `reason` filled
+// once every byte is out (the temporary name is cut short when needed, so any name the system
+// allows can be written). `write` returns false on failure, with errno set or `reason` filled
 // in. On any failure the temporary file is removed, an existing `path` is left as it was, and
 // a non-fatal Error "Cannot write file <path>: <reason>" is raised, the reason being `reason`
 // or else the system's. An exception thrown by `write` is passed on after the same clean-up.

@@ -40,6 +40,18 @@ TEST(Error_Box_Text, BreaksAtTheLastBlankWithinTheFirst55Characters) {
        "System error: please send in a problem report."},
       {"access violation inside", "xx Access violation", System_Error_Text},
       {"case matters", "access violation", "access violation"},
+      // Characters, not bytes: "ü" is two bytes, "€" three.
+      {"54 characters in 60 bytes, one line", "File not found: /tmp/" + Repeat('x', 13) +
+       " \u00fc\u00fc\u00fc\u00fc\u00fc\u00fc" + Repeat('y', 9) + ".ini",
+       "File not found: /tmp/" + Repeat('x', 13) + " \u00fc\u00fc\u00fc\u00fc\u00fc\u00fc" +
+       Repeat('y', 9) + ".ini"},
+      {"blank at character 55 after letters beyond ASCII",
+       "\u20ac\u20ac" + Repeat('a', 52) + " b", "\u20ac\u20ac" + Repeat('a', 52) + "\nb"},
+      {"blank at character 56 not used", "\u00fc" + Repeat('a', 54) + " b",
+       "\u00fc" + Repeat('a', 54) + " b"},
+      {"last blank within 55 characters", "a " + Repeat('b', 20) + " \u00e9\u00e9" +
+       Repeat('c', 29) + " " + Repeat('d', 10),
+       "a " + Repeat('b', 20) + " \u00e9\u00e9" + Repeat('c', 29) + "\n" + Repeat('d', 10)},
   };
   for (const Break_Case& c : cases) {
     EXPECT_EQ(Error_Box_Text(c.text), c.shown) << c.name;

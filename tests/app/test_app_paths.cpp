@@ -5,14 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app_logic.h"
 #include "app/app_paths.h"
+#include "app/start_detached.h"
 
 namespace pw {
 namespace {
@@ -132,6 +136,29 @@ TEST_F(Places_Test, ScreenShotsBesideTheProgramWhenItsFolderCanBeWritten) {
     fs::create_directories(root_ + "bin/scrn");
     fs::permissions(root_ + "bin", fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_TRUE(Shots_Writable_Beside(root_ + "bin/"));  // scrn/ itself can be written
+  }
+}
+
+// The editor gets each file name byte for byte, a name in an 8-bit code page (no valid UTF-8)
+// included; a program that cannot be run is reported as not started.
+TEST_F(Places_Test, StartDetachedPassesArgumentsByteForByte) {
+  const std::string editor = root_ + "bin/my editor.sh";
+  {
+    std::ofstream out(editor);
+    out << "#!/bin/sh\nprintf '%s\\0' \"$#\" \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.args\"\n";
+  }
+  fs::permissions(editor, fs::perms::owner_all);
+  const std::string latin1 = root_ + "start/d\xe4t \xfc; $(x).dat";  // "dät ü" in ISO 8859-1
+  ASSERT_TRUE(Start_Detached(editor, {latin1}));
+  for (int i = 0; i < 1000 && !fs::exists(editor + ".args"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream in(editor + ".args", std::ios::binary);
+  const std::string got{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(got, std::string("1") + '\0' + latin1 + '\0');
+  for (const std::string& program : {std::string(), root_ + "bin/none", root_ + "bin",
+                                     std::string("pw-no-such-program-anywhere")}) {
+    EXPECT_FALSE(Start_Detached(program, {latin1})) << program;
   }
 }
 

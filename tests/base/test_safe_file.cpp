@@ -101,5 +101,29 @@ TEST(SafeFile, PipesAndLinksAreWrittenThrough) {
   EXPECT_EQ(dir.Count(), 3u);  // no temporary file left behind
 }
 
+// The temporary name beside the file must fit the system's limit on a name as the file's own
+// does: every name the system allows is written, and one byte more is refused with its reason.
+TEST(SafeFile, NamesUpToTheSystemsLimitAreWritten) {
+  Temp_Dir dir;
+  const long limit = ::pathconf(dir.File("").c_str(), _PC_NAME_MAX);
+  ASSERT_GT(limit, 8);
+  for (const long length : {limit - 7, limit - 6, limit - 1, limit}) {
+    const std::string file = dir.File(std::string(static_cast<std::size_t>(length - 4), 'n') +
+                                      ".bmp");
+    Write_Text_File(file, "x");
+    EXPECT_TRUE(std::filesystem::is_regular_file(file)) << length;
+    EXPECT_EQ(dir.Count(), 1u) << length;  // no temporary file left behind
+    std::filesystem::remove(file);
+  }
+  const std::string too_long = dir.File(std::string(static_cast<std::size_t>(limit + 1), 'n'));
+  try {
+    Write_Text_File(too_long, "x");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot write file " + too_long + ": File name too long");
+  }
+  EXPECT_EQ(dir.Count(), 0u);
+}
+
 }  // namespace
 }  // namespace pw

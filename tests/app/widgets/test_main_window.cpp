@@ -295,23 +295,23 @@ class Test_Main_Window : public QObject {
     s.Data(10, "my data.dat");
     Box_Closer closer;
     s.Start({"plotwright.pwr.ini", "my data.dat"});
-    QString program;
-    QStringList args;
+    std::string program;
+    std::vector<std::string> args;
     bool started = true;
     QList<QUrl> opened;
-    s.w->Start_Program = [&](const QString& p, const QStringList& a) {
+    s.w->Start_Program = [&](const std::string& p, const std::vector<std::string>& a) {
       program = p;
       args = a;
       return started;
     };
     s.w->Open_Url = [&](const QUrl& url) { opened << url; return true; };
     s.w->Item("mEditData")->trigger();
-    QCOMPARE(program, QString("myedit"));
-    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("my data.dat"))});
+    QCOMPARE(program, std::string("myedit"));
+    QCOMPARE(args, std::vector<std::string>{s.Path("my data.dat")});
     QVERIFY(opened.isEmpty());
     started = false;  // the editor cannot be started: the desktop opens the file
     s.w->Item("mEditSetup")->trigger();
-    QCOMPARE(args, QStringList{QString::fromStdString(s.Path("plotwright.pwr.ini"))});
+    QCOMPARE(args, std::vector<std::string>{s.Path("plotwright.pwr.ini")});
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(s.Path("plotwright.pwr.ini"))));
     // Without the key the editor named before stays.
@@ -331,7 +331,7 @@ class Test_Main_Window : public QObject {
     const std::string folder = s.Path("a b;'q\"$(touch PWNED)`touch PWNED2`/");
     const std::string editor = folder + "my editor $(touch PWNED3);.sh";
     const std::string setup = folder + "set up; rm -rf x $(touch PWNED4) 'q' \"d\".ini";
-    const std::string data = folder + "data `touch PWNED5` & echo.dat";
+    const std::string data = folder + "data `touch PWNED5` & \xe9" "cho.dat";  // "é" in ISO 8859-1
     // Writes its argument count and arguments, NUL-separated, beside itself; the rename makes
     // the file appear whole.
     Write_File(editor,
@@ -391,10 +391,11 @@ class Test_Main_Window : public QObject {
     QVERIFY(!fs::exists(s.Path("bin/")));
   }
 
-  // The help page goes to the desktop as a file address that gives back exactly the path.
+  // The help page goes to the desktop as a file address that gives back exactly the path,
+  // byte for byte also when a folder's name is no valid UTF-8.
   void help_page_address_keeps_a_hostile_folder_exact() {
     Session s;
-    const std::string folder = s.Path("h b;'q\"$(touch PWNED)#%20?x/");
+    const std::string folder = s.Path("h b;'q\"$(touch PWNED)#%20?x \xe4/");
     Write_File(folder + "doc/plotwright-manual.html", "<html></html>");
     Box_Closer closer;
     s.w = std::make_unique<TMain>(s.box, folder, std::vector<std::string>{});
@@ -405,7 +406,9 @@ class Test_Main_Window : public QObject {
     s.w->Open_Url = [&](const QUrl& url) { opened = url; return true; };
     s.w->Item("mHelp")->trigger();
     QVERIFY(opened.isLocalFile());
-    QCOMPARE(opened.toLocalFile().toStdString(), folder + "doc/plotwright-manual.html");
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(opened.path(QUrl::FullyEncoded).toLatin1());
+    QCOMPARE(path.toStdString(), folder + "doc/plotwright-manual.html");
   }
 
   void about_box_opens_centred_on_the_window() {
@@ -534,6 +537,33 @@ class Test_Main_Window : public QObject {
     QCOMPARE(s.box.Last_Text(), std::string("More than 1 Hist layer"));
     QVERIFY(Ignore_Limits);
     QVERIFY(s.w->isVisible());
+  }
+
+  // An error shown as the window opens (a bad PLOTWRIGHT_THREADS): the first load waits for
+  // its box, so the load's own errors are shown too, each in its box, fatal or not.
+  void first_load_waits_for_a_box_shown_at_start() {
+    for (const bool setup_there : {false, true}) {
+      Session s;
+      if (setup_there) s.Setup(Setup_Text(1, true));
+      QStringList texts;
+      Box_Closer closer([&](QWidget& box) {
+        texts << box.findChild<QLabel*>("Txt")->text();
+        QTest::qWait(200);  // the window settles meanwhile
+      });
+      s.w = std::make_unique<TMain>(s.box, s.dir.Path(), std::vector<std::string>{});
+      QTimer::singleShot(0, s.w.get(), [&] {
+        s.w->AppEventsException(Error("Wrong PLOTWRIGHT_THREADS value: abc"));
+      });
+      s.w->resize(800, 600);
+      s.w->show();
+      QVERIFY(Wait_Until([&] { return closer.Closed() == 2; }));
+      const std::string second = setup_there ? "Missing file: " + s.Path("plotwright.dat")
+                                             : "File not found: " + s.Path("plotwright.pwr.ini");
+      QCOMPARE(texts, (QStringList{"Wrong PLOTWRIGHT_THREADS value: abc",
+                                   QString::fromStdString(Error_Box_Text(second))}));
+      QCOMPARE(Wait_Until([&] { return !s.w->isVisible(); }, 500), setup_there);
+      Fatal_Error = false;
+    }
   }
 
   // "s" and "S" before any page was drawn: the empty picture is reported, nothing breaks, and

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolTip>
 #include <memory>
 #include <string>
@@ -90,6 +91,15 @@ class Test_Tabs_Keys_Feedback : public QObject {
     QCoreApplication::sendEvent(&bar, &help);
     QVERIFY(Wait_Until([] { return QToolTip::isVisible(); }, 2000));
     QCOMPARE(QToolTip::text(), full);
+    QToolTip::hideText();
+    // A caption that looks like markup is shown as it is written, not as rich text.
+    const QString tagged = "Flow <b>fast</b> & <i>slow</i> over the whole season, station 7";
+    bar.Set_Caption(6, tagged);
+    QCoreApplication::sendEvent(&bar, &help);
+    QVERIFY(Wait_Until([] { return QToolTip::isVisible(); }, 2000));
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    QCOMPARE(shown.toPlainText(), tagged);
     QToolTip::hideText();
     // A caption that fits has no tooltip.
     bar.Set_Caption(6, "Depth");
