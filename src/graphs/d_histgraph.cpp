@@ -110,13 +110,17 @@ std::string TC_Hist_Graph::First_Flow_Text(TC_Data_Buffer& buffer) {
 void TC_Hist_Graph::Find_X_Limits(TC_Data_Buffer& buffer) {
   if (XLo >= XHi) {
     if (Layer_Count() > 1) throw Error("More than 1 Hist layer");
+    bool found = false;
     if (Layer_Count() == 1) {
       const TC_Data_Buffer::Range r = First_Summary(buffer).range;
       if (r.n > 0) {
         XLo = r.minimum;
         XHi = r.maximum;
+        found = true;
       }
     }
+    // No value: the limits given (equal, or the wrong way round) are spread from the lower.
+    if (!found) XHi = XLo;
     if (XLo == XHi) {
       Spread_Limits(XLo, XHi);
     } else if (RoundX) {

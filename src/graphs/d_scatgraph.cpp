@@ -35,8 +35,7 @@ void TC_Scat_Graph::Draw_All(TC_Data_Buffer& buffer) {
 
 // Minimum and maximum over all layers of one axis (decades on a logarithmic axis, from the
 // positive values only); equal limits are spread around their value (Spread_Limits),
-// different ones rounded under `round`. Limits with no value at all keep their old values before
-// the spreading.
+// different ones rounded under `round`. With no value at all the old lower limit is spread.
 void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long double& lo,
                                      long double& hi) {
   const bool logarithmic = x_axis ? LogX : LogY;
@@ -66,6 +65,8 @@ void TC_Scat_Graph::Find_Axis_Limits(TC_Data_Buffer& buffer, bool x_axis, long d
     first = false;
   }
   if (use_kept) kept_y_.clear();
+  // No value: the limits given (equal, or the wrong way round) are spread from the lower.
+  if (first) hi = lo;
   if (lo == hi) {
     Spread_Limits(lo, hi);
   } else if (x_axis ? RoundX : RoundY) {

@@ -19,8 +19,8 @@ class TC_Scat_Graph : public TC_Graph {
   // "Density" on is drawn as counts per pixel instead (d_densitylayer.h), the last such
   // layer with its colour bar.
   void Draw(int layer, TC_Data_Buffer& buffer) override;
-  // Automatic limits only while lo >= hi. With no value at all the limits stay, except that
-  // equal ones become (trunc(lo), trunc(lo) + 1).
+  // Automatic limits only while lo >= hi. With no value at all the lower limit is spread to
+  // the unit that holds it (Spread_Limits), whatever the upper one was.
   void Find_X_Limits(TC_Data_Buffer& buffer) override;
   void Find_Y_Limits(TC_Data_Buffer& buffer) override;
   std::unique_ptr<TC_Graph_Layer> Create_Layer() override;

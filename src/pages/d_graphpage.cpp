@@ -28,6 +28,9 @@ int Graph_Limit(int rows, int columns) {
   return static_cast<int>(std::min<std::int64_t>(cells, Max_Graphs));
 }
 
+// The largest title size the layout takes as given (see Layout_Graphs).
+constexpr std::int64_t Title_Size_Limit = std::int64_t{1} << 24;
+
 }  // namespace
 
 TC_Graph_Page::TC_Graph_Page(TC_Canvas& canvas) : canvas_(canvas) {}
@@ -66,14 +69,18 @@ void TC_Graph_Page::Layout_Graphs() {
   if (graphs_.empty() || Rows < 1 || Columns < 1) return;
   const int width = canvas_.Image.Width();
   const int height = canvas_.Image.Height();
-  const int band = Title.empty() ? 0 : 2 * Margin + TitleFontSize;
+  // A title size far beyond any canvas (either way) is taken as this far: the rows are off
+  // the canvas all the same, and the cell arithmetic of up to 64 rows stays within an int.
+  const std::int64_t title =
+      std::clamp<std::int64_t>(TitleFontSize, -Title_Size_Limit, Title_Size_Limit);
+  const std::int64_t band = Title.empty() ? 0 : 2 * Margin + title;
   const int cell_w = width / Columns;
-  const int cell_h = (height - band) / Rows;
+  const auto cell_h = static_cast<int>((height - band) / Rows);
   for (int i = 0; i < Graph_Count(); ++i) {
     const int row = i / Columns;
     const int column = i % Columns;
     const int left = column * cell_w + Margin;
-    const int top = row * cell_h + band + Margin;
+    const int top = row * cell_h + static_cast<int>(band) + Margin;
     graphs_[i]->Set_Cell(left, left + cell_w - 2 * Margin, top, top + cell_h - 2 * Margin);
   }
 }

@@ -163,6 +163,11 @@ TEST(HistGraph, AutomaticXLimits) {
       // The range of a column is taken at double precision.
       {"RoundX=0\n", "0.3 1 A\n7.2 1 A\n", 0.3, 7.2},
       {"", "? 1 A\n", 0, 1},                           // no value at all
+      // No value under limits given equal or the wrong way round: spread from the lower one.
+      {"xlo=5\nxhi=5\n", "? 1 A\n", 5, 6},
+      {"xlo=15\nxhi=5\n", "? 1 A\n", 15, 16},
+      {"xlo=-2.5\nxhi=-7\nRoundX=0\n", "? 1 A\n", -3, -2},
+      {"xlo=15\nxhi=5\n", "0.3 1 A\n7.2 1 A\n", 0, 8},  // values: found from them
       {"xlo=2\nxhi=4\n", "0.3 1 A\n7.2 1 A\n", 2, 4},  // given limits stay
   };
   for (const Case& c : cases) {

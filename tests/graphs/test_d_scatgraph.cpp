@@ -81,6 +81,9 @@ TEST(ScatGraph, AutomaticLimits) {
       {"RoundY=no\n", "0.3 101 p\n7.2 103 p\n", 0, 8, 101, 103},
       {"xlo=-1\nxhi=1\n", "0.3 101 p\n7.2 103 p\n", -1, 1, 100, 104},  // given limits stay
       {"", "? 5 p\n", 0, 1, 5, 6},                                     // no X value at all
+      // No value under limits given the wrong way round: spread from the lower one.
+      {"xlo=15\nxhi=5\nylo=9\nyhi=-9\n", "? ? p\n", 15, 16, 9, 10},
+      {"xlo=15\nxhi=5\n", "0.3 101 p\n7.2 103 p\n", 0, 8, 100, 104},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);

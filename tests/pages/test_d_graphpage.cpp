@@ -122,6 +122,34 @@ TEST_F(Graph_Page, NoTitleStartsGridAtTop) {
   EXPECT_EQ(Cell_Of(1).bottom, 596);
 }
 
+// A title font size far beyond the canvas, either way, moves the rows off the canvas (the
+// last row still ends at the canvas bottom less the margin), and the page still draws.
+TEST_F(Graph_Page, TitleFontSizeAtTheIntegerLimits) {
+  struct Case {
+    const char* size;
+    int top1, bottom1, top2, bottom2;
+  };
+  const Case cases[] = {
+      {"18", 30, 309, 317, 596},
+      {"-100", -88, 250, 258, 596},
+      {"2147483647", 16777228, 8388908, 8388916, 596},
+      {"-2147483648", -16777204, -8388308, -8388300, 596},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    Read(std::string("[P1]\nTitle=T\nRows=2\nTitleFontSize=") + c.size + "\n" + Hist_Graphs(2));
+    ASSERT_EQ(page_->Graph_Count(), 2);
+    EXPECT_EQ(Cell_Of(1).left, 4);
+    EXPECT_EQ(Cell_Of(1).right, 796);
+    EXPECT_EQ(Cell_Of(1).top, c.top1);
+    EXPECT_EQ(Cell_Of(1).bottom, c.bottom1);
+    EXPECT_EQ(Cell_Of(2).top, c.top2);
+    EXPECT_EQ(Cell_Of(2).bottom, c.bottom2);
+    Load("1 2 a\n3 4 b\n");
+    page_->Draw_Page(buffer_);
+  }
+}
+
 TEST_F(Graph_Page, SeventyNamesOnEightByNineGiveSixtyFour) {
   Read("[P1]\nRows=8\nColumns=9\n" + Hist_Graphs(70));
   EXPECT_EQ(page_->Graph_Count(), 64);
