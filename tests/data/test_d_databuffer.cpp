@@ -308,6 +308,20 @@ TEST_F(DataBuffer, TimesWithDates) {
   EXPECT_EQ(buffer_.Raw_Value(1, 1), 48.0L);
 }
 
+// Without a date column no line has a date, so a time is the time itself, whatever dates an
+// earlier load read (its last line two days after the first one here).
+TEST_F(DataBuffer, TimesWithoutDateColumnIgnoreEarlierDates) {
+  Load("T=2 1\n", "2024/01/01 1:00:00\n2024/01/03 1:00:00\n", 1);
+  ASSERT_EQ(buffer_.Point_Count(), 2);
+  EXPECT_EQ(buffer_.Raw_Value(2, 1), 49.0L);
+  Load("T=2 1\nS=1+2 1\n", "0.5 12:30:00\n");
+  EXPECT_EQ(buffer_.Raw_Value(1, 1), 12.5L);
+  EXPECT_EQ(buffer_.Raw_Value(1, 2), 13.0L);
+  // A date column again: the first date read stays the base.
+  Load("T=2 1\n", "2024/01/02 1:00:00\n", 1);
+  EXPECT_EQ(buffer_.Raw_Value(1, 1), 25.0L);
+}
+
 TEST_F(DataBuffer, BadDateStopsTheLoad) {
   std::unique_ptr<TC_File_Def> def = Make_Def("[DataFile]\nT=2 1\n");
   def->DateCol = 1;
