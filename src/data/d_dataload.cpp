@@ -88,7 +88,9 @@ class TC_Data_Buffer::Loader {
         progress_(progress),
         options_(options),
         step_(NPts >= 1 ? NPts : kDefaultStep) {
-    dates_.offset = Date_Offset;
+    // Date_Offset is the date of the line read last. Without a date column no line has a date:
+    // the offset an earlier load's dates left must not move this file's times.
+    dates_.offset = plan_.date_field != 0 ? Date_Offset : 0;
     if (Base_Date != 0) {  // set by an earlier load: every line reads its date against it
       dates_.base = Base_Date;
       dates_.base_point = 0;

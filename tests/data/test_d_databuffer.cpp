@@ -140,6 +140,26 @@ TEST_F(DataBuffer, Operations) {
   }
 }
 
+// A product, quotient or scaled value beyond the largest extended number has no value: it
+// reads as missing (and so does not pass Required), as a division by zero does.
+TEST_F(DataBuffer, ResultsBeyondTheExtendedRangeAreMissing) {
+  Load("P=1*2 1\nQ=1/2 1\nS=1 1 1e4000\n", "1e4000 1e4000\n-1e4000 1e-4000\n2 3\n");
+  ASSERT_EQ(buffer_.Point_Count(), 3);
+  EXPECT_TRUE(Is_Missing(buffer_.Raw_Value(1, 1)));  // 1e8000
+  EXPECT_EQ(buffer_.Raw_Value(1, 2), 1.0L);
+  EXPECT_TRUE(Is_Missing(buffer_.Raw_Value(1, 3)));  // scaled to 1e8000
+  EXPECT_EQ(buffer_.Raw_Value(2, 1), -1.0L);
+  EXPECT_TRUE(Is_Missing(buffer_.Raw_Value(2, 2)));  // -1e8000
+  EXPECT_TRUE(Is_Missing(buffer_.Raw_Value(2, 3)));
+  EXPECT_EQ(buffer_.Raw_Value(3, 1), 6.0L);
+  EXPECT_EQ(buffer_.Raw_Value(3, 3), 2e4000L);
+  T_Selection required;
+  required.Required.set(1);
+  buffer_.Set_Selection(required);
+  EXPECT_FALSE(buffer_.Is_Selected(1));
+  EXPECT_TRUE(buffer_.Is_Selected(2));
+}
+
 TEST_F(DataBuffer, ScaleBeforeFilter) {
   Load("V=1 1 10\n", "5\n12\n10\n0\n-0.1\n", 0, "V=0 100\n");
   ASSERT_EQ(buffer_.Point_Count(), 5);  // filters never remove points
@@ -286,6 +306,20 @@ TEST_F(DataBuffer, TimesWithDates) {
   // The first date stays the base for later loads.
   Load("T=2 1\n", "2024/01/03 00:00:00\n", 1);
   EXPECT_EQ(buffer_.Raw_Value(1, 1), 48.0L);
+}
+
+// Without a date column no line has a date, so a time is the time itself, whatever dates an
+// earlier load read (its last line two days after the first one here).
+TEST_F(DataBuffer, TimesWithoutDateColumnIgnoreEarlierDates) {
+  Load("T=2 1\n", "2024/01/01 1:00:00\n2024/01/03 1:00:00\n", 1);
+  ASSERT_EQ(buffer_.Point_Count(), 2);
+  EXPECT_EQ(buffer_.Raw_Value(2, 1), 49.0L);
+  Load("T=2 1\nS=1+2 1\n", "0.5 12:30:00\n");
+  EXPECT_EQ(buffer_.Raw_Value(1, 1), 12.5L);
+  EXPECT_EQ(buffer_.Raw_Value(1, 2), 13.0L);
+  // A date column again: the first date read stays the base.
+  Load("T=2 1\n", "2024/01/02 1:00:00\n", 1);
+  EXPECT_EQ(buffer_.Raw_Value(1, 1), 25.0L);
 }
 
 TEST_F(DataBuffer, BadDateStopsTheLoad) {

@@ -224,7 +224,7 @@ TEST_F(ParallelLoad, MixedLinesWithByteOrderMarkAndNoLastLineEnd) {
   EXPECT_EQ(outcome[0], "loaded");
   EXPECT_EQ(outcome[1].rfind("points 2", 0), 0u) << outcome[1];  // some 2000 points
   EXPECT_TRUE(outcome[outcome.size() - 6].ends_with(" [last] []")) << outcome[outcome.size() - 6];
-  // Times read with the Date_Offset in force when no date column is defined.
+  // Times without a date column are not moved by an offset earlier dates left.
   Same_Every_Way(Mixed_Setup, data, 0, 0, 5.0);
 }
 

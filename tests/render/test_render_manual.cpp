@@ -100,6 +100,37 @@ TEST(Render_Manual, HistogramBinsAndWidth) {
             std::string::npos);
 }
 
+// Field numbers past the 128 fields a line is split into are refused, and so is an operator
+// without its second field: the message's explanation says so.
+TEST(Render_Manual, WrongIndexNamesTheFieldRange) {
+  const std::string section = Messages_Section();
+  const std::size_t row = section.find("<tr><td>Wrong table column index");
+  ASSERT_NE(row, std::string::npos);
+  const std::string text = section.substr(row, section.find("</tr>", row) - row);
+  EXPECT_NE(text.find("from 1 to 128"), std::string::npos);
+  EXPECT_NE(text.find("<code>3-</code>"), std::string::npos);
+}
+
+// A ";" only starts a comment at the front of a setup line; after a value it is part of the
+// value (a column's title, say). So an example written to be copied has its notes on lines
+// of their own.
+TEST(Render_Manual, SetupExamplesKeepCommentsOnTheirOwnLines) {
+  const std::string text = Manual();
+  std::size_t at = 0;
+  while ((at = text.find("<pre>", at)) != std::string::npos) {
+    const std::size_t end = text.find("</pre>", at);
+    ASSERT_NE(end, std::string::npos);
+    std::istringstream block(text.substr(at + 5, end - at - 5));
+    for (std::string line; std::getline(block, line);) {
+      const std::size_t first = line.find_first_not_of(' ');
+      if (first == std::string::npos || line[first] == ';' || line[first] == '#') continue;
+      if (line.find('=') == std::string::npos) continue;
+      EXPECT_EQ(line.find(';'), std::string::npos) << line;
+    }
+    at = end;
+  }
+}
+
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
