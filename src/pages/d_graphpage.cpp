@@ -28,6 +28,13 @@ int Graph_Limit(int rows, int columns) {
   return static_cast<int>(std::min<std::int64_t>(cells, Max_Graphs));
 }
 
+// A cell's top or bottom row, held where the graphs' own pixel arithmetic cannot overflow
+// (only a title font size of hundreds of millions of pixels reaches the limit).
+int Cell_Row(std::int64_t row) {
+  constexpr std::int64_t limit = std::int64_t{1} << 28;
+  return static_cast<int>(std::clamp(row, -limit, limit));
+}
+
 }  // namespace
 
 TC_Graph_Page::TC_Graph_Page(TC_Canvas& canvas) : canvas_(canvas) {}
@@ -66,15 +73,17 @@ void TC_Graph_Page::Layout_Graphs() {
   if (graphs_.empty() || Rows < 1 || Columns < 1) return;
   const int width = canvas_.Image.Width();
   const int height = canvas_.Image.Height();
-  const int band = Title.empty() ? 0 : 2 * Margin + TitleFontSize;
+  // 64-bit: a title font size near either end of int moves the rows that far.
+  const std::int64_t band = Title.empty() ? 0 : 2 * Margin + std::int64_t{TitleFontSize};
   const int cell_w = width / Columns;
-  const int cell_h = (height - band) / Rows;
+  const std::int64_t cell_h = (height - band) / Rows;
   for (int i = 0; i < Graph_Count(); ++i) {
     const int row = i / Columns;
     const int column = i % Columns;
     const int left = column * cell_w + Margin;
-    const int top = row * cell_h + band + Margin;
-    graphs_[i]->Set_Cell(left, left + cell_w - 2 * Margin, top, top + cell_h - 2 * Margin);
+    const std::int64_t top = row * cell_h + band + Margin;
+    graphs_[i]->Set_Cell(left, left + cell_w - 2 * Margin, Cell_Row(top),
+                         Cell_Row(top + cell_h - 2 * Margin));
   }
 }
 

@@ -122,6 +122,35 @@ TEST_F(Graph_Page, NoTitleStartsGridAtTop) {
   EXPECT_EQ(Cell_Of(1).bottom, 596);
 }
 
+// A title font size at either end of the whole numbers pushes the grid far off the page
+// (or stretches it far above it) without overflowing; the page still draws.
+TEST_F(Graph_Page, TitleFontSizeAtTheIntegerEnds) {
+  struct Case {
+    const char* size;
+    Cell first, second;
+  };
+  const Case cases[] = {
+      {"100000", {4, 796, 100012, 50300}, {4, 796, 50308, 596}},
+      {"2147483647", {4, 796, 268435456, 268435456}, {4, 796, 268435456, 597}},
+      {"-2147483648", {4, 796, -268435456, -268435456}, {4, 796, -268435456, 596}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    Read(std::string("[P1]\nTitle=T\nRows=2\nTitleFontSize=") + c.size + "\n" + Hist_Graphs(2));
+    ASSERT_EQ(page_->Graph_Count(), 2);
+    for (int i = 1; i <= 2; ++i) {
+      const Cell want = i == 1 ? c.first : c.second;
+      const Cell got = Cell_Of(i);
+      EXPECT_EQ(got.left, want.left);
+      EXPECT_EQ(got.right, want.right);
+      EXPECT_EQ(got.top, want.top);
+      EXPECT_EQ(got.bottom, want.bottom);
+    }
+    Load("1 2 a\n3 4 b\n");
+    EXPECT_NO_THROW(page_->Draw_Page(buffer_));
+  }
+}
+
 TEST_F(Graph_Page, SeventyNamesOnEightByNineGiveSixtyFour) {
   Read("[P1]\nRows=8\nColumns=9\n" + Hist_Graphs(70));
   EXPECT_EQ(page_->Graph_Count(), 64);
