@@ -2,6 +2,7 @@
 #include "graphs/d_colorbar.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "draw/bitmap.h"
@@ -46,8 +47,11 @@ void Draw_Color_Bar(int left, int top, int right, int bottom, Color frame, Color
   const int rows = l.strip_bottom - l.strip_top + 1;
   TC_Bitmap strip(width, rows);
   const int span = Top_Entry - low_entry;
+  // 64-bit: a strip millions of rows tall (a plot area reaching far beyond the page) would
+  // overflow the products.
+  const std::int64_t last = rows - 1;
   for (int r = 0; r < rows; ++r) {
-    const int entry = low_entry + (span * (rows - 1 - r) * 2 + (rows - 1)) / (2 * (rows - 1));
+    const int entry = low_entry + static_cast<int>((span * (last - r) * 2 + last) / (2 * last));
     std::fill(strip.Row(r), strip.Row(r) + width, table[entry]);
   }
   Draw_Picture(l.strip_left, l.strip_top, strip);

@@ -4,6 +4,7 @@
 // passes of d_scatpoints.
 #include "graphs/d_scatgraph.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/D_Error.h"
@@ -114,8 +115,17 @@ void TC_Scat_Graph::Plot_Points(TC_Data_Buffer& buffer, int x_col, int y_col, Co
   Set_Color(color);
   const Nearest_Rounding rounding;
   const Point_Mapper map(*this);
-  if (Draw_Mapped_Points(buffer, x_col, y_col, map, marker, Plot_Left, Plot_Top, Plot_Right,
-                         Plot_Bottom)) {
+  // Pixels already taken are tracked only where a marker can show: a plot area far larger
+  // than the page (a huge title band) would otherwise need a bit for every one of its pixels.
+  int left = Plot_Left, top = Plot_Top, right = Plot_Right, bottom = Plot_Bottom;
+  if (Cur_Image != nullptr) {
+    constexpr int spare = 16;  // beyond a marker's reach and a vector page's margin
+    left = std::max(left, -spare);
+    top = std::max(top, -spare);
+    right = std::min(right, Cur_Image->Image.Width() + spare);
+    bottom = std::min(bottom, Cur_Image->Image.Height() + spare);
+  }
+  if (Draw_Mapped_Points(buffer, x_col, y_col, map, marker, left, top, right, bottom)) {
     throw Error("Errors occurred while draving points");
   }
 }

@@ -291,6 +291,19 @@ TEST(ColorBar, Layout) {
   EXPECT_FALSE(Lay_Out_Color_Bar(20, 10, 200, 150, 12, 6, 180, 6, l));  // label to the frame
 }
 
+// A plot area reaching five million rows above the page (a huge negative title font size):
+// the rows of the strip on the page, near its bottom, all take the smallest count's entry.
+TEST(ColorBar, StripMillionsOfRowsTall) {
+  graph_test::Test_Canvas canvas(60, 80);
+  const Color_Table gray = Color_Map_Table(Color_Map_Kind::Gray);
+  Draw_Color_Bar(5, -5'000'000, 55, 70, 0x00FF00, 0, gray, 10, 1, 9);
+  const int x = 55 - 3;
+  int y = 0;
+  while (y < 80 && canvas.Pixel(x, y) == 0xFF0A0A0Au) ++y;
+  EXPECT_GT(y, 30);
+  EXPECT_EQ(canvas.Pixel(x, y), 0xFF00FF00u);  // the outline under the strip
+}
+
 TEST(ColorBar, DrawnByTheLastDensityLayerAtTheRightEdge) {
   const std::string data = "2 2 p\n4 4 p\n4 4 p\n";
   Density_Fixture f("Density=yes\nColorMap=gray\nDensityScale=linear\nFrameColor=00FF00\n",

@@ -162,6 +162,18 @@ TEST(ScatGraph, SamePixelTwiceIsDrawnOnce) {
   EXPECT_EQ(f.Red_Count(), 8);
 }
 
+TEST(ScatGraph, PlotAreaFarTallerThanThePage) {
+  // A plot area reaching a thousand million pixels above the page: only the point on its
+  // bottom-right corner is on the page, and the drawing needs no more memory than the page.
+  Scat_Fixture f(std::string("x=X\ny=Y\nMarker=POINT\n") + Fixed_Limits,
+                 "5 5 p\n5 5 p\n10 0 p\n", 400, 170);
+  f.Graph().Set_Cell(0, 399, -(1 << 30), 169);
+  EXPECT_NO_THROW(f.Draw());
+  const TC_Scat_Graph& g = f.Graph();
+  EXPECT_TRUE(f.Red_Pixel(g.Plot_Right, g.Plot_Bottom));
+  EXPECT_EQ(f.Red_Count(), 1);
+}
+
 // --- Polylines ---
 
 struct Line_Case {

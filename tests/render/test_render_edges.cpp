@@ -112,5 +112,29 @@ TEST_F(Render_Edges, ConstantColumnsOfAnyMagnitude) {
   }
 }
 
+// ---- Font sizes ----
+
+// Characters are drawn 1 to 1000 pixels high: a size beyond either end draws as that end,
+// while the title band keeps the size given.
+TEST_F(Render_Edges, FontSizesBeyondOneToAThousand) {
+  const auto page = [this](const std::string& keys) {
+    Report_Of("[DataFile]\nX=1 5.2 x\n[Pages]\nPages=P\n[P]\nGraphs=H\n" + keys +
+                  "[P/H]\nKind=h\nx=X\n",
+              "1\n2\n2\n3\n");
+    return Read("d.01.bmp");
+  };
+  const std::pair<const char*, const char*> same[] = {{"5000", "1000"}, {"0", "1"}, {"-7", "1"}};
+  for (const auto& [size, drawn_as] : same) {
+    SCOPED_TRACE(size);
+    EXPECT_EQ(page(std::string("FontSize=") + size + "\n"),
+              page(std::string("FontSize=") + drawn_as + "\n"));
+  }
+  const Json j = Report_Of(
+      "[DataFile]\nX=1 5.2 x\n[Pages]\nPages=P\n[P]\nTitle=T\nTitleFontSize=3000\n"
+      "Graphs=H\n[P/H]\nKind=h\nx=X\n",
+      "1\n2\n");
+  EXPECT_EQ(j["pages"][0]["graphs"][0]["cell"]["top"], 3012);
+}
+
 }  // namespace
 }  // namespace pw::test

@@ -131,6 +131,17 @@ TEST(Render_Manual, SetupExamplesKeepCommentsOnTheirOwnLines) {
   }
 }
 
+// The page's font sizes say how far they go.
+TEST(Render_Manual, FontSizesAndTheirRange) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("<tr><td>FontSize</td><td>10</td><td>character height of labels and "
+                      "titles, in pixels,\ndrawn 1 to 1000 pixels high (a larger size draws at "
+                      "1000, a smaller one at 1)"),
+            std::string::npos);
+  EXPECT_NE(text.find("plus 8 pixels, with the TitleFontSize given even beyond 1000)"),
+            std::string::npos);
+}
+
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
