@@ -73,6 +73,10 @@ void Spread_Limits(long double& lo, long double& hi) {
 
 namespace {
 
+// Two nice numbers closer than this (relatively) are one nice number: neighbouring ones differ
+// by a fifth or more, the rounding of their powers of ten by far less than this.
+constexpr long double Same_Nice = 1e-12L;
+
 // Round_Limits for lo < hi, both finite; false when the arithmetic left the finite range.
 bool Round_Finite_Limits(long double& lo, long double& hi) {
   if (lo < 0 && hi > 0) {  // spans zero (signs, not the product, which may underflow)
@@ -99,8 +103,13 @@ bool Round_Finite_Limits(long double& lo, long double& hi) {
     if (!Round_Finite_Limits(lo, hi)) return false;
     Swap_Negate(lo, hi);
   } else {  // 0 <= lo <= hi / 2
+    const long double old_lo = lo;
     hi = Nice_Number(true, false, hi);
     lo = hi - Nice_Number(true, false, hi - lo);
+    // When the span rounds to the same nice number as hi, the two reach it through powers of
+    // ten rounded apart, and lo is a few units of the last place off 0 instead of 0. Above a
+    // lower limit of 0 that would put the values 0 outside the axis.
+    if (lo > old_lo && lo < hi * Same_Nice) lo = 0;
   }
   return Finite(lo) && Finite(hi);
 }

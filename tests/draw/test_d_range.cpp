@@ -91,6 +91,24 @@ TEST(DRange, RoundLimits) {
   }
 }
 
+// A range from 0 (or to 0) keeps 0 as its limit exactly: the upper limit and the span round
+// to the same nice number, and a lower limit a hair above 0 would leave the values 0 out.
+TEST(DRange, RoundLimitsFromZeroKeepZero) {
+  const long double tops[] = {0.0931L, 0.0917848637082581408908L, 0.0093L, 9.31e-5L, 0.3L,
+                              0.7L,    7.2L,                       931,     1e-30L,  3e25L};
+  for (const long double top : tops) {
+    long double lo = 0, hi = top;
+    Round_Limits(lo, hi);
+    EXPECT_EQ(0, lo) << static_cast<double>(top);
+    EXPECT_GE(hi, top) << static_cast<double>(top);
+    lo = -top;
+    hi = 0;
+    Round_Limits(lo, hi);
+    EXPECT_EQ(0, hi) << static_cast<double>(-top);
+    EXPECT_LE(lo, -top) << static_cast<double>(-top);
+  }
+}
+
 TEST(DRange, RoundLimitsIsANoOpOnDegenerateInput) {
   const long double inf = std::numeric_limits<long double>::infinity();
   const long double max = std::numeric_limits<long double>::max();

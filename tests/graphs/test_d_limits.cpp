@@ -82,6 +82,9 @@ TEST(Limits, HistogramCountsItsExtremeValues) {
       {"xlo=0.333333333333333333333\nxhi=2.675\n", {"0.333333333333333333333", "2.675"}},
       {"xlo=0\nxhi=0.3\ndx=0.1\n", {"0", "0.3"}},  // a width that tiles the range keeps xhi
       {"RoundX=0\ndx=0.1\n", {"0.1", "0.5"}},
+      // Rounded limits of a range from or to 0 keep 0.
+      {"", {"0", "0.05", "0.0931"}},
+      {"", {"-0.0931", "-0.05", "0"}},
   };
   for (const Hist_Case& c : cases) {
     for (const char* left_in : {"LeftIn=0\n", "LeftIn=1\n"}) {
