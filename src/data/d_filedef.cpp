@@ -110,7 +110,10 @@ Column_Def Read_Column(const TC_Ini_File& ini, const std::string& name, std::str
 }  // namespace
 
 TC_File_Def::TC_File_Def(const TC_Ini_File& ini) {
-  for (const std::string& line : ini.Get_Section_Lines("DataFile")) {
+  // Each entry makes a column or a selector, so one more than both can hold is sure to stop
+  // the definition: the entries after it are not listed (a setup may repeat one for megabytes).
+  const std::size_t enough = static_cast<std::size_t>(Max_Columns) + Max_Selectors + 1;
+  for (const std::string& line : ini.Get_Section_Lines("DataFile", enough)) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string name = line.substr(0, equals);

@@ -21,8 +21,9 @@ namespace pw {
 namespace {
 
 struct Entry {
-  std::string key;  // as written in the file
-  std::string value;
+  std::string key;    // as written in the file
+  std::string value;  // empty for a repeated key: its value is the first occurrence's
+  std::size_t first;  // the entry of the key's first occurrence (this one's own index if it is)
 };
 
 struct Section {
@@ -119,10 +120,11 @@ void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
   auto [it, added] = current->index.try_emplace(Fold_Case(key), current->entries.size());
   // A repeated key is still an entry of its own (the file definition makes one column per
   // line, even for two columns of one name), but the first occurrence's value is the one
-  // every read gives, so the listing repeats that value.
-  std::string value =
-      added ? Clean_Value(Trim(line.substr(eq + 1))) : current->entries[it->second].value;
-  current->entries.push_back({std::string(key), std::move(value)});
+  // every read gives, so the listing repeats that value. It is not copied: a long value
+  // repeated under one key would cost its length per line, gigabytes for a setup of a few
+  // megabytes.
+  std::string value = added ? Clean_Value(Trim(line.substr(eq + 1))) : std::string();
+  current->entries.push_back({std::string(key), std::move(value), it->second});
 }
 
 void TC_Ini_File::Content::Parse(std::string_view text) {
@@ -196,14 +198,30 @@ std::int32_t TC_Ini_File::Get_Integer(std::string_view section, std::string_view
   return default_value;
 }
 
-std::vector<std::string> TC_Ini_File::Get_Section_Lines(std::string_view section) const {
+std::vector<std::string> TC_Ini_File::Get_Section_Lines(std::string_view section,
+                                                        std::size_t max_lines) const {
   std::vector<std::string> lines;
   const Content& content = Parsed();
   const auto sec = content.sections.find(Fold_Case(section));
   if (sec == content.sections.end()) return lines;
-  lines.reserve(sec->second.entries.size());
-  for (const Entry& entry : sec->second.entries) lines.push_back(entry.key + "=" + entry.value);
+  const std::vector<Entry>& entries = sec->second.entries;
+  const std::size_t count = std::min(entries.size(), max_lines);
+  lines.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    lines.push_back(entries[k].key + "=" + entries[entries[k].first].value);
+  }
   return lines;
+}
+
+std::size_t TC_Ini_File::Stored_Bytes() const {
+  const Content& content = Parsed();
+  std::size_t bytes = 0;
+  for (const auto& [name, section] : content.sections) {
+    bytes += name.capacity() + section.entries.capacity() * sizeof(Entry);
+    for (const Entry& entry : section.entries)
+      bytes += entry.key.capacity() + entry.value.capacity();
+  }
+  return bytes;
 }
 
 std::string TC_Ini_File::Read_String(const Section_List& sections, std::string_view key,

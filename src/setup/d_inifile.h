@@ -53,8 +53,14 @@ class TC_Ini_File {
                            std::int32_t default_value) const;
   // One "key=value" line per entry of the section, in file order: a key repeated (in any
   // letter case) is listed again, under its own spelling but with the value reads give, i.e.
-  // the first occurrence's. Empty for a section that is not there.
-  std::vector<std::string> Get_Section_Lines(std::string_view section) const;
+  // the first occurrence's. Empty for a section that is not there. Only the first `max_lines`
+  // entries are listed (a caller that stops after so many need not pay for the rest).
+  std::vector<std::string> Get_Section_Lines(std::string_view section,
+                                             std::size_t max_lines = SIZE_MAX) const;
+  // Bytes of the names, keys, values and entries the reader keeps (hash tables not counted). It
+  // grows with the number and length of the file's lines: a repeated key does not hold its
+  // value again.
+  std::size_t Stored_Bytes() const;
 
   // Multi-section reads: the last section of the list that holds the key supplies the value;
   // sections before it are not consulted even when that value is empty or does not convert.

@@ -216,6 +216,10 @@ TEST(FileDef, Counts) {
       {Data_File(columns + "C129=1 1\n"), "Too many columns in file definition", true},
       {Data_File("C=1 1\n" + selectors + "@S65=1\n"), "Too many selectors in file definition",
        true},
+      // Full to the last column and selector: the entry after them still stops the definition.
+      {Data_File(columns + selectors + "C129=1 1\n"), "Too many columns in file definition", true},
+      {Data_File(columns + selectors + "@S65=1\n"), "Too many selectors in file definition",
+       true},
       {Data_File("@S=1\n"), "Zero columns in file definition", true},
       {Data_File(""), "Zero columns in file definition", true},
       {"[Other]\nA=1 1\n", "Zero columns in file definition", true},

@@ -407,6 +407,23 @@ TEST_F(Ini_Test, SectionLinesListEveryRepeatedKey) {
   EXPECT_EQ(ini.Read_String({"T", "S"}, "A", "none"), "1");
 }
 
+TEST_F(Ini_Test, RepeatedLongValueIsKeptOnce) {
+  // One long value under a key repeated 20000 times (a setup of about 80 KB): kept once, not
+  // once per line (40 MB); an entry costs a few hundred bytes at most.
+  std::string text = "[S]\nk=" + std::string(2000, 'v') + "\n";
+  for (int i = 0; i < 20000; ++i) text += (i % 2 ? "k=\n" : "K=x\n");
+  text += "[T]\nt=1\n";
+  TC_Ini_File ini(Write(text));
+  EXPECT_LT(ini.Stored_Bytes(), 20001u * 250);
+  EXPECT_EQ(ini.Get_String("s", "K", ""), std::string(2000, 'v'));
+  const std::vector<std::string> lines = ini.Get_Section_Lines("S", 3);
+  const std::string line = "=" + std::string(2000, 'v');
+  EXPECT_EQ(lines, (std::vector<std::string>{"k" + line, "K" + line, "k" + line}));
+  EXPECT_EQ(ini.Get_Section_Lines("S").size(), 20001u);
+  EXPECT_EQ(ini.Get_Section_Lines("T", 0).size(), 0u);
+  EXPECT_EQ(ini.Get_Section_Lines("T", 5), std::vector<std::string>{"t=1"});
+}
+
 TEST_F(Ini_Test, ManySectionsAndKeys) {
   std::string text;
   for (int s = 0; s < 1000; ++s) {
