@@ -228,6 +228,48 @@ class Test_Follow : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // Both graphs of page 3 (a scatter graph and a histogram) zoomed, lines added while another
+  // page is shown: page 3 keeps its zooms; given back their own limits, its graphs are drawn
+  // as a fresh load of the longer file draws them.
+  void zooms_on_page_3_over_added_lines_reset_as_a_fresh_load() {
+    std::string pages;
+    for (int i = 1; i <= 4; ++i) {
+      const std::string p = "[P" + std::to_string(i) + "]";
+      pages += p + "\nName=Page " + std::to_string(i) + "\nColumns=2\nGraphs=G H\n" +
+               p.substr(0, p.size() - 1) + "/H]\nKind=Histogram\nx=Y\n";
+    }
+    Session s;
+    s.Setup(Setup_Text(4, false, "", pages));
+    s.Data(40);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/f"});
+    s.Tabs().Set_Current(2);
+    const auto centre = [&](int graph) {
+      const TC_Graph& g = s.w->Page_Set()->Page(3).Graph(graph);
+      return QPoint((g.Plot_Left + g.Plot_Right) / 2, (g.Plot_Top + g.Plot_Bottom) / 2);
+    };
+    for (int graph : {1, 2}) Wheel_Notch(s.w->Canvas_View(3), centre(graph));
+    QVERIFY(Wait_Until([&] { return s.w->Zoom().Draws() == 2; }));
+    s.Tabs().Set_Current(0);
+    Append_File(s.Path("plotwright.dat"), Data_Lines(41, 80));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
+    s.Tabs().Set_Current(2);
+    Append_File(s.Path("plotwright.dat"), Data_Lines(81, 95));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    QCOMPARE(s.w->Follow().Appends(), 2);
+    QCOMPARE(s.w->Pages().Current(), 2);
+    QVERIFY(s.w->Page_Set()->Page(3).Zoomed(1) && s.w->Page_Set()->Page(3).Zoomed(2));
+    for (int graph : {1, 2}) {
+      QTest::mouseDClick(&s.w->Canvas_View(3), Qt::LeftButton, Qt::NoModifier, centre(graph));
+    }
+    QVERIFY(Wait_Until([&] { return s.w->Zoom().Draws() == 4; }));
+    QVERIFY(!s.w->Page_Set()->Page(3).Any_Zoomed());
+    const std::vector<std::uint32_t> reset = Pictures(*s.w, 4);
+    s.Menu("mRedraw");
+    QVERIFY(Pictures(*s.w, 4) == reset);
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   // During a follow redraw a Redraw All waits and runs once after it, and switching follow
   // mode off leaves that redraw whole.
   void commands_during_a_follow_redraw() {

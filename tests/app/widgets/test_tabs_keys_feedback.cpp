@@ -172,6 +172,41 @@ class Test_Tabs_Keys_Feedback : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // A setup edited to put the tabs elsewhere, in more or fewer rows, or a window resized:
+  // Redraw All draws every page at the size the page has now.
+  void redraw_sizes_the_pages_to_the_new_tab_rows_and_window() {
+    struct Step {
+      const char* side;
+      const char* per_row;
+      int pages;
+      QSize window;
+    };
+    const Step steps[] = {
+        {"Top", "5", 16, {800, 600}},   {"Left", "1", 16, {800, 600}},
+        {"Bottom", "16", 3, {800, 600}}, {"Right", "2", 16, {500, 700}},
+        {"Top", "0", 1, {40, 90}},       {"Left", "3", 9, {900, 500}},
+    };
+    Session s;
+    s.Setup(Tabs_Setup("Top", "5", "Station readings over the whole long season"));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    for (const Step& step : steps) {
+      const QString where =
+          QString("%1, %2 a row, %3 pages").arg(step.side, step.per_row).arg(step.pages);
+      s.Setup(Tabs_Setup(step.side, step.per_row, "Station readings", step.pages));
+      s.w->resize(step.window);
+      QTest::qWait(20);
+      s.Menu("mRedraw");
+      const QSize page = s.w->Canvas_View(s.Tabs().Current() + 1).size();
+      for (int i = 1; i <= 16; ++i) {
+        const TC_Bitmap& image = s.w->Canvas(i).Image;
+        QVERIFY2(QSize(image.Width(), image.Height()) == page, qPrintable(where));
+      }
+    }
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   // Every step of the load shows in the strip over the pages, with a busy cursor; both go when
   // the load ends. (The delay is set to 0 to see it on a quick load.)
   void load_shows_progress_strip_and_busy_cursor_then_removes_them() {
