@@ -26,8 +26,8 @@ class TC_Hist_Graph : public TC_Graph {
   void Draw(int layer, TC_Data_Buffer& buffer) override;
   // Automatic X limits while XLo >= XHi ("More than 1 Hist layer" with several layers): the
   // column's range (Column_Range), spread when its ends are equal (Spread_Limits), rounded
-  // under RoundX; with no value the lower limit is spread, whatever the upper one was. Then the bin count from "dx" or from the point count and the cell width
-  // (2..256).
+  // under RoundX; with no value the lower limit is spread, whatever the upper one was. Then
+  // the bin count from "dx" or from the point count and the cell width (2..256).
   void Find_X_Limits(TC_Data_Buffer& buffer) override;
   // While YLo < 0 or YLo >= YHi: 0 to the tallest bar of any layer plus 2 %, made nice; at
   // least 1.
