@@ -113,7 +113,7 @@ class TC_Text_Source final : public TC_Byte_Source {
   bool looked_ = false;
   std::string head_;  // first bytes taken from inner_ that were not a mark, still to give
   std::size_t given_ = 0;
-  std::exception_ptr error_;  // inner_'s error right after the first byte
+  std::exception_ptr error_;  // inner_'s error, raised after the first bytes
 };
 
 std::size_t TC_Text_Source::Read(char* into, std::size_t size) {
@@ -138,14 +138,22 @@ std::size_t TC_Text_Source::Read(char* into, std::size_t size) {
     }
   }
   if (utf16_) return utf16_->Read(into, size);
+  if (error_ && given_ == head_.size()) std::rethrow_exception(error_);
+  std::size_t count = 0;
   if (given_ < head_.size()) {
-    const std::size_t count = std::min(size, head_.size() - given_);
+    count = std::min(size, head_.size() - given_);
     std::memcpy(into, head_.data() + given_, count);
     given_ += count;
+    if (count == size || error_) return count;
+  }
+  // The rest of the read from inner_, as large as without the look at the first bytes.
+  try {
+    return count + inner_->Read(into + count, size - count);
+  } catch (...) {
+    if (count == 0) throw;
+    error_ = std::current_exception();
     return count;
   }
-  if (error_) std::rethrow_exception(error_);
-  return inner_->Read(into, size);
 }
 
 }  // namespace
