@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
+#include "base/utf16_text.h"
 #include "data/d_gzipsource.h"
+#include "data/d_utf16source.h"
 #include "data/d_zstdsource.h"
 
 namespace pw {
@@ -50,11 +53,14 @@ std::unique_ptr<TC_Byte_Source> Open_Decoded(TC_Byte_Source& raw, const std::str
   }
   const std::string_view head(bytes, have);
   if (compressed != nullptr) {
-    *compressed = head.starts_with(Gzip_Magic) || Starts_Zstd(head);
+    *compressed = head.starts_with(Gzip_Magic) || Starts_Zstd(head) || Starts_Utf16(head);
   }
-  if (head.starts_with(Gzip_Magic)) return Make_Gzip_Source(raw, head, name);
-  if (Starts_Zstd(head)) return Make_Zstd_Source(raw, head, name);
-  return std::make_unique<TC_Put_Back_Source>(raw, head);
+  // The decompressed data may be UTF-16 too: the text source looks at their first bytes.
+  if (head.starts_with(Gzip_Magic)) return Make_Text_Source(Make_Gzip_Source(raw, head, name));
+  if (Starts_Zstd(head)) return Make_Text_Source(Make_Zstd_Source(raw, head, name));
+  auto plain = std::make_unique<TC_Put_Back_Source>(raw, head);
+  if (Starts_Utf16(head)) return Make_Utf16_Source(std::move(plain));
+  return plain;
 }
 
 }  // namespace pw

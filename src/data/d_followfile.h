@@ -28,7 +28,7 @@ inline constexpr std::size_t Tail_Bytes = 4096;
 struct Data_File_Mark {
   bool Loaded = false;      // the fields below describe a load that ended without an error
   File_Stamp File;          // the file as it stood when reading began
-  bool Compressed = false;  // gzip or zstd: only a full load reads it
+  bool Compressed = false;  // gzip, zstd or UTF-16: only a full load reads it
   std::uint64_t Taken = 0;  // bytes of the whole lines read: reading goes on here
   std::uint64_t Lines = 0;  // lines in those bytes (header, comment and blank lines included)
   std::int32_t Points = 0;  // points the buffer held from them

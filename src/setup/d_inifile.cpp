@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/D_Error.h"
+#include "base/utf16_text.h"
 #include "base/utf8_chars.h"
 #include "setup/D_Fold_Case.h"
 #include "setup/D_Format.h"
@@ -151,7 +152,10 @@ TC_Ini_File::~TC_Ini_File() = default;
 const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
   if (!content_) {
     auto content = std::make_unique<Content>();
-    content->Parse(Read_File_Text(file_name_));
+    std::string text = Read_File_Text(file_name_);
+    // Text saved as UTF-16 ("Unicode" in Windows editors) is read as its UTF-8.
+    if (Starts_Utf16(text)) text = Utf16_To_Utf8(text);
+    content->Parse(text);
     content_ = std::move(content);
   }
   return *content_;

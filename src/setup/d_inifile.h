@@ -7,7 +7,9 @@
 // values are cut to 2047 characters (a letter beyond ASCII counts once; bytes that are not
 // UTF-8 count one each); the first occurrence of a key in a section wins. Lines
 // starting with ";" or "#" are comments; text before the first section and lines without "="
-// are ignored. UTF-8 with or without a byte-order mark, LF, CRLF or CR line ends. A header's
+// are ignored. UTF-8 with or without a byte-order mark, or UTF-16 (little- or big-endian)
+// with its byte-order mark, read as its UTF-8 (utf16_text.h: a unit that is not valid UTF-16
+// reads as U+FFFD); LF, CRLF or CR line ends. A header's
 // name ends at the first "]" (a header without "]" takes the rest of the line); a section
 // named twice is one section. Lines with nothing before "=" are ignored; NUL bytes are
 // ordinary characters.

@@ -18,6 +18,7 @@
 #include "data/d_loader.h"
 #include "compress_util.h"
 #include "data_test_util.h"
+#include "utf16_util.h"
 
 namespace pw {
 namespace {
@@ -25,6 +26,7 @@ namespace {
 using pw_test::Gzip;
 using pw_test::Make_Def;
 using pw_test::Temp_File;
+using pw_test::Utf16;
 using pw_test::Zstd;
 
 // Bytes from memory, at most `step` per Read (a slow pipe), failing with "Cannot read data
@@ -108,6 +110,17 @@ TEST(Decode, FormatsByTheirFirstBytes) {
       {"skippable frame magic, cut", "\x50\x2a\x4d\x18\x04",
        "<Cannot read data file mem: unexpected end of file>"},
       {"not quite skippable", "\x60\x2a\x4d\x18", "\x60\x2a\x4d\x18"},
+      {"UTF-16LE", Utf16(text), text},
+      {"UTF-16BE", Utf16(text, true), text},
+      {"UTF-16LE beyond ASCII", Utf16("\xC3\xBC\xF0\x9F\x98\x80\n"), "\xC3\xBC\xF0\x9F\x98\x80\n"},
+      {"UTF-16, odd byte at the end", Utf16("a\n") + "b", "a\n\xEF\xBF\xBD"},
+      {"UTF-16 mark only", "\xFF\xFE", ""},
+      {"FF alone", "\xFF", "\xFF"},
+      {"gzip of UTF-16LE", Gzip(Utf16(text)), text},
+      {"zstd of UTF-16BE", Zstd(Utf16(text, true)), text},
+      {"gzip of a lone FF", Gzip("\xFF"), "\xFF"},
+      {"gzip of UTF-16, cut", Gzip(Utf16(text)).substr(0, 20),
+       "<Cannot read data file mem: unexpected end of file>"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Decoded(c.bytes), c.decoded) << c.what;
@@ -217,6 +230,27 @@ TEST(Decode, FailedReadKeepsTheWholeLinesBefore) {
     const Loaded decoded = Load(*source, {}, threads);
     EXPECT_EQ(decoded.message, "Cannot read data file mem: Input/output error");
     EXPECT_GT(decoded.points, 1000);
+  }
+}
+
+// UTF-16 data load as their UTF-8, and a failing read keeps the whole lines before it.
+TEST(Decode, Utf16LoadsAsUtf8) {
+  const std::string text = Lines(1, 5000);
+  const std::size_t fail_at = 2 * text.find('\n', 20000) + 10;  // inside line 2000 and some
+  const auto whole = std::count(text.begin(), text.begin() + fail_at / 2, '\n');
+  for (int threads : {1, 3}) {
+    for (const bool big_endian : {false, true}) {
+      Memory_Source raw(Utf16(text, big_endian), 333);
+      const std::unique_ptr<TC_Byte_Source> source = Open_Decoded(raw, "mem");
+      const Loaded loaded = Load(*source, {}, threads);
+      EXPECT_EQ(loaded.message, "");
+      EXPECT_EQ(loaded.points, 5000);
+    }
+    Memory_Source failing(Utf16(text), 700, fail_at);
+    const std::unique_ptr<TC_Byte_Source> source = Open_Decoded(failing, "mem");
+    const Loaded loaded = Load(*source, {}, threads);
+    EXPECT_EQ(loaded.message, "Cannot read data file mem: Input/output error");
+    EXPECT_EQ(loaded.points, whole);
   }
 }
 

@@ -26,6 +26,7 @@
 #include "data/d_tableform.h"
 #include "setup/d_inifile.h"
 #include "data_test_util.h"
+#include "utf16_util.h"
 
 namespace pw {
 namespace {
@@ -302,10 +303,12 @@ TEST_F(Follow_File, ChangesOtherThanAddedLines) {
   EXPECT_EQ(Classify_Data_Change(Data_File_Mark(), file.Path()), Data_Change::Other);
 }
 
-// A compressed file is read whole at every change; its last line waits for its line end too.
+// A compressed or UTF-16 file is read whole at every change (a place in the bytes read is no
+// place in the file); its last line waits for its line end too.
 TEST_F(Follow_File, CompressedFilesAreReadWhole) {
   const auto def = Make_Def("[DataFile]\nA=1 1\nB=2 1\n");
-  for (const std::string& packed : {pw_test::Gzip("1 2\n3 4\n5"), pw_test::Zstd("1 2\n3 4\n5")}) {
+  for (const std::string& packed : {pw_test::Gzip("1 2\n3 4\n5"), pw_test::Zstd("1 2\n3 4\n5"),
+                                    pw_test::Utf16("1 2\n3 4\n5")}) {
     Temp_File file(packed);
     TC_Data_Buffer buffer;
     Data_File_Mark mark = Load_Followed(buffer, file.Path(), *def);

@@ -21,6 +21,7 @@
 #include "data/d_loader.h"
 #include "compress_util.h"
 #include "data_test_util.h"
+#include "utf16_util.h"
 #include "draw/D_Math.h"
 
 namespace pw {
@@ -603,6 +604,34 @@ TEST_F(ParallelLoad, QuoteOpenAtTheLineEndNamesTheLine) {
             "error: 'x' is not a valid floating point value");
   const std::string unseen = "1,2,3,4,5," + std::string(124, ',') + "\"open\n";
   EXPECT_EQ(Same_Every_Way(Mixed_Setup, "h1\nh2\n" + unseen + "2,3,4,5,6\n")[0], "loaded");
+}
+
+// Data saved as UTF-16 (also gzipped) load as their UTF-8 on any number of threads, and a bad
+// line is named by the same line number.
+TEST_F(ParallelLoad, Utf16DataLoadAsTheirUtf8) {
+  // Only well-formed UTF-8 has a UTF-16 form: the Latin-1 letter becomes its UTF-8.
+  const auto as_utf8 = [](std::string text) {
+    for (std::size_t at; (at = text.find('\xFC')) != std::string::npos;) {
+      text.replace(at, 1, "\xC3\xBC");
+    }
+    return text;
+  };
+  const std::string data = as_utf8(Mixed_Lines(3000));
+  const auto reference = Without_Capacity(Same_Every_Way(Mixed_Setup, data));
+  EXPECT_EQ(reference[0], "loaded");
+  for (const std::string& encoded : {pw_test::Utf16(data), pw_test::Utf16(data, true),
+                                     pw_test::Gzip(pw_test::Utf16(data))}) {
+    EXPECT_EQ(Without_Capacity(Same_Every_Way(Mixed_Setup, encoded)), reference);
+  }
+  const std::string head = "first,\"header\nsecond header\n" +
+                           as_utf8(Write_Table(Table_Rows(1500), ',')) +
+                           "7,1,2,3,\"open \xE2\x82\xAC\r\n";
+  const auto line = std::to_string(std::count(head.begin(), head.end(), '\n'));
+  form_ = {',', 2};
+  for (const bool big_endian : {false, true}) {
+    EXPECT_EQ(Same_Every_Way(Mixed_Setup, pw_test::Utf16(head + "8,1,2,3,4\n", big_endian))[0],
+              "error: Quote not closed in line " + line + " of FILE");
+  }
 }
 
 // Damaged compressed data stop the load like a read error, with the same points kept on any

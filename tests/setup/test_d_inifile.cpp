@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/D_Error.h"
+#include "utf16_util.h"
 
 namespace pw {
 namespace {
@@ -446,6 +447,37 @@ TEST_F(Ini_Test, NewReaderSeesChangedFile) {
   TC_Ini_File second(path);
   EXPECT_EQ(second.Get_String("S", "k", ""), "new");
   EXPECT_TRUE(second.Key_Exists("S", "j"));
+}
+
+// A setup saved as UTF-16 ("Unicode" in Windows editors) reads as the same setup in UTF-8:
+// names beyond ASCII fold, a 4-byte character is one character of a cut value, CRLF ends.
+TEST_F(Ini_Test, Utf16ReadsAsUtf8) {
+  const std::string pair = "\xF0\x9F\x98\x80";  // U+1F600, a surrogate pair in UTF-16
+  const std::string text = "; \xC3\x9C" "bersicht\r\n[\xC3\x9C" "BERSICHT]\r\n"
+                           "Caption = \"Gr\xC3\xB6\xC3\x9F" "e " + pair + "\"\r\n"
+                           "N=$1F\r\nlong=" + std::string(Max_Value_Length - 1, 'a') + pair +
+                           "zz\r\n[b]\r\nx=1";
+  for (const bool big_endian : {false, true}) {
+    TC_Ini_File ini(Write(pw_test::Utf16(text, big_endian)));
+    SCOPED_TRACE(big_endian);
+    EXPECT_EQ(ini.Get_String("\xC3\xBC" "bersicht", "caption", ""),
+              "Gr\xC3\xB6\xC3\x9F" "e " + pair);
+    EXPECT_EQ(ini.Read_Integer({"\xC3\x9C" "bersicht"}, "n", 0), 31);
+    EXPECT_EQ(ini.Get_String("\xC3\x9C" "bersicht", "long", ""),
+              std::string(Max_Value_Length - 1, 'a') + pair);
+    EXPECT_EQ(ini.Get_String("B", "X", ""), "1");
+  }
+}
+
+// Broken UTF-16 reads as editors show it: U+FFFD for each bad unit, the rest as it is.
+TEST_F(Ini_Test, BrokenUtf16GivesReplacementCharacters) {
+  using namespace std::string_literals;
+  const std::string fffd = "\xEF\xBF\xBD";
+  // [S] a=<lone high surrogate>x b=<lone low surrogate> c=1<odd last byte>
+  const std::string le = "\xFF\xFE[\0S\0]\0\n\0a\0=\0\x3D\xD8x\0\n\0b\0=\0\x00\xDC\n\0c\0=\0001\0\x01"s;
+  TC_Ini_File ini(Write(le));
+  EXPECT_EQ(ini.Get_Section_Lines("S"),
+            (std::vector<std::string>{"a=" + fffd + "x", "b=" + fffd, "c=1" + fffd}));
 }
 
 }  // namespace
