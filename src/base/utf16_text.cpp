@@ -1,5 +1,7 @@
 #include "base/utf16_text.h"
 
+#include "base/utf8_chars.h"
+
 namespace pw {
 
 namespace {
@@ -7,24 +9,6 @@ namespace {
 constexpr std::string_view kLittleEndianMark = "\xFF\xFE";
 constexpr std::string_view kBigEndianMark = "\xFE\xFF";
 constexpr char32_t kReplacement = 0xFFFD;
-
-void Append_Utf8(char32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 bool Is_High(std::uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool Is_Low(std::uint16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

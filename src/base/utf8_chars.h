@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace pw {
@@ -22,5 +23,13 @@ std::size_t Character_Count(std::string_view text);
 // The longest front part of `text` with at most `count` characters; never ends inside a
 // well-formed sequence. `text` itself when it has no more than `count` characters.
 std::string_view Cut_To_Characters(std::string_view text, std::size_t count);
+
+// Appends the UTF-8 of the code point `code` (at most U+10FFFF) to `out`, 1 to 4 bytes.
+// Surrogates and noncharacters are written as any other code point: a caller that must not
+// write them replaces them first.
+void Append_Utf8(char32_t code, std::string& out);
+
+// The UTF-8 of one code point, as Append_Utf8 writes it.
+std::string Utf8_Of(char32_t code);
 
 }  // namespace pw

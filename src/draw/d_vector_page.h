@@ -104,7 +104,4 @@ struct Text_Frame {
 };
 Text_Frame Frame_Of(const Text_Item& item);
 
-// The UTF-8 of one code point.
-std::string Utf8_Of(char32_t code);
-
 }  // namespace pw

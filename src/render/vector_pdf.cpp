@@ -13,6 +13,7 @@
 
 #include "base/D_Error.h"
 #include "base/safe_file.h"
+#include "base/utf8_chars.h"
 
 namespace pw::render {
 

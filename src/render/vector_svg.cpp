@@ -7,6 +7,7 @@
 
 #include "base/D_Error.h"
 #include "base/safe_file.h"
+#include "base/utf8_chars.h"
 #include "draw/d_font.h"
 #include "draw/image_file.h"
 
