@@ -29,21 +29,10 @@ std::string_view Cut_To_Characters(std::string_view text, std::size_t count) {
 }
 
 void Append_Utf8(char32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
+  utf8proc_uint8_t bytes[4];
+  const utf8proc_ssize_t length =
+      utf8proc_encode_char(static_cast<utf8proc_int32_t>(code), bytes);
+  out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
 }
 
 std::string Utf8_Of(char32_t code) {

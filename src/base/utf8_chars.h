@@ -24,9 +24,9 @@ std::size_t Character_Count(std::string_view text);
 // well-formed sequence. `text` itself when it has no more than `count` characters.
 std::string_view Cut_To_Characters(std::string_view text, std::size_t count);
 
-// Appends the UTF-8 of the code point `code` (at most U+10FFFF) to `out`, 1 to 4 bytes.
-// Surrogates and noncharacters are written as any other code point: a caller that must not
-// write them replaces them first.
+// Appends the UTF-8 of the code point `code` to `out`, 1 to 4 bytes. Surrogates and
+// noncharacters are written as any other code point: a caller that must not write them
+// replaces them first. Nothing is appended beyond U+10FFFF.
 void Append_Utf8(char32_t code, std::string& out);
 
 // The UTF-8 of one code point, as Append_Utf8 writes it.

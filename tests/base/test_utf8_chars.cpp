@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pw {
@@ -52,6 +53,26 @@ TEST(Utf8Chars, CutOf31NeverSplitsASequence) {
   EXPECT_EQ(Cut_To_Characters(text, 30), std::string(30, 'a'));
   // In bytes the same text would have been cut inside the letter.
   EXPECT_EQ(Character_Count(Cut_To_Characters(text, 31)), 31u);
+}
+
+// Each length at both of its ends; a surrogate and a noncharacter are written as they are
+// (the callers replace them where they must); nothing past U+10FFFF.
+TEST(Utf8Chars, EncodeAtTheLengthBoundaries) {
+  const std::pair<char32_t, std::string> cases[] = {
+      {0x0, std::string(1, '\0')},     {0x7F, "\x7F"},
+      {0x80, "\xC2\x80"},              {0x7FF, "\xDF\xBF"},
+      {0x800, "\xE0\xA0\x80"},         {0xD800, "\xED\xA0\x80"},
+      {0xFFFE, "\xEF\xBF\xBE"},        {0xFFFF, "\xEF\xBF\xBF"},
+      {0x10000, "\xF0\x90\x80\x80"},   {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+      {0x110000, ""},
+  };
+  for (const auto& [code, want] : cases) {
+    SCOPED_TRACE(static_cast<unsigned>(code));
+    EXPECT_EQ(Utf8_Of(code), want);
+    std::string out = "a";
+    Append_Utf8(code, out);
+    EXPECT_EQ(out, "a" + want);
+  }
 }
 
 }  // namespace
