@@ -115,6 +115,22 @@ TEST_F(Zoom_Page, ZoomedGraphsDrawAsGivenLimitsAloneInTheirSlots) {
   EXPECT_FALSE(stat_line.empty());
 }
 
+// The under- and overflow that Flow adds to the statistics line count what lies outside the
+// bars shown: under a zoom those of the zoomed range, as if the setup gave its limits.
+TEST_F(Zoom_Page, FlowCountsFollowTheZoomedBars) {
+  const std::string flow = "[P1/H]\nFlow=yes\n";
+  auto l = Load(Page_Setup(flow));
+  const std::string unzoomed = l->page->Graph(2).Stat_Line;
+  l->page->Set_Zoom(2, Hist_Zoom);
+  l->page->Draw_Graph(2, l->buffer);
+  const std::string zoomed = l->page->Graph(2).Stat_Line;
+  EXPECT_EQ(zoomed, Load(Page_Setup(Given + flow))->page->Graph(2).Stat_Line);
+  EXPECT_EQ(zoomed, unzoomed + "  u=100  o=199");
+  l->page->Reset_Zoom(2);
+  l->page->Draw_Graph(2, l->buffer);
+  EXPECT_EQ(l->page->Graph(2).Stat_Line, unzoomed);
+}
+
 TEST_F(Zoom_Page, OnlyTheSlotChanges) {
   auto l = Load(Page_Setup());
   TC_Bitmap before = l->canvas.Image;
