@@ -151,6 +151,15 @@ TEST(Render_Manual, ZoomKeepsTheStatisticsLineButItsFlow) {
             std::string::npos);
 }
 
+// A zoom's outer bounds are a quarter of the largest number, and about a decade below it on a
+// logarithmic axis: values beyond them cannot be zoomed in on.
+TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("and at about a quarter of the largest\nnumbers there are: 3E4931 either "
+                      "side of 0, on a logarithmic axis 1E-4931 and 1E4931"),
+            std::string::npos);
+}
+
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
