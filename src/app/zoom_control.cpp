@@ -51,8 +51,11 @@ bool TZoom_Control::Gesture(TCanvas_View& view, int page, QEvent& event) {
       return Release(view, view.To_Picture(mouse.position()), mouse);
     }
     case QEvent::MouseButtonDblClick: {
+      // It comes in place of the second press: unless it gives a zoomed graph its limits
+      // back, that press starts a pan or a band (or shows hints) as any press does.
       auto& mouse = static_cast<QMouseEvent&>(event);
-      return Double_Click(page, view.To_Picture(mouse.position()), mouse);
+      const QPoint at = view.To_Picture(mouse.position());
+      return Double_Click(page, at, mouse) || Press(view, page, at, mouse);
     }
     case QEvent::Leave:
       if (hover_page_ == page) hover_page_ = 0;
@@ -134,9 +137,7 @@ bool TZoom_Control::Double_Click(int page, const QPoint& at, const QMouseEvent& 
   if (event.button() != Qt::LeftButton) return false;
   TC_Graph_Page* p = Page(page);
   const int graph = p != nullptr ? p->Graph_At(at.x(), at.y()) : 0;
-  if (graph == 0) return false;
-  Reset(page, graph);
-  return true;
+  return graph != 0 && Reset(page, graph);
 }
 
 bool TZoom_Control::Home_Key() {

@@ -37,8 +37,9 @@ class TZoom_Control {
   TZoom_Control& operator=(const TZoom_Control&) = delete;
 
   // An event of the view of page `page` (1..16): true when it was a zoom gesture over a graph
-  // of that page (wheel, middle button, Ctrl + left button, double-click). A plain left
-  // press is never taken (it shows hints). While a load runs nothing is taken.
+  // of that page (wheel, middle button, Ctrl + left button, double-click on a zoomed graph).
+  // A plain left press is never taken (it shows hints); nor is a double-click with nothing to
+  // give back, whose second press counts as a press. While a load runs nothing is taken.
   bool Gesture(TCanvas_View& view, int page, QEvent& event);
   // The Home key: resets the zoomed graph of the current page under the pointer; true when
   // there was one.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/parallel.h"
 #include "data/d_databuffer.h"
@@ -113,6 +114,22 @@ TEST_F(Zoom_Page, ZoomedGraphsDrawAsGivenLimitsAloneInTheirSlots) {
   EXPECT_EQ(zoomed->page->Graph(2).Stat_Line, stat_line);
   EXPECT_EQ(given->page->Graph(2).Stat_Line, stat_line);
   EXPECT_FALSE(stat_line.empty());
+}
+
+// The under- and overflow that Flow adds to the statistics line count what lies outside the
+// bars shown: under a zoom those of the zoomed range, as if the setup gave its limits.
+TEST_F(Zoom_Page, FlowCountsFollowTheZoomedBars) {
+  const std::string flow = "[P1/H]\nFlow=yes\n";
+  auto l = Load(Page_Setup(flow));
+  const std::string unzoomed = l->page->Graph(2).Stat_Line;
+  l->page->Set_Zoom(2, Hist_Zoom);
+  l->page->Draw_Graph(2, l->buffer);
+  const std::string zoomed = l->page->Graph(2).Stat_Line;
+  EXPECT_EQ(zoomed, Load(Page_Setup(Given + flow))->page->Graph(2).Stat_Line);
+  EXPECT_EQ(zoomed, unzoomed + "  u=100  o=199");
+  l->page->Reset_Zoom(2);
+  l->page->Draw_Graph(2, l->buffer);
+  EXPECT_EQ(l->page->Graph(2).Stat_Line, unzoomed);
 }
 
 TEST_F(Zoom_Page, OnlyTheSlotChanges) {
@@ -251,18 +268,25 @@ TEST_F(Zoom_Page, SamePicturesOnOneThreadAndOnSeveral) {
   struct Restore {
     ~Restore() { Set_Thread_Count(0); }
   } restore;
-  TC_Bitmap pictures[2];
-  int k = 0;
-  for (int threads : {1, 3}) {
-    Set_Thread_Count(threads);
-    auto l = Load(Page_Setup(), 150000);
-    l->page->Set_Zoom(1, Scatter_Zoom);
-    l->page->Set_Zoom(2, Hist_Zoom);
-    l->page->Draw_Graph(1, l->buffer);
-    l->page->Draw_Graph(2, l->buffer);
-    pictures[k++] = l->canvas.Image;
+  // The scatter's first layer also as a density layer, with enough points for every thread to
+  // count (a few per pixel of the plot area).
+  std::string density = Page_Setup();
+  density.replace(density.find("Marker=POINT"), 12, "Density=yes");
+  const std::pair<std::string, int> cases[] = {{Page_Setup(), 150000}, {density, 300000}};
+  for (const auto& [setup, points] : cases) {
+    TC_Bitmap pictures[2];
+    int k = 0;
+    for (int threads : {1, 3}) {
+      Set_Thread_Count(threads);
+      auto l = Load(setup, points);
+      l->page->Set_Zoom(1, Scatter_Zoom);
+      l->page->Set_Zoom(2, Hist_Zoom);
+      l->page->Draw_Graph(1, l->buffer);
+      l->page->Draw_Graph(2, l->buffer);
+      pictures[k++] = l->canvas.Image;
+    }
+    EXPECT_TRUE(Same(pictures[0], pictures[1])) << points;
   }
-  EXPECT_TRUE(Same(pictures[0], pictures[1]));
 }
 
 }  // namespace

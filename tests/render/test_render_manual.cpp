@@ -142,6 +142,24 @@ TEST(Render_Manual, FontSizesAndTheirRange) {
             std::string::npos);
 }
 
+// A zoomed histogram keeps its statistics line, all but the under- and overflow of Flow=yes,
+// which count what lies outside the zoomed bars.
+TEST(Render_Manual, ZoomKeepsTheStatisticsLineButItsFlow) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("Its statistics line stays as it is: it always\ncounts every selected "
+                      "point, but for the under- and overflow that <code>Flow=yes</code> adds:"),
+            std::string::npos);
+}
+
+// A zoom's outer bounds are a quarter of the largest number, and about a decade below it on a
+// logarithmic axis: values beyond them cannot be zoomed in on.
+TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("and at about a quarter of the largest\nnumbers there are: 3E4931 either "
+                      "side of 0, on a logarithmic axis 1E-4931 and 1E4931"),
+            std::string::npos);
+}
+
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();

@@ -40,6 +40,13 @@ void Hover(QWidget& view, QPoint at) {
   QApplication::sendEvent(&view, &e);
 }
 
+// The second press of a double-click, as the window system delivers it in place of the press.
+void Double_Click(QWidget& view, Qt::MouseButton button, Qt::KeyboardModifiers mods, QPoint at) {
+  QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(at), QPointF(view.mapToGlobal(at)), button,
+                button, mods);
+  QApplication::sendEvent(&view, &e);
+}
+
 bool Same(const TC_Bitmap& a, const TC_Bitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
   for (int y = 0; y < a.Height(); ++y) {
@@ -269,6 +276,34 @@ class Test_Zoom : public QObject {
     QVERIFY(z.Draws_Become(4));
     QVERIFY(z.Limits() == home);
     QVERIFY(Same(first, z.s.w->Canvas(1).Image));
+  }
+
+  // Over a graph that is not zoomed the second press of a double-click is a press like the
+  // first: it shows hints, and a middle or Ctrl + left drag from it pans or draws a band.
+  void a_double_click_with_nothing_to_reset_is_a_press() {
+    Zoom_Window z;
+    const Graph_Limits home = z.Limits();
+    const Plot_Area area = Plot_Area_Of(z.Graph());
+    const QPoint point = z.Pixel_Of(5, 11);
+    Double_Click(z.View(), Qt::LeftButton, {}, point);
+    QCOMPARE(z.Title(), std::string("PlotWright:   pt5"));
+    QTest::mouseRelease(&z.View(), Qt::LeftButton, {}, point);
+    const QPoint from = z.Pixel_Of(2, 5), to = z.Pixel_Of(6, 14);
+    Double_Click(z.View(), Qt::LeftButton, Qt::ControlModifier, from);
+    QTest::mouseMove(&z.View(), to);
+    QCOMPARE(z.View().Band(), QRect(from, to).normalized());
+    QTest::mouseRelease(&z.View(), Qt::LeftButton, Qt::ControlModifier, to);
+    QVERIFY(z.Draws_Become(1));
+    const Graph_Limits box = Zoom_To_Box(home, area, {}, from.x(), from.y(), to.x(), to.y());
+    QVERIFY(z.Limits() == box);
+    // A middle double-click is never a reset: the second press pans the zoomed graph.
+    const Plot_Area zoomed = Plot_Area_Of(z.Graph());
+    const QPoint at = z.Middle();
+    Double_Click(z.View(), Qt::MiddleButton, {}, at);
+    QTest::mouseMove(&z.View(), at + QPoint(30, -20));
+    QTest::mouseRelease(&z.View(), Qt::MiddleButton, {}, at + QPoint(30, -20));
+    QVERIFY(z.Draws_Become(2));
+    QVERIFY(z.Limits() == Pan_By(box, zoomed, {}, 30, -20));
   }
 
   void plain_left_press_shows_hints_and_does_not_zoom() {
