@@ -69,9 +69,10 @@ install: build
 	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt >$(BUILD)/installed-files.txt
 	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
 
+# The caches of the prefix installed to are refreshed by scripts/uninstall, which finds it in
+# the list (PREFIX and DESTDIR need not be given again).
 uninstall:
 	@scripts/uninstall $(BUILD)/installed-files.txt
-	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
 
 # The Debian package, $(BUILD)/plotwright_<version>_<arch>.deb.
 package: build

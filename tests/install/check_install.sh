@@ -138,6 +138,22 @@ check "uninstall" "$(dirname "$0")/../../scripts/uninstall" "$work/installed-fil
 left=$(cd "$stage" && find . -type f -o -type l -o -type d -name plotwright)
 [ -z "$left" ] || fail "left after uninstall: $left"
 
+# make install PREFIX=... (no DESTDIR) refreshes the desktop caches of that prefix; a later
+# plain make uninstall must take the file type and the desktop entry out of them again.
+if [ "$window" = 1 ]; then
+  prefix="$work/pre fix"
+  "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" --component Unspecified >"$work/log" \
+    || { cat "$work/log"; exit 1; }
+  scripts=$(dirname "$0")/../../scripts
+  "$scripts/desktop-caches" "$prefix" 2>/dev/null
+  grep -q x-plotwright-setup "$prefix/share/mime/globs2" || fail "caches not made at install"
+  cp "$build/install_manifest_Unspecified.txt" "$work/installed-files.txt"
+  check "uninstall from a prefix" "$scripts/uninstall" "$work/installed-files.txt"
+  left=$(grep -l -e x-plotwright-setup -e "$id" "$prefix/share/mime/globs2" \
+         "$prefix/share/applications/mimeinfo.cache" 2>/dev/null || true)
+  [ -z "$left" ] || fail "desktop caches still name Plotwright after uninstall: $left"
+fi
+
 if [ $fails -ne 0 ]; then
   echo "$fails checks failed"
   exit 1
