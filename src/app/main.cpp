@@ -26,6 +26,7 @@
 #include "app/pw_main.h"
 #include "base/D_Error.h"
 #include "base/parallel.h"
+#include "base/print_answer.h"
 #include "base/settings.h"
 #include "base/version.h"
 #include "draw/D_Math.h"
@@ -40,11 +41,9 @@ int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
   switch (pw::Early_Answer_Of(std::vector<std::string>(argv + 1, argv + argc))) {
     case pw::Early_Answer::Version:
-      std::printf("%s\n", pw::Version_Line().c_str());
-      return 0;
+      return pw::Print_Answer("plotwright: ", pw::Version_Line() + "\n");
     case pw::Early_Answer::Help:
-      std::fputs(pw::Window_Usage_Text().c_str(), stdout);
-      return 0;
+      return pw::Print_Answer("plotwright: ", pw::Window_Usage_Text());
     case pw::Early_Answer::None:
       break;
   }

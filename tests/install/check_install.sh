@@ -83,6 +83,20 @@ done
 bin=$stage/usr/bin
 [ "$("$bin/plotwright-render" --version)" = "plotwright $version" ] \
   || fail "plotwright-render --version"
+# --help and --version that cannot be written (a full disk) are no success.
+# Each program starts the line as its other errors: program, lead.
+answers=("plotwright-render" "error: ")
+[ "$window" = 1 ] && answers+=("plotwright" "plotwright: ")
+for ((k = 0; k < ${#answers[@]}; k += 2)); do
+  program=${answers[k]}
+  for option in --help --version; do
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" $option >/dev/full 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && [ "$(cat "$work/err")" = \
+      "${answers[k + 1]}Cannot write file -: No space left on device" ] \
+      || fail "$program $option >/dev/full: status $status, '$(cat "$work/err")'"
+  done
+done
 mkdir -p "$work/pages"
 check "plotwright-render on the installed demo" "$bin/plotwright-render" -o "$work/pages" \
   "$share/plotwright/plotwright.pwr.ini" "$share/plotwright/plotwright.dat"
