@@ -9,6 +9,7 @@
 // Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
 // PW_EXIT_AFTER_DRAW run).
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <chrono>
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
   std::error_code ec;
   const std::filesystem::path start_dir = std::filesystem::current_path(ec);
   pw::TApplication app(argc, argv);
+  // The desktop shows the window as its installed entry, with its icon (found in the icon
+  // theme when installed; a build folder has none, and the window then keeps Qt's own).
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(pw::Desktop_Id));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf8(pw::Desktop_Id)));
 
   // Program-wide initialisation: notation, precision, the working directory, the error box.
   pw::Set_Notation();

@@ -116,6 +116,31 @@ if [ "$window" = 1 ]; then
       fail "installed window with arguments '$args'"; sed 's/^/  /' "$work/out"
     fi
   done
+  # On a desktop the window must be known as the desktop entry's: its X class is the entry's
+  # StartupWMClass, and it carries the installed icon (found through the icon theme, whose
+  # index.theme is the system's).
+  if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null \
+     && command -v xprop >/dev/null; then
+    cat >"$work/props.sh" <<'PROPS'
+#!/usr/bin/env bash
+"$1" >/dev/null 2>&1 & pid=$!
+for _ in $(seq 1 80); do
+  sleep 0.25
+  w=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -1)
+  [ -n "$w" ] && break
+done
+[ -n "$w" ] && xprop -id "$w" WM_CLASS _NET_WM_ICON | cut -c1-80
+kill "$pid"
+PROPS
+    chmod +x "$work/props.sh"
+    (cd "$work/start" && HOME=$work/home XDG_DATA_DIRS=$share:/usr/share xvfb-run -a \
+      -s "-screen 0 640x480x24" "$work/props.sh" "$bin/plotwright" >"$work/props" 2>&1) || true
+    wm_class=$(sed -n 's/^StartupWMClass=//p' "$share/applications/$id.desktop")
+    grep -q "^WM_CLASS(STRING) = \"$wm_class\"," "$work/props" \
+      || fail "the window's class is not the desktop entry's StartupWMClass '$wm_class'"
+    grep -q "^_NET_WM_ICON(CARDINAL) = " "$work/props" \
+      || { fail "the window has no icon"; sed 's/^/  /' "$work/props"; }
+  fi
 fi
 
 # The Debian package: the same files, and dependencies found by dpkg-shlibdeps.
