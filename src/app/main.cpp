@@ -7,7 +7,7 @@
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
 //
 // Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
-// PW_EXIT_AFTER_DRAW run).
+// PW_EXIT_AFTER_DRAW run, or an answer to --version or --help that could not be written).
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
