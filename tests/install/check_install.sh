@@ -15,7 +15,8 @@ id=org.plotwright.Plotwright
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-stage=$work/stage
+# A DESTDIR of any name: blanks, "&" and "|" included.
+stage="$work/stage & co|1"
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 check() {  # name, command...: the command must succeed
@@ -172,8 +173,9 @@ else
 fi
 
 # make uninstall removes every installed file and Plotwright's own folders.
-sed "s|^|$stage|" "$build/install_manifest_Unspecified.txt" >"$work/installed-files.txt"
-check "uninstall" "$(dirname "$0")/../../scripts/uninstall" "$work/installed-files.txt"
+scripts=$(dirname "$0")/../../scripts
+"$scripts/install-list" "$build/install_manifest_Unspecified.txt" "$stage" "$work/installed-files.txt"
+check "uninstall" "$scripts/uninstall" "$work/installed-files.txt"
 left=$(cd "$stage" && find . -type f -o -type l -o -type d -name plotwright)
 [ -z "$left" ] || fail "left after uninstall: $left"
 
@@ -183,10 +185,9 @@ if [ "$window" = 1 ]; then
   prefix="$work/pre fix"
   "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" --component Unspecified >"$work/log" \
     || { cat "$work/log"; exit 1; }
-  scripts=$(dirname "$0")/../../scripts
   "$scripts/desktop-caches" "$prefix" 2>/dev/null
   grep -q x-plotwright-setup "$prefix/share/mime/globs2" || fail "caches not made at install"
-  cp "$build/install_manifest_Unspecified.txt" "$work/installed-files.txt"
+  "$scripts/install-list" "$build/install_manifest_Unspecified.txt" "" "$work/installed-files.txt"
   check "uninstall from a prefix" "$scripts/uninstall" "$work/installed-files.txt"
   left=$(grep -l -e x-plotwright-setup -e "$id" "$prefix/share/mime/globs2" \
          "$prefix/share/applications/mimeinfo.cache" 2>/dev/null || true)
