@@ -19,5 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Text is drawn with whatever fonts fontconfig offers; these are the ones the pages were made
 # with (not libraries, so dpkg-shlibdeps cannot see them).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-liberation2")
+# The window's Help, web page and Edit File (without an Editor program) open through the
+# desktop's xdg-open.
+if(TARGET plotwright)
+  string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS ", xdg-utils")
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

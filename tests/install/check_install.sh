@@ -163,6 +163,9 @@ else
       || fail "Depends lacks $lib: $depends"
   done
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+  # Help, the web page and Edit File open through xdg-open (Qt's way on a plain desktop).
+  [ "$window" = 0 ] || [[ ", $(dpkg-deb -f "$deb" Recommends)," == *", xdg-utils,"* ]] \
+    || fail "Recommends lacks xdg-utils: $(dpkg-deb -f "$deb" Recommends)"
   # Both descriptions name every format the renderer writes.
   dpkg-deb -f "$deb" Description | grep -q "PNG, BMP, SVG or PDF" \
     || fail "the package description does not name the renderer's formats"
