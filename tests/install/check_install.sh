@@ -98,6 +98,12 @@ for ((k = 0; k < ${#answers[@]}; k += 2)); do
       || fail "$program $option >/dev/full: status $status, '$(cat "$work/err")'"
   done
 done
+# The usage texts fit a terminal of 80 columns.
+for ((k = 0; k < ${#answers[@]}; k += 2)); do
+  program=${answers[k]}
+  wide=$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --help | awk 'length($0) > 79')
+  [ -z "$wide" ] || fail "$program --help: lines wider than 79 columns:"$'\n'"$wide"
+done
 mkdir -p "$work/pages"
 check "plotwright-render on the installed demo" "$bin/plotwright-render" -o "$work/pages" \
   "$share/plotwright/plotwright.pwr.ini" "$share/plotwright/plotwright.dat"
