@@ -2,8 +2,10 @@
 # Installs the build into a temporary DESTDIR and builds the Debian package from it, then
 # checks what a user gets: the file list, the desktop entry, AppStream data and file type, the
 # manual pages, the installed programs running from the staged tree (defaults and manual from
-# share/plotwright/, relative names from the current folder), and that the package holds the
-# same files and declares its library dependencies. Needs no root.
+# share/plotwright/, relative names from the current folder; their answers to --help and
+# --version; the window's class and icon on a virtual X server), that the package holds the
+# same files and declares its dependencies, and that uninstalling removes the files and takes
+# them out of the desktop caches of a prefix. Needs no root.
 #
 #   check_install.sh BUILD_DIR WINDOW(0|1) VERSION
 # $CMAKE and $CPACK name the CMake and CPack to use (default: those on the PATH).
