@@ -5,11 +5,13 @@ set(CPACK_PACKAGE_NAME plotwright)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The Plotwright developers <developers@plotwright.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer of histograms and scatter graphs of data tables")
+# Lines of at most 79 characters: each gets a leading blank in the control file.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Plotwright reads an INI-style setup file and a plain-text data table and shows up to
-16 tabbed pages of histograms and scatter graphs, each built from layers that pick
-their points by columns and selector texts. plotwright-render draws the same pages
-to PNG, BMP, SVG or PDF files without a window, with a JSON report of every graph.")
+    "Plotwright reads an INI-style setup file and a plain-text data table and shows
+up to 16 tabbed pages of histograms and scatter graphs, each built from layers
+that pick their points by columns and selector texts. plotwright-render draws
+the same pages to PNG, BMP, SVG or PDF files without a window, with a JSON
+report of every graph.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

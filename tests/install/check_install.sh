@@ -174,6 +174,9 @@ else
   # Help, the web page and Edit File open through xdg-open (Qt's way on a plain desktop).
   [ "$window" = 0 ] || [[ ", $(dpkg-deb -f "$deb" Recommends)," == *", xdg-utils,"* ]] \
     || fail "Recommends lacks xdg-utils: $(dpkg-deb -f "$deb" Recommends)"
+  # The description's lines fit 80 columns (Debian's rule for the extended description).
+  wide=$(dpkg-deb -I "$deb" control | sed -n '/^Description:/,/^[^ ]/p' | awk 'length($0) > 80')
+  [ -z "$wide" ] || fail "package description lines wider than 80 columns:"$'\n'"$wide"
   # Both descriptions name every format the renderer writes.
   dpkg-deb -f "$deb" Description | grep -q "PNG, BMP, SVG or PDF" \
     || fail "the package description does not name the renderer's formats"
