@@ -178,7 +178,7 @@ else
   wide=$(dpkg-deb -I "$deb" control | sed -n '/^Description:/,/^[^ ]/p' | awk 'length($0) > 80')
   [ -z "$wide" ] || fail "package description lines wider than 80 columns:"$'\n'"$wide"
   # Both descriptions name every format the renderer writes.
-  dpkg-deb -f "$deb" Description | grep -q "PNG, BMP, SVG or PDF" \
+  grep -q "PNG, BMP, SVG or PDF" <<<"$(dpkg-deb -f "$deb" Description)" \
     || fail "the package description does not name the renderer's formats"
   if [ "$window" = 1 ]; then
     grep -q "PNG, BMP, SVG or PDF" "$share/metainfo/$id.metainfo.xml" \
