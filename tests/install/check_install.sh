@@ -32,6 +32,7 @@ DESTDIR=$stage "${CMAKE:-cmake}" --install "$build" --prefix /usr --component Un
 
 expected=(
   usr/bin/plotwright-render
+  usr/share/doc/plotwright/changelog.gz
   usr/share/man/man1/plotwright-render.1.gz
   usr/share/plotwright/doc/plotwright-manual.html
   usr/share/plotwright/plotwright.dat
@@ -74,6 +75,10 @@ if [ "$window" = 1 ]; then
   [ "$(file -b "$share/icons/hicolor/48x48/apps/$id.png" | grep -o '[0-9]* x [0-9]*')" = \
     "48 x 48" ] || fail "the PNG icon is not 48 x 48"
 fi
+
+# The changelog a Debian package must carry starts with this version.
+first=$(zcat "$share/doc/plotwright/changelog.gz" 2>/dev/null | sed -n 1p)
+[[ "$first" == "plotwright ($version) "* ]] || fail "changelog.gz does not start with $version"
 
 # The manual pages format without a warning.
 for page in "$share"/man/man1/*.1.gz; do
