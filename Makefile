@@ -66,12 +66,13 @@ run: build
 # $(DESTDIR), is kept in $(BUILD)/installed-files.txt for uninstall.
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
-	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt >$(BUILD)/installed-files.txt
+	@scripts/install-list $(BUILD)/install_manifest.txt "$(DESTDIR)" $(BUILD)/installed-files.txt
 	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
 
+# The caches of the prefix installed to are refreshed by scripts/uninstall, which finds it in
+# the list (PREFIX and DESTDIR need not be given again).
 uninstall:
 	@scripts/uninstall $(BUILD)/installed-files.txt
-	@[ -n "$(DESTDIR)" ] || scripts/desktop-caches "$(PREFIX)"
 
 # The Debian package, $(BUILD)/plotwright_<version>_<arch>.deb.
 package: build

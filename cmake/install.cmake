@@ -5,6 +5,7 @@
 #   share/applications/, share/icons/hicolor/, share/metainfo/, share/mime/packages/
 #                             the desktop entry, icons, AppStream data and the setup file type
 #   share/man/man1/           the manual pages, compressed
+#   share/doc/plotwright/     changelog.gz, the record of changes a Debian package carries
 # The window finds share/plotwright/ relative to its own folder, so a staged tree (DESTDIR) or
 # any --prefix works as well as /usr.
 include(GNUInstallDirs)
@@ -36,6 +37,16 @@ install(FILES ${CMAKE_SOURCE_DIR}/doc/plotwright-manual.html DESTINATION ${PW_SH
 # Manual pages, compressed as Debian has them (-n: no name or time stamp in the file).
 find_program(PW_GZIP gzip REQUIRED)
 set(pw_made)
+
+# The record of changes every Debian package carries, in Debian's changelog form.
+set(changelog ${PW_STAGE}/doc/changelog.gz)
+add_custom_command(OUTPUT ${changelog}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PW_STAGE}/doc
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/doc/changelog ${PW_STAGE}/doc/
+  COMMAND ${PW_GZIP} -9nf ${PW_STAGE}/doc/changelog
+  DEPENDS ${CMAKE_SOURCE_DIR}/doc/changelog VERBATIM)
+install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+list(APPEND pw_made ${changelog})
 foreach(program plotwright plotwright-render)
   if(TARGET ${program})
     set(page ${PW_STAGE}/man/${program}.1.gz)

@@ -71,16 +71,18 @@ std::string Window_Usage_Text() {
          "  SETUP_FILE  the setup file (default: plotwright.pwr.ini beside the program,\n"
          "              else the installed demo in share/plotwright/)\n"
          "  DATA_FILE   the data file (default: plotwright.dat, found the same way)\n"
-         "  /i          the graphs ignore their fixed axis limits until the next plain redraw\n"
-         "  /f          follow file changes: draw again whenever the setup or the data file\n"
-         "              changes (lines added to the data file are read alone)\n"
+         "  /i          the graphs ignore their fixed axis limits until the next plain\n"
+         "              redraw\n"
+         "  /f          follow file changes: draw again whenever the setup or the data\n"
+         "              file changes (lines added to the data file are read alone)\n"
          "  --help      show this text\n"
          "  --version   show the version\n"
          "A data file compressed with gzip or zstd is decompressed while it is read,\n"
          "whatever its name.\n"
-         "Relative names are looked up in the current folder first, then beside the program.\n"
-         "Screen shots go to scrn/ beside the program, or to $XDG_DATA_HOME/plotwright/scrn/\n"
-         "(~/.local/share/plotwright/scrn/) when the program's folder cannot be written.\n";
+         "Relative names are looked up in the current folder first, then beside the\n"
+         "program. Screen shots go to scrn/ beside the program, or to\n"
+         "$XDG_DATA_HOME/plotwright/scrn/ (~/.local/share/plotwright/scrn/) when the\n"
+         "program's folder cannot be written.\n";
 }
 
 std::string Screen_Shot_Folder(const std::string& program_dir) { return program_dir + "scrn/"; }

@@ -93,6 +93,9 @@ namespace pw {
 
 // The product's web page, opened by "Plotwright &Web Page".
 inline constexpr const char* Home_Page = "https://plotwright.org/";
+// The name of the desktop entry and of the icon the window is installed with (without
+// ".desktop"); the desktop matches running windows to their entry by it.
+inline constexpr const char* Desktop_Id = "org.plotwright.Plotwright";
 // The help page, relative to the program's folder; the first character is dropped when that
 // file does not exist (so "doc/..." is tried next).
 inline constexpr const char* Default_Help_File = "_doc/plotwright-manual.html";

@@ -7,8 +7,9 @@
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
 //
 // Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
-// PW_EXIT_AFTER_DRAW run).
+// PW_EXIT_AFTER_DRAW run, or an answer to --version or --help that could not be written).
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <chrono>
@@ -26,6 +27,7 @@
 #include "app/pw_main.h"
 #include "base/D_Error.h"
 #include "base/parallel.h"
+#include "base/print_answer.h"
 #include "base/settings.h"
 #include "base/version.h"
 #include "draw/D_Math.h"
@@ -40,11 +42,9 @@ int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
   switch (pw::Early_Answer_Of(std::vector<std::string>(argv + 1, argv + argc))) {
     case pw::Early_Answer::Version:
-      std::printf("%s\n", pw::Version_Line().c_str());
-      return 0;
+      return pw::Print_Answer("plotwright: ", pw::Version_Line() + "\n");
     case pw::Early_Answer::Help:
-      std::fputs(pw::Window_Usage_Text().c_str(), stdout);
-      return 0;
+      return pw::Print_Answer("plotwright: ", pw::Window_Usage_Text());
     case pw::Early_Answer::None:
       break;
   }
@@ -53,6 +53,10 @@ int main(int argc, char** argv) {
   std::error_code ec;
   const std::filesystem::path start_dir = std::filesystem::current_path(ec);
   pw::TApplication app(argc, argv);
+  // The desktop shows the window as its installed entry, with its icon (found in the icon
+  // theme when installed; a build folder has none, and the window then keeps Qt's own).
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(pw::Desktop_Id));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf8(pw::Desktop_Id)));
 
   // Program-wide initialisation: notation, precision, the working directory, the error box.
   pw::Set_Notation();

@@ -7,6 +7,7 @@
 
 #include "base/D_Error.h"
 #include "base/parallel.h"
+#include "base/print_answer.h"
 #include "base/version.h"
 #include "render/render_follow.h"
 #include "render/render_options.h"
@@ -15,14 +16,9 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const pw::render::Parse_Result parsed = pw::render::Parse_Command_Line(args);
-  if (parsed.Options.Version) {
-    std::printf("%s\n", pw::Version_Line().c_str());
-    return 0;
-  }
-  if (parsed.Options.Help) {
-    std::fputs(pw::render::Usage_Text().c_str(), stdout);
-    return 0;
-  }
+  // A failed answer is reported as a failed render is.
+  if (parsed.Options.Version) return pw::Print_Answer("error: ", pw::Version_Line() + "\n");
+  if (parsed.Options.Help) return pw::Print_Answer("error: ", pw::render::Usage_Text());
   if (!parsed.Problem.empty()) {
     std::fprintf(stderr, "plotwright-render: %s\n%s", parsed.Problem.c_str(),
                  pw::render::Usage_Text().c_str());
