@@ -158,6 +158,10 @@ bool Font_Cache::Match(const std::string& name, int height, bool bold, std::stri
   FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  // Colour fonts (emoji) hold bitmaps of one size only, which a face of another size cannot
+  // load, and colours that single-colour text cannot show: named, they give way like a
+  // missing font. Ordinary faces all match this equally, so their choice stays the same.
+  FcPatternAddBool(pattern, FC_COLOR, FcFalse);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;

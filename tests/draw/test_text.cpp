@@ -1,3 +1,4 @@
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -163,6 +164,30 @@ TEST_F(Text_Test, NoFontAtAllDrawsNothingAndMeasuresZero) {
   Font_Force_No_Font(false);
   EXPECT_GT(Text_Width("hello"), 0);
   EXPECT_NE(Font_File(canvas_.Font), "");
+}
+
+// A colour emoji font holds bitmaps of one size only, in colours the single-colour text cannot
+// take: asked for by name, it gives way to an ordinary face as a missing font does, rather
+// than leaving every text of the page blank.
+TEST_F(Text_Test, ColourFontGivesWayToAnOrdinaryFace) {
+  FcInit();
+  FcPattern* colour = FcNameParse(reinterpret_cast<const FcChar8*>(":color=true"));
+  FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* found = FcFontList(nullptr, colour, family);
+  std::string name;
+  FcChar8* text = nullptr;
+  if (found != nullptr && found->nfont > 0 &&
+      FcPatternGetString(found->fonts[0], FC_FAMILY, 0, &text) == FcResultMatch)
+    name = reinterpret_cast<const char*>(text);
+  if (found != nullptr) FcFontSetDestroy(found);
+  FcObjectSetDestroy(family);
+  FcPatternDestroy(colour);
+  if (name.empty()) GTEST_SKIP() << "no colour font installed (fonts-noto-color-emoji)";
+  SCOPED_TRACE(name);
+  Set_Font_Name(name);
+  EXPECT_GT(Text_Width("Hello"), 20);
+  Text_Out(100, 50, "Hello");
+  EXPECT_LE(Ink_Box().left, Ink_Box().right);
 }
 
 TEST_F(Text_Test, EmptyTextAndOddHeights) {
