@@ -252,6 +252,23 @@ TEST_F(Render_Vector, TitlesOfAnyBytes) {
   }
 }
 
+// A NUL byte in a title draws the font's missing-glyph box, as any other control character
+// does, and the glyphs after it keep their places in the PDF.
+TEST_F(Render_Vector, PdfTitleWithANulByte) {
+  const auto pdf_page = [this](const std::string& title, const std::string& name) {
+    std::string setup = Vector_Setup;
+    setup.replace(setup.find("Vector page"), 11, title);
+    Write("t.ini", setup);
+    const Run_Result r = Run("-f pdf -s 400x300 -o out t.ini d.dat");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    Tool("pdftoppm -r 96 -f 1 -l 1 -png out/d.pdf " + name);
+    return Read(name + "-1.png");
+  };
+  const std::string control = pdf_page("AB\x01" "CD", "control");
+  if (control.empty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is missing";
+  EXPECT_TRUE(pdf_page(std::string("AB\0CD", 5), "nul") == control);
+}
+
 // A face's family name is the font file's bytes, not always UTF-8 (a Type 1 or bitmap font
 // may name itself in Latin-1): the attribute stays UTF-8 and well-formed.
 TEST(Svg_Document, FamilyNameOfAnyBytes) {
