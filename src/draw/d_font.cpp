@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -44,6 +45,8 @@ long long rasterized_glyphs = 0;
 struct Face_Instance {
   FT_Face face = nullptr;
   bool embolden = false;  // bold asked for, but only a regular face was found
+  int weight = FC_WEIGHT_REGULAR;  // fontconfig's weight and width of the face
+  int width = FC_WIDTH_NORMAL;
   FT_Pos embolden_strength = 0;
   int ascent = 0;
   int descent = 0;
@@ -124,7 +127,7 @@ class Font_Cache {
  private:
   std::unique_ptr<Face_Instance> Open(const std::string& name, int height, bool bold);
   bool Match(const std::string& name, int height, bool bold, std::string& file, int& index,
-             int& weight);
+             int& weight, int& width);
 
   FT_Library library_ = nullptr;
   bool library_failed_ = false;
@@ -147,7 +150,7 @@ Font_Cache& Cache() {
 }
 
 bool Font_Cache::Match(const std::string& name, int height, bool bold, std::string& file,
-                       int& index, int& weight) {
+                       int& index, int& weight, int& width) {
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return false;
@@ -175,6 +178,7 @@ bool Font_Cache::Match(const std::string& name, int height, bool bold, std::stri
     if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
     if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) != FcResultMatch)
       weight = FC_WEIGHT_REGULAR;
+    if (FcPatternGetInteger(match, FC_WIDTH, 0, &width) != FcResultMatch) width = FC_WIDTH_NORMAL;
   }
   FcPatternDestroy(match);
   return found;
@@ -188,8 +192,8 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
     return nullptr;
   }
   std::string file;
-  int index = 0, weight = FC_WEIGHT_REGULAR;
-  if (!Match(name, height, bold, file, index, weight)) return nullptr;
+  int index = 0, weight = FC_WEIGHT_REGULAR, width = FC_WIDTH_NORMAL;
+  if (!Match(name, height, bold, file, index, weight, width)) return nullptr;
   auto instance = std::make_unique<Face_Instance>();
   if (FT_New_Face(library_, file.c_str(), index, &instance->face) != 0) {
     instance->face = nullptr;
@@ -201,6 +205,8 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   instance->ascent = static_cast<int>((metrics.ascender + 32) >> 6);
   instance->descent = static_cast<int>((-metrics.descender + 32) >> 6);
   instance->embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+  instance->weight = weight;
+  instance->width = width;
   // The stroke FreeType's own synthetic bold uses: 1/24 of the em.
   instance->embolden_strength = FT_MulFix(instance->face->units_per_EM, metrics.y_scale) / 24;
   files_[instance.get()] = file;
@@ -410,6 +416,10 @@ bool Font_Describe(const Font_Spec& font, Font_Face_Info& info) {
   info.Family = instance->face->family_name != nullptr ? instance->face->family_name : "";
   info.Embolden = instance->embolden;
   info.Bold = instance->embolden || cache.Bold_Face_Of(instance);
+  // fontconfig's scale taken to the usual one (its regular 80 is 400, its bold 200 is 700).
+  const double weight = FcWeightToOpenTypeDouble(instance->weight);
+  info.Weight = std::clamp(static_cast<int>(std::lround(weight / 100.0)) * 100, 100, 900);
+  info.Width = instance->width;
   info.Size = std::clamp(font.Height, 1, kMaxHeight);
   info.Ascent = instance->ascent;
   info.Descent = instance->descent;

@@ -1,6 +1,7 @@
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,35 @@ TEST_F(Text_Test, ColourFontGivesWayToAnOrdinaryFace) {
   EXPECT_GT(Text_Width("Hello"), 20);
   Text_Out(100, 50, "Hello");
   EXPECT_LE(Ink_Box().left, Ink_Box().right);
+}
+
+// The vector pages name a face by family, weight and width: a light or condensed face is
+// described as such, the regular and bold ones as before.
+TEST_F(Text_Test, FaceDescribedWithItsWeightAndWidth) {
+  struct Case {
+    const char* name;
+    bool bold;
+    const char* file;  // the face expected; the case is left out when another is installed
+    int weight, width;
+  };
+  const Case cases[] = {
+      {"DejaVu Sans", false, "DejaVuSans.ttf", 400, 100},
+      {"DejaVu Sans", true, "DejaVuSans-Bold.ttf", 700, 100},
+      {"DejaVu Sans Light", false, "DejaVuSans-ExtraLight.ttf", 200, 100},
+      {"DejaVu Sans Condensed", false, "DejaVuSansCondensed.ttf", 400, 87},
+      {"DejaVu Sans Condensed", true, "DejaVuSansCondensed-Bold.ttf", 700, 87},
+  };
+  for (const Case& c : cases) {
+    const Font_Spec spec{c.name, 14, c.bold, 0};
+    const std::string file = Font_File(spec);
+    if (file.size() < std::strlen(c.file) ||
+        file.compare(file.size() - std::strlen(c.file), std::string::npos, c.file) != 0)
+      continue;
+    Font_Face_Info info;
+    ASSERT_TRUE(Font_Describe(spec, info));
+    EXPECT_EQ(info.Weight, c.weight) << file;
+    EXPECT_EQ(info.Width, c.width) << file;
+  }
 }
 
 TEST_F(Text_Test, EmptyTextAndOddHeights) {

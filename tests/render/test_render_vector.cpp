@@ -292,6 +292,48 @@ TEST(Svg_Document, FamilyNameOfAnyBytes) {
   }
 }
 
+// A face of another weight or width than regular (a light or condensed family's face) is
+// named by them: the viewer then takes the face the raster drew, whose advances the glyph
+// positions are.
+TEST(Svg_Document, WeightAndWidthOfTheFace) {
+  struct Case {
+    bool bold, embolden;
+    int weight, width;
+    const char* attributes;  // after the font size
+  };
+  const Case cases[] = {
+      {false, false, 400, 100, " fill="},
+      {true, false, 700, 100, " font-weight=\"bold\" fill="},
+      {true, true, 400, 100, " font-weight=\"bold\" fill="},
+      {false, false, 200, 100, " font-weight=\"200\" fill="},
+      {false, false, 500, 100, " font-weight=\"500\" fill="},
+      {true, false, 600, 100, " font-weight=\"600\" fill="},
+      {true, true, 200, 100, " font-weight=\"bold\" fill="},
+      {false, false, 400, 87, " font-stretch=\"semi-condensed\" fill="},
+      {true, false, 700, 75, " font-weight=\"bold\" font-stretch=\"condensed\" fill="},
+      {false, false, 400, 125, " font-stretch=\"expanded\" fill="},
+      {false, false, 400, 90, " font-stretch=\"semi-condensed\" fill="},
+  };
+  for (const Case& c : cases) {
+    auto face = std::make_shared<Font_Face_Info>();
+    face->Family = "F";
+    face->Size = 10;
+    face->Bold = c.bold;
+    face->Embolden = c.embolden;
+    face->Weight = c.weight;
+    face->Width = c.width;
+    Text_Item text;
+    text.Face = face;
+    text.Glyphs.push_back({U'a', 0, 0});
+    Vector_Page page;
+    page.Width = page.Height = 20;
+    page.Items.push_back(text);
+    const std::string svg = render::Svg_Document(page, "t.svg");
+    EXPECT_NE(svg.find(std::string("font-size=\"10\"") + c.attributes), std::string::npos)
+        << c.weight << " " << c.width << "\n" << svg;
+  }
+}
+
 // Above the limit the scatter layer is a picture: its opaque pixels are the PNG's, and every
 // pixel of the layer's colour in the PNG is in it.
 TEST_F(Render_Vector, DenseLayerIsThePngsPixels) {
