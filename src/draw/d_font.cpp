@@ -4,6 +4,8 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include <fontconfig/fontconfig.h>
+// After fontconfig.h, which it builds on.
+#include <fontconfig/fcfreetype.h>
 
 #include <algorithm>
 #include <cctype>
@@ -45,7 +47,7 @@ long long rasterized_glyphs = 0;
 struct Face_Instance {
   FT_Face face = nullptr;
   bool embolden = false;  // bold asked for, but only a regular face was found
-  int weight = FC_WEIGHT_REGULAR;  // fontconfig's weight and width of the face
+  int weight = FC_WEIGHT_REGULAR;  // the face's own weight and width, on fontconfig's scales
   int width = FC_WIDTH_NORMAL;
   FT_Pos embolden_strength = 0;
   int ascent = 0;
@@ -126,8 +128,7 @@ class Font_Cache {
 
  private:
   std::unique_ptr<Face_Instance> Open(const std::string& name, int height, bool bold);
-  bool Match(const std::string& name, int height, bool bold, std::string& file, int& index,
-             int& weight, int& width);
+  bool Match(const std::string& name, int height, bool bold, std::string& file, int& index);
 
   FT_Library library_ = nullptr;
   bool library_failed_ = false;
@@ -144,13 +145,26 @@ class Font_Cache {
   Face_Instance* last_instance_ = nullptr;
 };
 
+// The weight and width of the face itself. Those of the match will not do: for a family
+// without a bold face, fontconfig's usual configuration marks the regular face it found as
+// bold (leaving the emboldening to whoever draws it).
+void Face_Weight_And_Width(FT_Face face, const std::string& file, int index, int& weight,
+                           int& width) {
+  FcPattern* own = FcFreeTypeQueryFace(face, reinterpret_cast<const FcChar8*>(file.c_str()),
+                                       static_cast<unsigned>(index), nullptr);
+  if (own == nullptr) return;
+  if (FcPatternGetInteger(own, FC_WEIGHT, 0, &weight) != FcResultMatch) weight = FC_WEIGHT_REGULAR;
+  if (FcPatternGetInteger(own, FC_WIDTH, 0, &width) != FcResultMatch) width = FC_WIDTH_NORMAL;
+  FcPatternDestroy(own);
+}
+
 Font_Cache& Cache() {
   static Font_Cache cache;
   return cache;
 }
 
 bool Font_Cache::Match(const std::string& name, int height, bool bold, std::string& file,
-                       int& index, int& weight, int& width) {
+                       int& index) {
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return false;
@@ -176,9 +190,6 @@ bool Font_Cache::Match(const std::string& name, int height, bool bold, std::stri
   if (found) {
     file = reinterpret_cast<const char*>(path);
     if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
-    if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) != FcResultMatch)
-      weight = FC_WEIGHT_REGULAR;
-    if (FcPatternGetInteger(match, FC_WIDTH, 0, &width) != FcResultMatch) width = FC_WIDTH_NORMAL;
   }
   FcPatternDestroy(match);
   return found;
@@ -192,13 +203,16 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
     return nullptr;
   }
   std::string file;
-  int index = 0, weight = FC_WEIGHT_REGULAR, width = FC_WIDTH_NORMAL;
-  if (!Match(name, height, bold, file, index, weight, width)) return nullptr;
+  int index = 0;
+  if (!Match(name, height, bold, file, index)) return nullptr;
   auto instance = std::make_unique<Face_Instance>();
   if (FT_New_Face(library_, file.c_str(), index, &instance->face) != 0) {
     instance->face = nullptr;
     return nullptr;
   }
+  // Before the size is set: the query reads the face through its own loads.
+  int weight = FC_WEIGHT_REGULAR, width = FC_WIDTH_NORMAL;
+  Face_Weight_And_Width(instance->face, file, index, weight, width);
   // The height asked for is the em size: the characters without internal leading.
   if (FT_Set_Pixel_Sizes(instance->face, 0, height) != 0) return nullptr;
   const FT_Size_Metrics& metrics = instance->face->size->metrics;

@@ -220,6 +220,27 @@ TEST_F(Text_Test, FaceDescribedWithItsWeightAndWidth) {
   }
 }
 
+// A family without a bold face (only its light one here) draws bold text emboldened: the
+// light face as it is would be no bold at all.
+TEST_F(Text_Test, FamilyWithoutABoldFaceIsEmboldened) {
+  const Font_Spec light{"DejaVu Sans Light", 14, false, 0}, bold{"DejaVu Sans Light", 14, true, 0};
+  if (Font_File(bold).find("DejaVuSans-ExtraLight.ttf") == std::string::npos)
+    GTEST_SKIP() << "no DejaVu Sans ExtraLight (fonts-dejavu-extra)";
+  Font_Face_Info info;
+  ASSERT_TRUE(Font_Describe(bold, info));
+  EXPECT_TRUE(info.Bold);
+  EXPECT_TRUE(info.Embolden);
+  EXPECT_EQ(info.Weight, 200);
+  EXPECT_GT(Font_Text_Width(bold, "Bold text"), Font_Text_Width(light, "Bold text"));
+  Text_Mask thin, thick;
+  ASSERT_TRUE(Font_Render(light, "H", thin));
+  ASSERT_TRUE(Font_Render(bold, "H", thick));
+  long long thin_ink = 0, thick_ink = 0;
+  for (std::uint8_t a : thin.alpha) thin_ink += a;
+  for (std::uint8_t a : thick.alpha) thick_ink += a;
+  EXPECT_GT(thick_ink, thin_ink * 5 / 4);
+}
+
 TEST_F(Text_Test, EmptyTextAndOddHeights) {
   EXPECT_EQ(Text_Width(""), 0);
   Text_Out(5, 5, "");
