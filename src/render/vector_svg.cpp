@@ -1,5 +1,6 @@
 #include "render/vector_svg.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -74,13 +75,15 @@ void Put_Attribute(std::string& out, const std::string& text) {
 }
 
 // The face's weight and width where they are not the plain regular or bold face's, so that
-// the viewer takes the face whose advances the glyph positions are. A face made bold by the
-// raster (no bold one was found) is asked for as bold, the nearest the viewer can draw.
+// the viewer takes the face whose advances the glyph positions are. A face the raster made
+// bold (the family has no bold one to match) is asked for three steps heavier, as a bold face
+// is than a regular one: a regular face is asked for as bold, a light one as about regular.
 void Put_Weight_And_Width(std::string& out, const Font_Face_Info& face) {
-  if (face.Bold && (face.Embolden || face.Weight == 700)) {
+  const int weight = face.Embolden ? std::min(face.Weight + 300, 900) : face.Weight;
+  if (face.Bold && weight == 700) {
     out += " font-weight=\"bold\"";
-  } else if (face.Bold || face.Weight != 400) {
-    out += " font-weight=\"", Put_Int(out, face.Weight), out += '"';
+  } else if (face.Bold || weight != 400) {
+    out += " font-weight=\"", Put_Int(out, weight), out += '"';
   }
   if (face.Width == 100) return;
   // The nearest of the named widths, which every SVG reader knows.

@@ -294,7 +294,7 @@ TEST(Svg_Document, FamilyNameOfAnyBytes) {
 
 // A face of another weight or width than regular (a light or condensed family's face) is
 // named by them: the viewer then takes the face the raster drew, whose advances the glyph
-// positions are.
+// positions are. A light face the raster makes bold is not the family's bold face.
 TEST(Svg_Document, WeightAndWidthOfTheFace) {
   struct Case {
     bool bold, embolden;
@@ -308,7 +308,8 @@ TEST(Svg_Document, WeightAndWidthOfTheFace) {
       {false, false, 200, 100, " font-weight=\"200\" fill="},
       {false, false, 500, 100, " font-weight=\"500\" fill="},
       {true, false, 600, 100, " font-weight=\"600\" fill="},
-      {true, true, 200, 100, " font-weight=\"bold\" fill="},
+      {true, true, 200, 100, " font-weight=\"500\" fill="},
+      {true, true, 300, 100, " font-weight=\"600\" fill="},
       {false, false, 400, 87, " font-stretch=\"semi-condensed\" fill="},
       {true, false, 700, 75, " font-weight=\"bold\" font-stretch=\"condensed\" fill="},
       {false, false, 400, 125, " font-stretch=\"expanded\" fill="},
