@@ -47,6 +47,7 @@ long long rasterized_glyphs = 0;
 struct Face_Instance {
   FT_Face face = nullptr;
   bool embolden = false;  // bold asked for, but only a regular face was found
+  bool symbol = false;    // a symbol font: characters 0x20..0xFF stand for U+F020..U+F0FF
   int weight = FC_WEIGHT_REGULAR;  // the face's own weight and width, on fontconfig's scales
   int width = FC_WIDTH_NORMAL;
   FT_Pos embolden_strength = 0;
@@ -58,6 +59,8 @@ struct Face_Instance {
   ~Face_Instance() {
     if (face != nullptr) FT_Done_Face(face);
   }
+  // The glyph a character draws with; 0 is the font's missing-glyph box.
+  FT_UInt Index(char32_t code) const;
   // Loads the glyph's outline into the face's slot, emboldened when needed; false when the
   // font cannot load it. `advance` is the glyph's advance in whole pixels.
   bool Load(char32_t code, int& advance);
@@ -210,6 +213,11 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
     instance->face = nullptr;
     return nullptr;
   }
+  // A symbol font has no Unicode table, only one of U+F020..U+F0FF, which its makers address
+  // with the plain characters 0x20..0xFF.
+  if (instance->face->charmap == nullptr &&
+      FT_Select_Charmap(instance->face, FT_ENCODING_MS_SYMBOL) == 0)
+    instance->symbol = true;
   // Before the size is set: the query reads the face through its own loads.
   int weight = FC_WEIGHT_REGULAR, width = FC_WIDTH_NORMAL;
   Face_Weight_And_Width(instance->face, file, index, weight, width);
@@ -229,9 +237,15 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   return instance;
 }
 
+FT_UInt Face_Instance::Index(char32_t code) const {
+  const FT_UInt index = FT_Get_Char_Index(face, code);
+  if (index != 0 || !symbol || code > 0xFF) return index;
+  return FT_Get_Char_Index(face, 0xF000 + code);
+}
+
 bool Face_Instance::Load(char32_t code, int& advance) {
   advance = 0;
-  const FT_UInt index = FT_Get_Char_Index(face, code);  // 0: the font's missing-glyph box
+  const FT_UInt index = Index(code);
   if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return false;
   FT_GlyphSlot slot = face->glyph;
   FT_Pos advance_26_6 = slot->advance.x;
@@ -449,7 +463,7 @@ std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view te
   long long pen = 0;
   for (char32_t code : Decode_Utf8(text)) {
     if (pen >= to) break;
-    if (pen >= from) glyphs.push_back({code, FT_Get_Char_Index(instance->face, code), pen});
+    if (pen >= from) glyphs.push_back({code, instance->Index(code), pen});
     pen += instance->Metrics(code).advance;
   }
   return glyphs;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -239,6 +240,30 @@ TEST_F(Text_Test, FamilyWithoutABoldFaceIsEmboldened) {
   for (std::uint8_t a : thin.alpha) thin_ink += a;
   for (std::uint8_t a : thick.alpha) thick_ink += a;
   EXPECT_GT(thick_ink, thin_ink * 5 / 4);
+}
+
+// A symbol font (its characters coded from U+F020 on, with no Unicode table) is written
+// with the plain characters 0x20 to 0xFF, as its makers mean it to be: each then draws its own
+// glyph, not the missing-glyph box.
+TEST_F(Text_Test, SymbolFontDrawsItsGlyphsForPlainCharacters) {
+  const char* folder = "/usr/share/wine/fonts";
+  if (!std::filesystem::exists(std::string(folder) + "/wingding.ttf"))
+    GTEST_SKIP() << "no Wingdings (fonts-wine)";
+  FcInit();
+  FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(folder));
+  Font_Force_No_Font(false);  // forget what was found before the folder came
+  const Font_Spec spec{"Wingdings", 14, false, 0};
+  ASSERT_NE(Font_File(spec).find("wingding.ttf"), std::string::npos) << Font_File(spec);
+  const std::vector<Placed_Glyph> glyphs = Font_Layout(spec, "Gl\xEF\x81\x87");  // G l U+F047
+  ASSERT_EQ(glyphs.size(), 3u);
+  EXPECT_NE(glyphs[0].Index, 0u);
+  EXPECT_NE(glyphs[1].Index, 0u);
+  EXPECT_NE(glyphs[0].Index, glyphs[1].Index);
+  EXPECT_EQ(glyphs[2].Index, glyphs[0].Index);
+  Text_Mask g, l;
+  ASSERT_TRUE(Font_Render(spec, "G", g));
+  ASSERT_TRUE(Font_Render(spec, "l", l));
+  EXPECT_TRUE(g.alpha != l.alpha);
 }
 
 TEST_F(Text_Test, EmptyTextAndOddHeights) {
