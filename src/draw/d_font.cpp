@@ -4,9 +4,12 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include <fontconfig/fontconfig.h>
+// After fontconfig.h, which it builds on.
+#include <fontconfig/fcfreetype.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -44,6 +47,9 @@ long long rasterized_glyphs = 0;
 struct Face_Instance {
   FT_Face face = nullptr;
   bool embolden = false;  // bold asked for, but only a regular face was found
+  bool symbol = false;    // a symbol font: characters 0x20..0xFF stand for U+F020..U+F0FF
+  int weight = FC_WEIGHT_REGULAR;  // the face's own weight and width, on fontconfig's scales
+  int width = FC_WIDTH_NORMAL;
   FT_Pos embolden_strength = 0;
   int ascent = 0;
   int descent = 0;
@@ -53,6 +59,8 @@ struct Face_Instance {
   ~Face_Instance() {
     if (face != nullptr) FT_Done_Face(face);
   }
+  // The glyph a character draws with; 0 is the font's missing-glyph box.
+  FT_UInt Index(char32_t code) const;
   // Loads the glyph's outline into the face's slot, emboldened when needed; false when the
   // font cannot load it. `advance` is the glyph's advance in whole pixels.
   bool Load(char32_t code, int& advance);
@@ -123,8 +131,7 @@ class Font_Cache {
 
  private:
   std::unique_ptr<Face_Instance> Open(const std::string& name, int height, bool bold);
-  bool Match(const std::string& name, int height, bool bold, std::string& file, int& index,
-             int& weight);
+  bool Match(const std::string& name, int height, bool bold, std::string& file, int& index);
 
   FT_Library library_ = nullptr;
   bool library_failed_ = false;
@@ -141,13 +148,26 @@ class Font_Cache {
   Face_Instance* last_instance_ = nullptr;
 };
 
+// The weight and width of the face itself. Those of the match will not do: for a family
+// without a bold face, fontconfig's usual configuration marks the regular face it found as
+// bold (leaving the emboldening to whoever draws it).
+void Face_Weight_And_Width(FT_Face face, const std::string& file, int index, int& weight,
+                           int& width) {
+  FcPattern* own = FcFreeTypeQueryFace(face, reinterpret_cast<const FcChar8*>(file.c_str()),
+                                       static_cast<unsigned>(index), nullptr);
+  if (own == nullptr) return;
+  if (FcPatternGetInteger(own, FC_WEIGHT, 0, &weight) != FcResultMatch) weight = FC_WEIGHT_REGULAR;
+  if (FcPatternGetInteger(own, FC_WIDTH, 0, &width) != FcResultMatch) width = FC_WIDTH_NORMAL;
+  FcPatternDestroy(own);
+}
+
 Font_Cache& Cache() {
   static Font_Cache cache;
   return cache;
 }
 
 bool Font_Cache::Match(const std::string& name, int height, bool bold, std::string& file,
-                       int& index, int& weight) {
+                       int& index) {
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return false;
@@ -158,6 +178,10 @@ bool Font_Cache::Match(const std::string& name, int height, bool bold, std::stri
   FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  // Colour fonts (emoji) hold bitmaps of one size only, which a face of another size cannot
+  // load, and colours that single-colour text cannot show: named, they give way like a
+  // missing font. Ordinary faces all match this equally, so their choice stays the same.
+  FcPatternAddBool(pattern, FC_COLOR, FcFalse);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -169,8 +193,6 @@ bool Font_Cache::Match(const std::string& name, int height, bool bold, std::stri
   if (found) {
     file = reinterpret_cast<const char*>(path);
     if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
-    if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) != FcResultMatch)
-      weight = FC_WEIGHT_REGULAR;
   }
   FcPatternDestroy(match);
   return found;
@@ -184,19 +206,29 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
     return nullptr;
   }
   std::string file;
-  int index = 0, weight = FC_WEIGHT_REGULAR;
-  if (!Match(name, height, bold, file, index, weight)) return nullptr;
+  int index = 0;
+  if (!Match(name, height, bold, file, index)) return nullptr;
   auto instance = std::make_unique<Face_Instance>();
   if (FT_New_Face(library_, file.c_str(), index, &instance->face) != 0) {
     instance->face = nullptr;
     return nullptr;
   }
+  // A symbol font has no Unicode table, only one of U+F020..U+F0FF, which its makers address
+  // with the plain characters 0x20..0xFF.
+  if (instance->face->charmap == nullptr &&
+      FT_Select_Charmap(instance->face, FT_ENCODING_MS_SYMBOL) == 0)
+    instance->symbol = true;
+  // Before the size is set: the query reads the face through its own loads.
+  int weight = FC_WEIGHT_REGULAR, width = FC_WIDTH_NORMAL;
+  Face_Weight_And_Width(instance->face, file, index, weight, width);
   // The height asked for is the em size: the characters without internal leading.
   if (FT_Set_Pixel_Sizes(instance->face, 0, height) != 0) return nullptr;
   const FT_Size_Metrics& metrics = instance->face->size->metrics;
   instance->ascent = static_cast<int>((metrics.ascender + 32) >> 6);
   instance->descent = static_cast<int>((-metrics.descender + 32) >> 6);
   instance->embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+  instance->weight = weight;
+  instance->width = width;
   // The stroke FreeType's own synthetic bold uses: 1/24 of the em.
   instance->embolden_strength = FT_MulFix(instance->face->units_per_EM, metrics.y_scale) / 24;
   files_[instance.get()] = file;
@@ -205,9 +237,15 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   return instance;
 }
 
+FT_UInt Face_Instance::Index(char32_t code) const {
+  const FT_UInt index = FT_Get_Char_Index(face, code);
+  if (index != 0 || !symbol || code > 0xFF) return index;
+  return FT_Get_Char_Index(face, 0xF000 + code);
+}
+
 bool Face_Instance::Load(char32_t code, int& advance) {
   advance = 0;
-  const FT_UInt index = FT_Get_Char_Index(face, code);  // 0: the font's missing-glyph box
+  const FT_UInt index = Index(code);
   if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return false;
   FT_GlyphSlot slot = face->glyph;
   FT_Pos advance_26_6 = slot->advance.x;
@@ -406,6 +444,10 @@ bool Font_Describe(const Font_Spec& font, Font_Face_Info& info) {
   info.Family = instance->face->family_name != nullptr ? instance->face->family_name : "";
   info.Embolden = instance->embolden;
   info.Bold = instance->embolden || cache.Bold_Face_Of(instance);
+  // fontconfig's scale taken to the usual one (its regular 80 is 400, its bold 200 is 700).
+  const double weight = FcWeightToOpenTypeDouble(instance->weight);
+  info.Weight = std::clamp(static_cast<int>(std::lround(weight / 100.0)) * 100, 100, 900);
+  info.Width = instance->width;
   info.Size = std::clamp(font.Height, 1, kMaxHeight);
   info.Ascent = instance->ascent;
   info.Descent = instance->descent;
@@ -421,7 +463,7 @@ std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view te
   long long pen = 0;
   for (char32_t code : Decode_Utf8(text)) {
     if (pen >= to) break;
-    if (pen >= from) glyphs.push_back({code, FT_Get_Char_Index(instance->face, code), pen});
+    if (pen >= from) glyphs.push_back({code, instance->Index(code), pen});
     pen += instance->Metrics(code).advance;
   }
   return glyphs;

@@ -64,6 +64,8 @@ struct Font_Face_Info {
   std::string Family;  // the face's family name ("DejaVu Sans")
   bool Bold = false;   // a bold face, or a regular one made bold (Embolden)
   bool Embolden = false;
+  int Weight = 400;  // the face's own weight, 100 (thin) to 900 (black) in steps of 100
+  int Width = 100;   // the face's width in percent of normal (condensed 75, expanded 125)
   int Size = 0;    // em size in pixels
   int Ascent = 0;  // baseline below the top of the text box, in pixels
   int Descent = 0;

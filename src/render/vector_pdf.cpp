@@ -78,10 +78,11 @@ Surface Image_Of(const std::uint32_t* pixels, int width, int height, int stride_
 
 // The character a glyph stands for in the PDF's text. cairo refuses the whole text when it
 // holds a noncharacter (U+FDD0 to U+FDEF, and the last two code points of every plane), valid
-// UTF-8 though they are: those stand as U+FFFD there. The glyph drawn stays the code's own.
+// UTF-8 though they are, and reads a NUL byte as the text's end, which shifts the glyphs after
+// it onto the wrong places: those stand as U+FFFD there. The glyph drawn stays the code's own.
 char32_t Text_Code(char32_t code) {
   const bool noncharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
-  return noncharacter ? 0xFFFD : code;
+  return noncharacter || code == 0 ? 0xFFFD : code;
 }
 
 class Pdf_Painter {

@@ -1,9 +1,12 @@
 #include "render/vector_svg.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <utility>
 
 #include "base/D_Error.h"
 #include "base/safe_file.h"
@@ -69,6 +72,31 @@ void Put_Attribute(std::string& out, const std::string& text) {
   for (char32_t code : Decode_Utf8(text)) {
     if (code >= 0x20) Put_Escaped(out, code);
   }
+}
+
+// The face's weight and width where they are not the plain regular or bold face's, so that
+// the viewer takes the face whose advances the glyph positions are. A face the raster made
+// bold (the family has no bold one to match) is asked for three steps heavier, as a bold face
+// is than a regular one: a regular face is asked for as bold, a light one as about regular.
+void Put_Weight_And_Width(std::string& out, const Font_Face_Info& face) {
+  const int weight = face.Embolden ? std::min(face.Weight + 300, 900) : face.Weight;
+  if (face.Bold && weight == 700) {
+    out += " font-weight=\"bold\"";
+  } else if (face.Bold || weight != 400) {
+    out += " font-weight=\"", Put_Int(out, weight), out += '"';
+  }
+  if (face.Width == 100) return;
+  // The nearest of the named widths, which every SVG reader knows.
+  static const std::pair<int, const char*> kWidths[] = {
+      {50, "ultra-condensed"}, {63, "extra-condensed"}, {75, "condensed"},
+      {87, "semi-condensed"},  {100, "normal"},         {113, "semi-expanded"},
+      {125, "expanded"},       {150, "extra-expanded"}, {200, "ultra-expanded"}};
+  const auto* nearest = std::begin(kWidths);
+  for (const auto& w : kWidths) {
+    if (std::abs(w.first - face.Width) < std::abs(nearest->first - face.Width)) nearest = &w;
+  }
+  if (nearest->first == 100) return;
+  out += " font-stretch=\"", out += nearest->second, out += '"';
 }
 
 std::string Base64(const std::string& bytes) {
@@ -168,7 +196,7 @@ class Svg_Writer {
     out += "<text y=\"", Put_Number(out, frame.Origin_Y + face.Ascent);
     out += "\" font-family=\"", Put_Attribute(out, face.Family), out += "\" font-size=\"";
     Put_Int(out, face.Size), out += '"';
-    if (face.Bold) out += " font-weight=\"bold\"";
+    Put_Weight_And_Width(out, face);
     out += " fill=\"", Put_Color(out, item.Pixel), out += '"';
     if (frame.Degrees != 0) {
       out += " transform=\"rotate(", Put_Int(out, -frame.Degrees), out += ' ';

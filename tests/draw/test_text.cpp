@@ -1,5 +1,8 @@
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -163,6 +166,104 @@ TEST_F(Text_Test, NoFontAtAllDrawsNothingAndMeasuresZero) {
   Font_Force_No_Font(false);
   EXPECT_GT(Text_Width("hello"), 0);
   EXPECT_NE(Font_File(canvas_.Font), "");
+}
+
+// A colour emoji font holds bitmaps of one size only, in colours the single-colour text cannot
+// take: asked for by name, it gives way to an ordinary face as a missing font does, rather
+// than leaving every text of the page blank.
+TEST_F(Text_Test, ColourFontGivesWayToAnOrdinaryFace) {
+  FcInit();
+  FcPattern* colour = FcNameParse(reinterpret_cast<const FcChar8*>(":color=true"));
+  FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* found = FcFontList(nullptr, colour, family);
+  std::string name;
+  FcChar8* text = nullptr;
+  if (found != nullptr && found->nfont > 0 &&
+      FcPatternGetString(found->fonts[0], FC_FAMILY, 0, &text) == FcResultMatch)
+    name = reinterpret_cast<const char*>(text);
+  if (found != nullptr) FcFontSetDestroy(found);
+  FcObjectSetDestroy(family);
+  FcPatternDestroy(colour);
+  if (name.empty()) GTEST_SKIP() << "no colour font installed (fonts-noto-color-emoji)";
+  SCOPED_TRACE(name);
+  Set_Font_Name(name);
+  EXPECT_GT(Text_Width("Hello"), 20);
+  Text_Out(100, 50, "Hello");
+  EXPECT_LE(Ink_Box().left, Ink_Box().right);
+}
+
+// The vector pages name a face by family, weight and width: a light or condensed face is
+// described as such, the regular and bold ones as before.
+TEST_F(Text_Test, FaceDescribedWithItsWeightAndWidth) {
+  struct Case {
+    const char* name;
+    bool bold;
+    const char* file;  // the face expected; the case is left out when another is installed
+    int weight, width;
+  };
+  const Case cases[] = {
+      {"DejaVu Sans", false, "DejaVuSans.ttf", 400, 100},
+      {"DejaVu Sans", true, "DejaVuSans-Bold.ttf", 700, 100},
+      {"DejaVu Sans Light", false, "DejaVuSans-ExtraLight.ttf", 200, 100},
+      {"DejaVu Sans Condensed", false, "DejaVuSansCondensed.ttf", 400, 87},
+      {"DejaVu Sans Condensed", true, "DejaVuSansCondensed-Bold.ttf", 700, 87},
+  };
+  for (const Case& c : cases) {
+    const Font_Spec spec{c.name, 14, c.bold, 0};
+    const std::string file = Font_File(spec);
+    if (file.size() < std::strlen(c.file) ||
+        file.compare(file.size() - std::strlen(c.file), std::string::npos, c.file) != 0)
+      continue;
+    Font_Face_Info info;
+    ASSERT_TRUE(Font_Describe(spec, info));
+    EXPECT_EQ(info.Weight, c.weight) << file;
+    EXPECT_EQ(info.Width, c.width) << file;
+  }
+}
+
+// A family without a bold face (only its light one here) draws bold text emboldened: the
+// light face as it is would be no bold at all.
+TEST_F(Text_Test, FamilyWithoutABoldFaceIsEmboldened) {
+  const Font_Spec light{"DejaVu Sans Light", 14, false, 0}, bold{"DejaVu Sans Light", 14, true, 0};
+  if (Font_File(bold).find("DejaVuSans-ExtraLight.ttf") == std::string::npos)
+    GTEST_SKIP() << "no DejaVu Sans ExtraLight (fonts-dejavu-extra)";
+  Font_Face_Info info;
+  ASSERT_TRUE(Font_Describe(bold, info));
+  EXPECT_TRUE(info.Bold);
+  EXPECT_TRUE(info.Embolden);
+  EXPECT_EQ(info.Weight, 200);
+  EXPECT_GT(Font_Text_Width(bold, "Bold text"), Font_Text_Width(light, "Bold text"));
+  Text_Mask thin, thick;
+  ASSERT_TRUE(Font_Render(light, "H", thin));
+  ASSERT_TRUE(Font_Render(bold, "H", thick));
+  long long thin_ink = 0, thick_ink = 0;
+  for (std::uint8_t a : thin.alpha) thin_ink += a;
+  for (std::uint8_t a : thick.alpha) thick_ink += a;
+  EXPECT_GT(thick_ink, thin_ink * 5 / 4);
+}
+
+// A symbol font (its characters coded from U+F020 on, with no Unicode table) is written
+// with the plain characters 0x20 to 0xFF, as its makers mean it to be: each then draws its own
+// glyph, not the missing-glyph box.
+TEST_F(Text_Test, SymbolFontDrawsItsGlyphsForPlainCharacters) {
+  const char* folder = "/usr/share/wine/fonts";
+  if (!std::filesystem::exists(std::string(folder) + "/wingding.ttf"))
+    GTEST_SKIP() << "no Wingdings (fonts-wine)";
+  FcInit();
+  FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(folder));
+  Font_Force_No_Font(false);  // forget what was found before the folder came
+  const Font_Spec spec{"Wingdings", 14, false, 0};
+  ASSERT_NE(Font_File(spec).find("wingding.ttf"), std::string::npos) << Font_File(spec);
+  const std::vector<Placed_Glyph> glyphs = Font_Layout(spec, "Gl\xEF\x81\x87");  // G l U+F047
+  ASSERT_EQ(glyphs.size(), 3u);
+  EXPECT_NE(glyphs[0].Index, 0u);
+  EXPECT_NE(glyphs[1].Index, 0u);
+  EXPECT_NE(glyphs[0].Index, glyphs[1].Index);
+  EXPECT_EQ(glyphs[2].Index, glyphs[0].Index);
+  Text_Mask g, l;
+  ASSERT_TRUE(Font_Render(spec, "G", g));
+  ASSERT_TRUE(Font_Render(spec, "l", l));
+  EXPECT_TRUE(g.alpha != l.alpha);
 }
 
 TEST_F(Text_Test, EmptyTextAndOddHeights) {

@@ -252,6 +252,23 @@ TEST_F(Render_Vector, TitlesOfAnyBytes) {
   }
 }
 
+// A NUL byte in a title draws the font's missing-glyph box, as any other control character
+// does, and the glyphs after it keep their places in the PDF.
+TEST_F(Render_Vector, PdfTitleWithANulByte) {
+  const auto pdf_page = [this](const std::string& title, const std::string& name) {
+    std::string setup = Vector_Setup;
+    setup.replace(setup.find("Vector page"), 11, title);
+    Write("t.ini", setup);
+    const Run_Result r = Run("-f pdf -s 400x300 -o out t.ini d.dat");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    Tool("pdftoppm -r 96 -f 1 -l 1 -png out/d.pdf " + name);
+    return Read(name + "-1.png");
+  };
+  const std::string control = pdf_page("AB\x01" "CD", "control");
+  if (control.empty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is missing";
+  EXPECT_TRUE(pdf_page(std::string("AB\0CD", 5), "nul") == control);
+}
+
 // A face's family name is the font file's bytes, not always UTF-8 (a Type 1 or bitmap font
 // may name itself in Latin-1): the attribute stays UTF-8 and well-formed.
 TEST(Svg_Document, FamilyNameOfAnyBytes) {
@@ -272,6 +289,49 @@ TEST(Svg_Document, FamilyNameOfAnyBytes) {
     page.Items.push_back(text);
     const std::string svg = render::Svg_Document(page, "t.svg");
     EXPECT_NE(svg.find("font-family=\"" + attribute + "\""), std::string::npos) << svg;
+  }
+}
+
+// A face of another weight or width than regular (a light or condensed family's face) is
+// named by them: the viewer then takes the face the raster drew, whose advances the glyph
+// positions are. A light face the raster makes bold is not the family's bold face.
+TEST(Svg_Document, WeightAndWidthOfTheFace) {
+  struct Case {
+    bool bold, embolden;
+    int weight, width;
+    const char* attributes;  // after the font size
+  };
+  const Case cases[] = {
+      {false, false, 400, 100, " fill="},
+      {true, false, 700, 100, " font-weight=\"bold\" fill="},
+      {true, true, 400, 100, " font-weight=\"bold\" fill="},
+      {false, false, 200, 100, " font-weight=\"200\" fill="},
+      {false, false, 500, 100, " font-weight=\"500\" fill="},
+      {true, false, 600, 100, " font-weight=\"600\" fill="},
+      {true, true, 200, 100, " font-weight=\"500\" fill="},
+      {true, true, 300, 100, " font-weight=\"600\" fill="},
+      {false, false, 400, 87, " font-stretch=\"semi-condensed\" fill="},
+      {true, false, 700, 75, " font-weight=\"bold\" font-stretch=\"condensed\" fill="},
+      {false, false, 400, 125, " font-stretch=\"expanded\" fill="},
+      {false, false, 400, 90, " font-stretch=\"semi-condensed\" fill="},
+  };
+  for (const Case& c : cases) {
+    auto face = std::make_shared<Font_Face_Info>();
+    face->Family = "F";
+    face->Size = 10;
+    face->Bold = c.bold;
+    face->Embolden = c.embolden;
+    face->Weight = c.weight;
+    face->Width = c.width;
+    Text_Item text;
+    text.Face = face;
+    text.Glyphs.push_back({U'a', 0, 0});
+    Vector_Page page;
+    page.Width = page.Height = 20;
+    page.Items.push_back(text);
+    const std::string svg = render::Svg_Document(page, "t.svg");
+    EXPECT_NE(svg.find(std::string("font-size=\"10\"") + c.attributes), std::string::npos)
+        << c.weight << " " << c.width << "\n" << svg;
   }
 }
 
