@@ -306,10 +306,15 @@ void TMain::Run_Pending() {
   }
 }
 
+bool TMain::Input_Waits() const { return page_set_ && page_set_->Loading(); }
+
 void TMain::Pump() {
   for (TCanvas_View* view : views_) view->update();
   feedback_->Tick();
-  QCoreApplication::processEvents();
+  // A menu or box opened from the load's own pumping would hold the load up behind it: the
+  // user's input is kept for the pumping between the pages.
+  QCoreApplication::processEvents(Input_Waits() ? QEventLoop::ExcludeUserInputEvents
+                                                : QEventLoop::AllEvents);
 }
 
 void TMain::Size_Canvases() {

@@ -85,6 +85,9 @@ class TMain : public QMainWindow {
   std::string Screen_Shot_Dir() const;
   bool First_Show_Done() const { return first_show_done_; }
   bool Drawing() const { return drawing_; }
+  // The data are being read: the user's clicks and keys wait for the drawing; the events
+  // pumped meanwhile only repaint the window and run its timers.
+  bool Input_Waits() const;
   int Loads_Finished() const { return loads_finished_; }
   TNotebook& Pages() { return *xPages_; }
   TCanvas_View& Canvas_View(int i) { return *views_[i - 1]; }  // 1-based

@@ -74,6 +74,8 @@ class TC_Graph_Page_Set {
   // Pages whose drawing finished during the latest Draw_Pages (1..Pages_Drawn()).
   int Pages_Drawn() const { return pages_drawn_; }
   TC_Data_Buffer& Buffer() { return *buffer_; }
+  // The buffer is being filled (events pumped now come from the load, not the drawing).
+  bool Loading() const { return loading_; }
   const TC_File_Def* File_Def() const { return file_def_.get(); }
 
   // Optional hooks: event pumping during the load and between pages, and progress of loading

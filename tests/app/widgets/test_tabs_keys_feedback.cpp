@@ -246,6 +246,39 @@ class Test_Tabs_Keys_Feedback : public QObject {
     QCOMPARE(s.w->Canvas_View(1).cursor().shape(), Qt::CrossCursor);
   }
 
+  // While the data are read the user's clicks and keys wait (a menu or box opened then would
+  // hold the load up behind it, its progress standing still); between the pages they are taken.
+  void input_waits_while_the_data_load_and_is_taken_while_drawing() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(20);
+    Box_Closer closer;
+    s.Start();
+    int load_pumps = 0, draw_pumps = 0;
+    bool waits_in_load = true, taken_in_draw = true;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (!s.w->Drawing() || s.w->Page_Set() == nullptr) return;
+      if (s.w->Page_Set()->Loading()) {
+        ++load_pumps;
+        waits_in_load = waits_in_load && s.w->Input_Waits();
+      } else {
+        ++draw_pumps;
+        taken_in_draw = taken_in_draw && !s.w->Input_Waits();
+      }
+    });
+    watch.start();
+    s.w->Load_And_Draw();
+    watch.stop();
+    QVERIFY(load_pumps > 0);
+    QVERIFY(draw_pumps > 0);
+    QVERIFY(waits_in_load);
+    QVERIFY(taken_in_draw);
+    QVERIFY(!s.w->Input_Waits());
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   // With the usual half-second delay a quick load shows nothing at all.
   void quick_load_shows_no_feedback() {
     Session s;
