@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -269,6 +271,17 @@ TEST_F(Render_Vector, PdfTitleWithANulByte) {
   EXPECT_TRUE(pdf_page(std::string("AB\0CD", 5), "nul") == control);
 }
 
+// The SVG of a 20 x 20 page holding the letter "a" in `face`.
+std::string Svg_Of_One_Letter(std::shared_ptr<Font_Face_Info> face) {
+  Text_Item text;
+  text.Face = std::move(face);
+  text.Glyphs.push_back({U'a', 0, 0});
+  Vector_Page page;
+  page.Width = page.Height = 20;
+  page.Items.push_back(text);
+  return render::Svg_Document(page, "t.svg");
+}
+
 // A face's family name is the font file's bytes, not always UTF-8 (a Type 1 or bitmap font
 // may name itself in Latin-1): the attribute stays UTF-8 and well-formed.
 TEST(Svg_Document, FamilyNameOfAnyBytes) {
@@ -281,13 +294,7 @@ TEST(Svg_Document, FamilyNameOfAnyBytes) {
     auto face = std::make_shared<Font_Face_Info>();
     face->Family = family;
     face->Size = 10;
-    Text_Item text;
-    text.Face = face;
-    text.Glyphs.push_back({U'a', 0, 0});
-    Vector_Page page;
-    page.Width = page.Height = 20;
-    page.Items.push_back(text);
-    const std::string svg = render::Svg_Document(page, "t.svg");
+    const std::string svg = Svg_Of_One_Letter(face);
     EXPECT_NE(svg.find("font-family=\"" + attribute + "\""), std::string::npos) << svg;
   }
 }
@@ -323,13 +330,7 @@ TEST(Svg_Document, WeightAndWidthOfTheFace) {
     face->Embolden = c.embolden;
     face->Weight = c.weight;
     face->Width = c.width;
-    Text_Item text;
-    text.Face = face;
-    text.Glyphs.push_back({U'a', 0, 0});
-    Vector_Page page;
-    page.Width = page.Height = 20;
-    page.Items.push_back(text);
-    const std::string svg = render::Svg_Document(page, "t.svg");
+    const std::string svg = Svg_Of_One_Letter(face);
     EXPECT_NE(svg.find(std::string("font-size=\"10\"") + c.attributes), std::string::npos)
         << c.weight << " " << c.width << "\n" << svg;
   }
