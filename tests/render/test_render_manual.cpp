@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "render_fixture.h"
 
 namespace pw::test {
 namespace {
@@ -27,6 +30,25 @@ std::string Messages_Section() {
   const std::size_t end = text.find("<h2", start + 1);
   if (start == std::string::npos) return {};
   return text.substr(start, end - start);
+}
+
+// The text of every <pre> block after `anchor`, with the manual's character entities read.
+std::vector<std::string> Examples_After(const std::string& anchor) {
+  const std::string text = Manual();
+  std::vector<std::string> blocks;
+  std::size_t at = text.find(anchor);
+  while (at != std::string::npos && (at = text.find("<pre>", at)) != std::string::npos) {
+    const std::size_t end = text.find("</pre>", at);
+    std::string block = text.substr(at + 5, end - at - 5);
+    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
+                                    {"&amp;", "&"}}) {
+      for (std::size_t k; (k = block.find(entity)) != std::string::npos;)
+        block.replace(k, std::string(entity).size(), c);
+    }
+    blocks.push_back(block + "\n");
+    at = end;
+  }
+  return blocks;
 }
 
 TEST(Render_Manual, ListsEveryMessage) {
@@ -170,6 +192,28 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
                           "Density", "ColorBar", "Follow"}) {
     EXPECT_NE(text.find(key), std::string::npos) << key;
   }
+}
+
+using Render_Manual_Example = Render_Test;
+
+// The complete example draws without a message, and the defaults the setup section cites from
+// it are in the graph section it names.
+TEST_F(Render_Manual_Example, CompleteExampleDrawsAndHoldsWhatIsCited) {
+  const std::vector<std::string> blocks = Examples_After("<h2 id=\"example\">");
+  ASSERT_EQ(blocks.size(), 2u);
+  Write("stations.dat", blocks[0]);
+  Write("stations.pwr.ini", blocks[1]);
+  const Run_Result r = Run("-r report.json stations.pwr.ini stations.dat");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(Read("report.json").find("\"stat_line\": \"N=2  m=5.8  s=5.6  mn=1.9  mx=9.8\""),
+            std::string::npos);
+  EXPECT_NE(Manual().find("<code>Marker=LINE</code> and <code>Hint=@Site</code> in the\ngraph "
+                          "section <code>[One/S]</code> hold for both its layers"),
+            std::string::npos);
+  EXPECT_NE(blocks[1].find("[One/S]\nKind=Scatter\nx=Time\ny=Temp\nLayers=N S\nMarker=LINE\n"
+                           "Hint=@Site\n\n[One/S/N]"),
+            std::string::npos);
 }
 
 }  // namespace
