@@ -216,5 +216,33 @@ TEST_F(Render_Manual_Example, CompleteExampleDrawsAndHoldsWhatIsCited) {
             std::string::npos);
 }
 
+// A column's format gives the most decimals of its statistics: trailing zeros go, and a value
+// keeps at most six digits. The manual's examples are the program's lines.
+TEST_F(Render_Manual_Example, FormatDecimalsAreAnUpperBound) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("D (0 to 9) is the most decimals a value of the column shows"),
+            std::string::npos);
+  EXPECT_NE(text.find("<code>mx=</code>maximum, with at most the column's decimals"),
+            std::string::npos);
+  struct Row {
+    const char* format;
+    const char* data;
+    const char* stat_line;
+  };
+  const Row rows[] = {
+      {"6.2", "12.3456\n14.50\n", "N=2  m=13.42  s=1.52  mn=12.35  mx=14.5"},
+      {"5.9", "123.45678\n1234567\n", "N=2  m=617345  s=872883  mn=123.457  mx=1.2E+06"},
+  };
+  for (const Row& row : rows) {
+    Write("s.ini", std::string("[DataFile]\nA=1 ") + row.format +
+                       "\n[Pages]\nPages=P\n[P]\nGraphs=G\n[P/G]\nKind=H\nx=A\n");
+    Write("d.dat", row.data);
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.format;
+    EXPECT_NE(Read("r.json").find(std::string("\"stat_line\": \"") + row.stat_line + "\""),
+              std::string::npos)
+        << row.format;
+  }
+}
+
 }  // namespace
 }  // namespace pw::test
