@@ -244,5 +244,30 @@ TEST_F(Render_Manual_Example, FormatDecimalsAreAnUpperBound) {
   }
 }
 
+std::string Without_Blanks(std::string text) {
+  std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
+  return text;
+}
+
+// The report shown in the manual is the demo's: every line of it but the elided ones is in the
+// report the program writes for the demo.
+TEST_F(Render_Manual_Example, ReportExampleIsTheDemos) {
+  const auto examples = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples";
+  std::filesystem::copy_file(examples / "demo.pwr.ini", dir_ / "demo.pwr.ini");
+  std::filesystem::copy_file(examples / "demo.dat", dir_ / "demo.dat");
+  ASSERT_EQ(Run("-r report.json demo.pwr.ini demo.dat").Status, 0);
+  const std::string report = Without_Blanks(Read("report.json"));
+  const std::vector<std::string> blocks = Examples_After("is a JSON document:");
+  ASSERT_FALSE(blocks.empty());
+  std::istringstream example(blocks[0]);
+  int lines = 0;
+  for (std::string line; std::getline(example, line);) {
+    if (line.find("...") != std::string::npos) continue;
+    ++lines;
+    EXPECT_NE(report.find(Without_Blanks(line)), std::string::npos) << line;
+  }
+  EXPECT_GE(lines, 15);
+}
+
 }  // namespace
 }  // namespace pw::test
