@@ -267,6 +267,10 @@ TEST_F(Render_Manual_Example, ReportExampleIsTheDemos) {
     EXPECT_NE(report.find(Without_Blanks(line)), std::string::npos) << line;
   }
   EXPECT_GE(lines, 15);
+  // And the demo has as many pages as the manual's last words give it.
+  EXPECT_NE(Manual().find("shows every feature on six pages"), std::string::npos);
+  EXPECT_NE(report.find("\"number\":6,"), std::string::npos);
+  EXPECT_EQ(report.find("\"number\":7,\"section\""), std::string::npos);
 }
 
 }  // namespace
