@@ -244,6 +244,27 @@ TEST_F(Render_Manual_Example, FormatDecimalsAreAnUpperBound) {
   }
 }
 
+// A setup value is cut to 2047 characters, so only a data line can be too long to split: the
+// manual says so, and a title of 3000 characters is drawn cut, with no message.
+TEST_F(Render_Manual_Example, SetupValuesAreCutNotRefused) {
+  const std::string section = Messages_Section();
+  const std::size_t row = section.find("<tr><td>Range check error");
+  ASSERT_NE(row, std::string::npos);
+  const std::string text = section.substr(row, section.find("</tr>", row) - row);
+  EXPECT_EQ(text.find("setup value"), std::string::npos);
+  EXPECT_NE(Manual().find("A value longer\nthan 2047 characters is cut to its first 2047"),
+            std::string::npos);
+  Write("s.ini", "[DataFile]\nA=1 5.1 T" + std::string(3000, 'y') +
+                     "\n[Pages]\nPages=P\n[P]\nGraphs=G\n[P/G]\nKind=S\nx=A\ny=A\n");
+  Write("d.dat", "1\n2\n");
+  const Run_Result r = Run("-r r.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  // "1 5.1 " takes 6 of the 2047 characters.
+  EXPECT_NE(Read("r.json").find("\"title\": \"T" + std::string(2040, 'y') + "\""),
+            std::string::npos);
+}
+
 std::string Without_Blanks(std::string text) {
   std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
   return text;
