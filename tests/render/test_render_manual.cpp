@@ -265,6 +265,39 @@ TEST_F(Render_Manual_Example, SetupValuesAreCutNotRefused) {
             std::string::npos);
 }
 
+// The tick labels of a logarithmic axis by its span, as the axes section lists them.
+TEST_F(Render_Manual_Example, LogarithmicLabelsBySpan) {
+  EXPECT_NE(Manual().find("and 1.2, 1.5 and 2.5 as\nwell for spans up to about two thirds of a\n"
+                          "decade"),
+            std::string::npos);
+  struct Row {
+    const char* xhi;
+    const char* labels;
+  };
+  const Row rows[] = {
+      {"0.5", "1 1.2 1.5 2 2.5 3 "},
+      {"1", "1 2 3 4 5 6 7 8 9 10 "},
+      {"2", "1 2 5 10 20 50 100 "},
+      {"3", "1 10 100 1000 "},
+  };
+  Write("d.dat", "1 1\n10 2\n");
+  for (const Row& row : rows) {
+    Write("s.ini", std::string("[DataFile]\nA=1 5.1\nB=2 5.1\n[Pages]\nPages=P\n[P]\nGraphs=G\n"
+                               "[P/G]\nKind=S\nx=A\ny=B\nlogx=yes\nxlo=0\nxhi=") +
+                       row.xhi + "\n");
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.xhi;
+    // The X ticks come first in the report; the Y axis starts with its "lo".
+    const std::string report = Read("r.json");
+    const std::string x_axis = report.substr(0, report.find("\"y\": {"));
+    std::string labels;
+    for (std::size_t at = 0; (at = x_axis.find("\"label\": \"", at)) != std::string::npos;) {
+      at += 10;
+      labels += x_axis.substr(at, x_axis.find('"', at) - at) + " ";
+    }
+    EXPECT_EQ(labels, row.labels) << row.xhi;
+  }
+}
+
 std::string Without_Blanks(std::string text) {
   std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
   return text;
