@@ -298,6 +298,30 @@ TEST_F(Render_Manual_Example, LogarithmicLabelsBySpan) {
   }
 }
 
+// A whole-number key that holds no whole number keeps its default, not 0 and not the value of
+// a more general section.
+TEST_F(Render_Manual_Example, BadWholeNumberKeepsTheDefault) {
+  EXPECT_NE(Manual().find("keeps its default,\nwithout a message (<code>Rows=two</code> gives "
+                          "one row, even where <code>[Pages]</code>\nsays <code>Rows=2</code>)"),
+            std::string::npos);
+  EXPECT_EQ(Manual().find("as\nfor every whole-number key"), std::string::npos);
+  struct Row {
+    const char* rows;
+    int graphs;
+  };
+  const Row table[] = {{"two", 1}, {"1.5", 1}, {"2147483648", 1}, {"0x2", 2}, {"$2", 2}};
+  Write("d.dat", "1\n2\n");
+  for (const Row& row : table) {
+    Write("s.ini", std::string("[DataFile]\nA=1 5.1\n[Pages]\nPages=P\nRows=2\n[P]\nRows=") +
+                       row.rows +
+                       "\nGraphs=G H\n[P/G]\nKind=S\nx=A\ny=A\n[P/H]\nKind=S\nx=A\ny=A\n");
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.rows;
+    const std::string report = Read("r.json");
+    EXPECT_EQ(report.find("\"section\": \"P/H\"") != std::string::npos, row.graphs == 2)
+        << row.rows;
+  }
+}
+
 std::string Without_Blanks(std::string text) {
   std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
   return text;
