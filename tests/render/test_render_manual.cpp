@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "render_fixture.h"
 
 namespace pw::test {
 namespace {
@@ -27,6 +30,25 @@ std::string Messages_Section() {
   const std::size_t end = text.find("<h2", start + 1);
   if (start == std::string::npos) return {};
   return text.substr(start, end - start);
+}
+
+// The text of every <pre> block after `anchor`, with the manual's character entities read.
+std::vector<std::string> Examples_After(const std::string& anchor) {
+  const std::string text = Manual();
+  std::vector<std::string> blocks;
+  std::size_t at = text.find(anchor);
+  while (at != std::string::npos && (at = text.find("<pre>", at)) != std::string::npos) {
+    const std::size_t end = text.find("</pre>", at);
+    std::string block = text.substr(at + 5, end - at - 5);
+    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
+                                    {"&amp;", "&"}}) {
+      for (std::size_t k; (k = block.find(entity)) != std::string::npos;)
+        block.replace(k, std::string(entity).size(), c);
+    }
+    blocks.push_back(block + "\n");
+    at = end;
+  }
+  return blocks;
 }
 
 TEST(Render_Manual, ListsEveryMessage) {
@@ -170,6 +192,163 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
                           "Density", "ColorBar", "Follow"}) {
     EXPECT_NE(text.find(key), std::string::npos) << key;
   }
+}
+
+using Render_Manual_Example = Render_Test;
+
+// The complete example draws without a message, and the defaults the setup section cites from
+// it are in the graph section it names.
+TEST_F(Render_Manual_Example, CompleteExampleDrawsAndHoldsWhatIsCited) {
+  const std::vector<std::string> blocks = Examples_After("<h2 id=\"example\">");
+  ASSERT_EQ(blocks.size(), 2u);
+  Write("stations.dat", blocks[0]);
+  Write("stations.pwr.ini", blocks[1]);
+  const Run_Result r = Run("-r report.json stations.pwr.ini stations.dat");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(Read("report.json").find("\"stat_line\": \"N=2  m=5.8  s=5.6  mn=1.9  mx=9.8\""),
+            std::string::npos);
+  EXPECT_NE(Manual().find("<code>Marker=LINE</code> and <code>Hint=@Site</code> in the\ngraph "
+                          "section <code>[One/S]</code> hold for both its layers"),
+            std::string::npos);
+  EXPECT_NE(blocks[1].find("[One/S]\nKind=Scatter\nx=Time\ny=Temp\nLayers=N S\nMarker=LINE\n"
+                           "Hint=@Site\n\n[One/S/N]"),
+            std::string::npos);
+}
+
+// A column's format gives the most decimals of its statistics: trailing zeros go, and a value
+// keeps at most six digits. The manual's examples are the program's lines.
+TEST_F(Render_Manual_Example, FormatDecimalsAreAnUpperBound) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("D (0 to 9) is the most decimals a value of the column shows"),
+            std::string::npos);
+  EXPECT_NE(text.find("<code>mx=</code>maximum, with at most the column's decimals"),
+            std::string::npos);
+  struct Row {
+    const char* format;
+    const char* data;
+    const char* stat_line;
+  };
+  const Row rows[] = {
+      {"6.2", "12.3456\n14.50\n", "N=2  m=13.42  s=1.52  mn=12.35  mx=14.5"},
+      {"5.9", "123.45678\n1234567\n", "N=2  m=617345  s=872883  mn=123.457  mx=1.2E+06"},
+  };
+  for (const Row& row : rows) {
+    Write("s.ini", std::string("[DataFile]\nA=1 ") + row.format +
+                       "\n[Pages]\nPages=P\n[P]\nGraphs=G\n[P/G]\nKind=H\nx=A\n");
+    Write("d.dat", row.data);
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.format;
+    EXPECT_NE(Read("r.json").find(std::string("\"stat_line\": \"") + row.stat_line + "\""),
+              std::string::npos)
+        << row.format;
+  }
+}
+
+// A setup value is cut to 2047 characters, so only a data line can be too long to split: the
+// manual says so, and a title of 3000 characters is drawn cut, with no message.
+TEST_F(Render_Manual_Example, SetupValuesAreCutNotRefused) {
+  const std::string section = Messages_Section();
+  const std::size_t row = section.find("<tr><td>Range check error");
+  ASSERT_NE(row, std::string::npos);
+  const std::string text = section.substr(row, section.find("</tr>", row) - row);
+  EXPECT_EQ(text.find("setup value"), std::string::npos);
+  EXPECT_NE(Manual().find("A value longer\nthan 2047 characters is cut to its first 2047"),
+            std::string::npos);
+  Write("s.ini", "[DataFile]\nA=1 5.1 T" + std::string(3000, 'y') +
+                     "\n[Pages]\nPages=P\n[P]\nGraphs=G\n[P/G]\nKind=S\nx=A\ny=A\n");
+  Write("d.dat", "1\n2\n");
+  const Run_Result r = Run("-r r.json s.ini d.dat");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  // "1 5.1 " takes 6 of the 2047 characters.
+  EXPECT_NE(Read("r.json").find("\"title\": \"T" + std::string(2040, 'y') + "\""),
+            std::string::npos);
+}
+
+// The tick labels of a logarithmic axis by its span, as the axes section lists them.
+TEST_F(Render_Manual_Example, LogarithmicLabelsBySpan) {
+  EXPECT_NE(Manual().find("and 1.2, 1.5 and 2.5 as\nwell for spans up to about two thirds of a\n"
+                          "decade"),
+            std::string::npos);
+  struct Row {
+    const char* xhi;
+    const char* labels;
+  };
+  const Row rows[] = {
+      {"0.5", "1 1.2 1.5 2 2.5 3 "},
+      {"1", "1 2 3 4 5 6 7 8 9 10 "},
+      {"2", "1 2 5 10 20 50 100 "},
+      {"3", "1 10 100 1000 "},
+  };
+  Write("d.dat", "1 1\n10 2\n");
+  for (const Row& row : rows) {
+    Write("s.ini", std::string("[DataFile]\nA=1 5.1\nB=2 5.1\n[Pages]\nPages=P\n[P]\nGraphs=G\n"
+                               "[P/G]\nKind=S\nx=A\ny=B\nlogx=yes\nxlo=0\nxhi=") +
+                       row.xhi + "\n");
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.xhi;
+    // The X ticks come first in the report; the Y axis starts with its "lo".
+    const std::string report = Read("r.json");
+    const std::string x_axis = report.substr(0, report.find("\"y\": {"));
+    std::string labels;
+    for (std::size_t at = 0; (at = x_axis.find("\"label\": \"", at)) != std::string::npos;) {
+      at += 10;
+      labels += x_axis.substr(at, x_axis.find('"', at) - at) + " ";
+    }
+    EXPECT_EQ(labels, row.labels) << row.xhi;
+  }
+}
+
+// A whole-number key that holds no whole number keeps its default, not 0 and not the value of
+// a more general section.
+TEST_F(Render_Manual_Example, BadWholeNumberKeepsTheDefault) {
+  EXPECT_NE(Manual().find("keeps its default,\nwithout a message (<code>Rows=two</code> gives "
+                          "one row, even where <code>[Pages]</code>\nsays <code>Rows=2</code>)"),
+            std::string::npos);
+  EXPECT_EQ(Manual().find("as\nfor every whole-number key"), std::string::npos);
+  struct Row {
+    const char* rows;
+    int graphs;
+  };
+  const Row table[] = {{"two", 1}, {"1.5", 1}, {"2147483648", 1}, {"0x2", 2}, {"$2", 2}};
+  Write("d.dat", "1\n2\n");
+  for (const Row& row : table) {
+    Write("s.ini", std::string("[DataFile]\nA=1 5.1\n[Pages]\nPages=P\nRows=2\n[P]\nRows=") +
+                       row.rows +
+                       "\nGraphs=G H\n[P/G]\nKind=S\nx=A\ny=A\n[P/H]\nKind=S\nx=A\ny=A\n");
+    ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0) << row.rows;
+    const std::string report = Read("r.json");
+    EXPECT_EQ(report.find("\"section\": \"P/H\"") != std::string::npos, row.graphs == 2)
+        << row.rows;
+  }
+}
+
+std::string Without_Blanks(std::string text) {
+  std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
+  return text;
+}
+
+// The report shown in the manual is the demo's: every line of it but the elided ones is in the
+// report the program writes for the demo.
+TEST_F(Render_Manual_Example, ReportExampleIsTheDemos) {
+  const auto examples = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples";
+  std::filesystem::copy_file(examples / "demo.pwr.ini", dir_ / "demo.pwr.ini");
+  std::filesystem::copy_file(examples / "demo.dat", dir_ / "demo.dat");
+  ASSERT_EQ(Run("-r report.json demo.pwr.ini demo.dat").Status, 0);
+  const std::string report = Without_Blanks(Read("report.json"));
+  const std::vector<std::string> blocks = Examples_After("is a JSON document:");
+  ASSERT_FALSE(blocks.empty());
+  std::istringstream example(blocks[0]);
+  int lines = 0;
+  for (std::string line; std::getline(example, line);) {
+    if (line.find("...") != std::string::npos) continue;
+    ++lines;
+    EXPECT_NE(report.find(Without_Blanks(line)), std::string::npos) << line;
+  }
+  EXPECT_GE(lines, 15);
+  // And the demo has as many pages as the manual's last words give it.
+  EXPECT_NE(Manual().find("shows every feature on six pages"), std::string::npos);
+  EXPECT_NE(report.find("\"number\":6,"), std::string::npos);
+  EXPECT_EQ(report.find("\"number\":7,\"section\""), std::string::npos);
 }
 
 }  // namespace
