@@ -219,7 +219,7 @@ TEST_F(Render_Scale, PicturesThatFitOneAtATimeAreWrittenOnAnyThreadCount) {
     (run("1", middle).Status == 0 ? high : low) = middle;
   }
   ASSERT_EQ(run("1", high).Status, 0);
-  const Run_Result r = run("4", high + 32);
+  const Run_Result r = run("4", high + 48);
   EXPECT_EQ(r.Status, 0);
   EXPECT_EQ(r.Err, "");
   for (const char* page : {"/d.01.png", "/d.02.png", "/d.03.png", "/d.04.png"}) {
