@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -32,27 +33,29 @@ int Affinity_Cores() {
   return std::max(1, CPU_COUNT(&set));
 }
 
-// Whole cores a cgroup quota allows (rounded up); 0 when there is no quota.
-int Quota_Cores() {
+}  // namespace
+
+int Quota_Cores(const std::string& root) {
   long long quota = 0, period = 0;
-  if (std::ifstream v2("/sys/fs/cgroup/cpu.max"); v2) {
+  if (std::ifstream v2(root + "/cpu.max"); v2) {
     std::string q;
     if (v2 >> q >> period && q != "max") quota = std::atoll(q.c_str());
   } else {
-    std::ifstream q1("/sys/fs/cgroup/cpu/cpu.cfs_quota_us");
-    std::ifstream p1("/sys/fs/cgroup/cpu/cpu.cfs_period_us");
+    std::ifstream q1(root + "/cpu/cpu.cfs_quota_us");
+    std::ifstream p1(root + "/cpu/cpu.cfs_period_us");
     if (!(q1 >> quota && p1 >> period)) quota = 0;
   }
   if (quota <= 0 || period <= 0) return 0;
-  return static_cast<int>(std::max<long long>(1, (quota + period - 1) / period));
+  // Divided first: a quota near the largest number must not overflow on the way, and a count
+  // past what an int holds is no cap at all, never a wrapped-around small one.
+  const long long cores = quota / period + (quota % period != 0 ? 1 : 0);
+  return static_cast<int>(std::min<long long>(cores, INT_MAX));
 }
-
-}  // namespace
 
 int Available_Cores() {
   static const int cores = [] {
     const int affinity = Affinity_Cores();
-    const int quota = Quota_Cores();
+    const int quota = Quota_Cores("/sys/fs/cgroup");
     return quota > 0 ? std::min(affinity, quota) : affinity;
   }();
   return cores;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace pw {
 
@@ -20,6 +21,11 @@ inline constexpr std::size_t Parallel_Threshold = 100000;
 // The cores this process may run on: its CPU affinity, capped by a cgroup CPU quota (v2
 // "cpu.max" or v1 "cpu.cfs_quota_us"); at least 1.
 int Available_Cores();
+
+// Whole cores the CPU quota in the cgroup files under `root` allows, rounded up: v2
+// "cpu.max", else v1 "cpu/cpu.cfs_quota_us" over "cpu/cpu.cfs_period_us"; 0 when there is no
+// quota or the files cannot be read. Available_Cores() reads them under "/sys/fs/cgroup".
+int Quota_Cores(const std::string& root);
 
 // The number of threads parallel work uses; starts at Available_Cores(). n < 1 restores that
 // default. 1 runs everything on the calling thread.

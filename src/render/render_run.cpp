@@ -145,13 +145,23 @@ void Write_Image(const Render_Options& o, Run_State& state, int k) {
 // thread writing page after page would meet them.
 std::vector<std::exception_ptr> Write_Images(const Render_Options& o, Run_State& state, int count) {
   std::vector<std::exception_ptr> failures(static_cast<std::size_t>(count));
-  Parallel_For(failures.size(), [&](std::size_t i) {
+  auto write = [&](std::size_t i) {
     try {
       Write_Image(o, state, static_cast<int>(i) + 1);
+      failures[i] = nullptr;
     } catch (...) {
       failures[i] = std::current_exception();
     }
-  });
+  };
+  Parallel_For(failures.size(), write);
+  // Side by side, every page's encoding buffers are held at once: a page that failed then (for
+  // want of memory, say) is tried again alone, after the others, as one thread would write it.
+  // A failure that does not depend on the others comes back the same.
+  if (Thread_Count() > 1 && failures.size() > 1) {
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+      if (failures[i]) write(i);
+    }
+  }
   return failures;
 }
 

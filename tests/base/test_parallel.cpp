@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <climits>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <numeric>
 #include <set>
@@ -205,6 +209,44 @@ TEST(Parallel, EnvironmentSetting) {
   }
   unsetenv("PLOTWRIGHT_THREADS");
   EXPECT_GE(Available_Cores(), 1);
+}
+
+// The cores a cgroup quota allows, from files made up under a folder of the test's own.
+TEST(Parallel, QuotaCores) {
+  struct Case {
+    const char* v2;       // cpu.max; nullptr: none
+    const char* v1_quota;  // cpu/cpu.cfs_quota_us and cpu.cfs_period_us; nullptr: none
+    const char* v1_period;
+    int cores;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, nullptr, 0},
+      {"max 100000\n", nullptr, nullptr, 0},
+      {"50000 100000\n", nullptr, nullptr, 1},
+      {"1000 100000\n", nullptr, nullptr, 1},
+      {"150000 100000\n", nullptr, nullptr, 2},
+      {"abc 100000\n", nullptr, nullptr, 0},
+      {"200000\n", nullptr, nullptr, 0},
+      // Far more cores than an int counts: no cap, never a wrapped-around count.
+      {"4294967297000 1000\n", nullptr, nullptr, INT_MAX},
+      {"9223372036854775807 100000\n", nullptr, nullptr, INT_MAX},
+      {nullptr, "-1\n", "100000\n", 0},
+      {nullptr, "250000\n", "100000\n", 3},
+      {nullptr, "4294967297000\n", "1000\n", INT_MAX},
+      {nullptr, "9223372036854775807\n", "1\n", INT_MAX},
+  };
+  const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("pw_quota_" + std::to_string(::getpid()));
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "cpu");
+    if (c.v2) std::ofstream(root / "cpu.max") << c.v2;
+    if (c.v1_quota) std::ofstream(root / "cpu" / "cpu.cfs_quota_us") << c.v1_quota;
+    if (c.v1_period) std::ofstream(root / "cpu" / "cpu.cfs_period_us") << c.v1_period;
+    EXPECT_EQ(Quota_Cores(root.string()), c.cores)
+        << (c.v2 ? c.v2 : "") << (c.v1_quota ? c.v1_quota : "");
+  }
+  std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -198,6 +198,36 @@ TEST_F(Render_Scale, CanvasLargerThanMemoryGivesAMessage) {
   EXPECT_FALSE(Exists("out"));
 }
 
+// Four pages whose pictures fit in memory one at a time but not side by side: every thread
+// count writes them, as one thread does. The limit is found on one thread (a few runs, in steps
+// of 16 MB) and given a little room, less than three more pictures being encoded would need.
+TEST_F(Render_Scale, PicturesThatFitOneAtATimeAreWrittenOnAnyThreadCount) {
+  if (Sanitized) GTEST_SKIP() << "no address space limit under AddressSanitizer";
+  Write("s.ini",
+        "[DataFile]\nA=1 5.2 Alpha\n[Pages]\nPages=P1 P2 P3 P4\n"
+        "[P1]\nGraphs=H\n[P1/H]\nKind=hist\nx=A\n[P2]\nGraphs=H\n[P2/H]\nKind=hist\nx=A\n"
+        "[P3]\nGraphs=H\n[P3/H]\nKind=hist\nx=A\n[P4]\nGraphs=H\n[P4/H]\nKind=hist\nx=A\n");
+  Write("d.dat", "1\n2\n3\n");
+  auto run = [&](const std::string& threads, rlim_t megabytes) {
+    return Run_Limited({"-j", threads, "-s", "3000x3000", "-o", "out" + threads, "s.ini", "d.dat"},
+                       {megabytes * Megabyte});
+  };
+  rlim_t low = 64, high = 1024;  // one thread fails at `low` and succeeds at `high`
+  ASSERT_EQ(run("1", high).Status, 0);
+  while (high - low > 16) {
+    const rlim_t middle = (low + high) / 2;
+    (run("1", middle).Status == 0 ? high : low) = middle;
+  }
+  ASSERT_EQ(run("1", high).Status, 0);
+  const Run_Result r = run("4", high + 48);
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  for (const char* page : {"/d.01.png", "/d.02.png", "/d.03.png", "/d.04.png"}) {
+    EXPECT_TRUE(Exists(std::string("out1") + page));
+    EXPECT_TRUE(Read(std::string("out4") + page) == Read(std::string("out1") + page)) << page;
+  }
+}
+
 // Reads 24-bit BMP pixels one at a time, without holding the whole picture.
 class Bmp_Pixels {
  public:
