@@ -1,11 +1,8 @@
 #include "render/render_run.h"
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -13,6 +10,7 @@
 
 #include "base/D_Error.h"
 #include "base/parallel.h"
+#include "base/print_answer.h"
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "data/d_bytesource.h"
@@ -184,13 +182,7 @@ void Write_Report(const Render_Options& o, Run_State& state) {
           .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
       "\n";
   if (o.Report_File == "-") {
-    errno = 0;
-    std::cout << text << std::flush;
-    if (!std::cout) {  // a full disk, say: not written is not written
-      const int reason = errno != 0 ? errno : EIO;
-      std::cout.clear();
-      throw Error(std::string("Cannot write file -: ") + std::strerror(reason));
-    }
+    Write_Standard_Output(text);
     return;
   }
   Write_Text_File(o.Report_File, text);
