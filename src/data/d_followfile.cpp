@@ -158,7 +158,6 @@ Data_File_Mark Load_Followed(TC_Data_Buffer& buffer, const std::string& name,
     return *decoded;
   });
   mark.Points = buffer.Point_Count();
-  mark.Base_Date = Base_Date;
   mark.Date_Offset = Date_Offset;
   if (!mark.Compressed) mark.Tail = followed->Tail(mark.Taken, {});
   mark.Loaded = true;
@@ -180,8 +179,9 @@ bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_F
     return false;
   }
   // As the lines before the addition left them (a failed addition may have gone further).
+  // Base_Date stays: it is the first date of the whole run, even when an addition that a later
+  // line stopped read it, and a full load would count from it too.
   buffer.Keep_Points(mark.Points);
-  Base_Date = mark.Base_Date;
   Date_Offset = mark.Date_Offset;
 
   TC_Followed_Source added(*file, mark.Taken);
@@ -209,7 +209,6 @@ bool Append_Followed(TC_Data_Buffer& buffer, const std::string& name, const TC_F
   }
   mark.Lines += lines;
   mark.Points = buffer.Point_Count();
-  mark.Base_Date = Base_Date;
   mark.Date_Offset = Date_Offset;
   return true;
 }

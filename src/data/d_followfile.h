@@ -32,8 +32,7 @@ struct Data_File_Mark {
   std::uint64_t Taken = 0;  // bytes of the whole lines read: reading goes on here
   std::uint64_t Lines = 0;  // lines in those bytes (header, comment and blank lines included)
   std::int32_t Points = 0;  // points the buffer held from them
-  double Base_Date = 0;     // the dates as those lines left them
-  double Date_Offset = 0;
+  double Date_Offset = 0;   // as those lines left it (Base_Date is the run's, never reset)
   std::string Tail;  // the Tail_Bytes bytes before Taken (fewer near the file's start)
   // The file as it stood when a line stopped the latest addition: while it stays so, the same
   // line would stop the next one, so there is nothing to read. Not Exists otherwise.

@@ -24,6 +24,7 @@
 #include "data/d_databuffer.h"
 #include "data/d_filedef.h"
 #include "data/d_tableform.h"
+#include "setup/D_Format.h"
 #include "setup/d_inifile.h"
 #include "data_test_util.h"
 #include "utf16_util.h"
@@ -379,6 +380,33 @@ TEST_F(Follow_File, AnAdditionStoppedByALine) {
       Append_Text(file.Path(), line("9 9\n"));
     }
   }
+}
+
+// The first date of the run is kept for the rest of it, also when it was read by an addition
+// that a later line stopped: once that line is mended (and the dated line changed with it),
+// the addition counts the times from that first date, as a full load of the file would.
+TEST_F(Follow_File, FirstDateOfAStoppedAdditionIsKept) {
+  const auto def = Make_Def("[DataFile]\nA=1 1\nB=2 1\n");
+  def->DateCol = 3;
+  Temp_File file("1 1:00:00 ?\n");
+  TC_Data_Buffer buffer;
+  Data_File_Mark mark = Load_Followed(buffer, file.Path(), *def);
+  ASSERT_EQ(Base_Date, 0);
+  Append_Text(file.Path(), "2 6:00:00 2024/01/05\n3 x ?\n");
+  EXPECT_THROW(Append_Followed(buffer, file.Path(), *def, mark), Error);
+  const double first_date = Str_To_Date("2024/01/05");
+  ASSERT_EQ(Base_Date, first_date);
+  Rewrite(file.Path(), "1 1:00:00 ?\n2 6:00:00 2024/01/07\n3 4 ?\n");
+  Touch_Later(file.Path());
+  ASSERT_EQ(Classify_Data_Change(mark, file.Path()), Data_Change::Lines_Added);
+  ASSERT_TRUE(Append_Followed(buffer, file.Path(), *def, mark));
+  EXPECT_EQ(Base_Date, first_date);
+  ASSERT_EQ(buffer.Point_Count(), 3);
+  EXPECT_EQ(buffer.Raw_Value(1, 2), 1.0L);
+  EXPECT_EQ(buffer.Raw_Value(2, 2), 54.0L);  // two days after the first date, at 6:00
+  TC_Data_Buffer full;
+  full.Load_File(file.Path(), *def);
+  EXPECT_EQ(Seen(buffer), Seen(full));
 }
 
 // The file was replaced after it was looked at: the addition is refused, nothing changes.

@@ -322,6 +322,21 @@ TEST_F(Render_Manual_Example, BadWholeNumberKeepsTheDefault) {
   }
 }
 
+// The first date of a date column: a line dated 1899/12/30 cannot be it, so the times of the
+// next date count from that next date, as the data file section says.
+TEST_F(Render_Manual_Example, DayZeroIsNeverTheFirstDate) {
+  EXPECT_NE(Manual().find("<code>1899/12/30</code> is never taken as the first date: until "
+                          "another date\nhas been read, its lines count as on the first date "
+                          "too."),
+            std::string::npos);
+  Write("s.ini", "[Plotwright]\nDateCol=1\n[DataFile]\nT=2 5.1\n[Pages]\nPages=P\n[P]\n"
+                 "Graphs=G\n[P/G]\nKind=H\nx=T\n");
+  Write("d.dat", "1899/12/30 1:00:00\n1900/01/01 1:00:00\n1899/12/31 1:00:00\n");
+  ASSERT_EQ(Run("-r r.json s.ini d.dat").Status, 0);
+  EXPECT_NE(Read("r.json").find("\"stat_line\": \"N=3  m=-7  s=13.9  mn=-23  mx=1\""),
+            std::string::npos);
+}
+
 std::string Without_Blanks(std::string text) {
   std::erase_if(text, [](unsigned char c) { return std::isspace(c) != 0; });
   return text;
