@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <istream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,16 +36,10 @@ int Affinity_Cores() {
 
 }  // namespace
 
-int Quota_Cores(const std::string& root) {
-  long long quota = 0, period = 0;
-  if (std::ifstream v2(root + "/cpu.max"); v2) {
-    std::string q;
-    if (v2 >> q >> period && q != "max") quota = std::atoll(q.c_str());
-  } else {
-    std::ifstream q1(root + "/cpu/cpu.cfs_quota_us");
-    std::ifstream p1(root + "/cpu/cpu.cfs_period_us");
-    if (!(q1 >> quota && p1 >> period)) quota = 0;
-  }
+namespace {
+
+// Whole cores `quota` microseconds of every `period` allow, rounded up; 0 for no quota.
+int Cores_Of(long long quota, long long period) {
   if (quota <= 0 || period <= 0) return 0;
   // Divided first: a quota near the largest number must not overflow on the way, and a count
   // past what an int holds is no cap at all, never a wrapped-around small one.
@@ -52,10 +47,87 @@ int Quota_Cores(const std::string& root) {
   return static_cast<int>(std::min<long long>(cores, INT_MAX));
 }
 
+// The quota of one cgroup folder, v2 ("cpu.max") or v1 ("cpu.cfs_quota_us"); -1 when the
+// folder has no such files, 0 when they say there is no quota.
+int Folder_Quota(const std::string& folder, bool v2) {
+  long long quota = 0, period = 0;
+  if (v2) {
+    std::ifstream in(folder + "/cpu.max");
+    if (!in) return -1;
+    std::string q;
+    if (in >> q >> period && q != "max") quota = std::atoll(q.c_str());
+  } else {
+    std::ifstream q1(folder + "/cpu.cfs_quota_us");
+    std::ifstream p1(folder + "/cpu.cfs_period_us");
+    if (!q1 || !p1) return -1;
+    if (!(q1 >> quota && p1 >> period)) quota = 0;
+  }
+  return Cores_Of(quota, period);
+}
+
+// The smaller of two core counts where 0 means no cap.
+int Tighter(int a, int b) { return a == 0 ? b : b == 0 ? a : std::min(a, b); }
+
+// The tightest quota on the folders from `top` down along `path` ("/a/b": top/a, top/a/b).
+int Path_Quota(const std::string& top, const std::string& path, bool v2) {
+  int cores = 0;
+  std::string folder = top;
+  std::size_t at = 0;
+  while (at < path.size()) {
+    const std::size_t end = std::min(path.find('/', at), path.size());
+    const std::string part = path.substr(at, end - at);
+    at = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") break;  // outside the namespace's root: nothing of ours below
+    folder += "/" + part;
+    cores = Tighter(cores, std::max(0, Folder_Quota(folder, v2)));
+  }
+  return cores;
+}
+
+// Whether a v1 hierarchy's controller list ("cpu,cpuacct") holds the cpu controller.
+bool Has_Cpu_Controller(const std::string& controllers) {
+  std::size_t at = 0;
+  while (at <= controllers.size()) {
+    const std::size_t end = std::min(controllers.find(',', at), controllers.size());
+    if (controllers.compare(at, end - at, "cpu") == 0) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+int Quota_Cores(const std::string& root) {
+  const int v2 = Folder_Quota(root, true);
+  return v2 >= 0 ? v2 : std::max(0, Folder_Quota(root + "/cpu", false));
+}
+
+int Process_Quota_Cores(const std::string& root, std::istream& cgroup_list) {
+  int cores = Quota_Cores(root);
+  std::string line;
+  while (std::getline(cgroup_list, line)) {
+    const std::size_t first = line.find(':');
+    const std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+    if (second == std::string::npos) continue;
+    const std::string controllers = line.substr(first + 1, second - first - 1);
+    const std::string path = line.substr(second + 1);
+    if (line.compare(0, first, "0") == 0 && controllers.empty()) {
+      if (Folder_Quota(root, true) >= 0 || std::ifstream(root + "/cgroup.controllers")) {
+        cores = Tighter(cores, Path_Quota(root, path, true));
+      }
+    } else if (Has_Cpu_Controller(controllers)) {
+      cores = Tighter(cores, Path_Quota(root + "/cpu", path, false));
+    }
+  }
+  return cores;
+}
+
 int Available_Cores() {
   static const int cores = [] {
     const int affinity = Affinity_Cores();
-    const int quota = Quota_Cores("/sys/fs/cgroup");
+    std::ifstream own("/proc/self/cgroup");
+    const int quota = Process_Quota_Cores("/sys/fs/cgroup", own);
     return quota > 0 ? std::min(affinity, quota) : affinity;
   }();
   return cores;

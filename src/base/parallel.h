@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 namespace pw {
@@ -18,14 +19,22 @@ inline constexpr std::size_t Chunk_Points = std::size_t{1} << 16;
 // Below this many points a pass runs on the calling thread: starting threads costs more.
 inline constexpr std::size_t Parallel_Threshold = 100000;
 
-// The cores this process may run on: its CPU affinity, capped by a cgroup CPU quota (v2
-// "cpu.max" or v1 "cpu.cfs_quota_us"); at least 1.
+// The cores this process may run on: its CPU affinity, capped by the CPU quotas of its cgroup
+// and the cgroups above it (v2 "cpu.max" or v1 "cpu.cfs_quota_us"); at least 1.
 int Available_Cores();
 
 // Whole cores the CPU quota in the cgroup files under `root` allows, rounded up: v2
 // "cpu.max", else v1 "cpu/cpu.cfs_quota_us" over "cpu/cpu.cfs_period_us"; 0 when there is no
 // quota or the files cannot be read. Available_Cores() reads them under "/sys/fs/cgroup".
 int Quota_Cores(const std::string& root);
+
+// The tightest of Quota_Cores(root) and the quotas of the cgroups on the way from `root` down
+// to the process's own, as `cgroup_list` names them in the form of /proc/self/cgroup: v2
+// "0::/a/b" reads root/a/cpu.max and root/a/b/cpu.max (when root is a v2 hierarchy); v1
+// "N:cpu,cpuacct:/a/b" reads root/cpu/a and root/cpu/a/b. A folder without the files sets no
+// cap; a path reaching above the root ("..", outside a cgroup namespace) stops there. 0 when
+// nothing caps. Available_Cores() reads "/sys/fs/cgroup" and /proc/self/cgroup.
+int Process_Quota_Cores(const std::string& root, std::istream& cgroup_list);
 
 // The number of threads parallel work uses; starts at Available_Cores(). n < 1 restores that
 // default. 1 runs everything on the calling thread.

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <numeric>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -245,6 +246,48 @@ TEST(Parallel, QuotaCores) {
     if (c.v1_period) std::ofstream(root / "cpu" / "cpu.cfs_period_us") << c.v1_period;
     EXPECT_EQ(Quota_Cores(root.string()), c.cores)
         << (c.v2 ? c.v2 : "") << (c.v1_quota ? c.v1_quota : "");
+  }
+  std::filesystem::remove_all(root);
+}
+
+// A quota set on the process's own cgroup, or on one between it and the root (a systemd
+// service, a container's slice), caps the cores as one at the root does; the tightest wins.
+TEST(Parallel, ProcessQuotaCores) {
+  struct Case {
+    std::vector<std::pair<const char*, const char*>> files;  // under the root
+    const char* cgroup_list;
+    int cores;
+  };
+  const char* v2_root = "cgroup.controllers";
+  const std::vector<Case> cases = {
+      {{{v2_root, ""}, {"a/cpu.max", "250000 100000"}, {"a/b/cpu.max", "max 100000"}},
+       "0::/a/b\n", 3},
+      {{{v2_root, ""}, {"a/cpu.max", "250000 100000"}, {"a/b/cpu.max", "120000 100000"}},
+       "0::/a/b\n", 2},
+      {{{"cpu.max", "100000 100000"}, {"a/cpu.max", "250000 100000"}}, "0::/a\n", 1},
+      {{{v2_root, ""}, {"a/cpu.max", "250000 100000"}}, "0::/\n", 0},
+      {{{v2_root, ""}, {"a/cpu.max", "250000 100000"}}, "", 0},
+      {{{v2_root, ""}, {"a/cpu.max", "250000 100000"}}, "0::/../a\n", 0},
+      // A v1 machine with the v2 hierarchy beside it ("unified"): no cgroup.controllers.
+      {{{"a/cpu.max", "250000 100000"}}, "0::/a\n", 0},
+      {{{"cpu/x/cpu.cfs_quota_us", "150000"}, {"cpu/x/cpu.cfs_period_us", "100000"}},
+       "5:memory:/y\n4:cpu,cpuacct:/x\n0::/\n", 2},
+      {{{"cpu/x/cpu.cfs_quota_us", "150000"}, {"cpu/x/cpu.cfs_period_us", "100000"}},
+       "4:cpuacct:/x\n", 0},
+      {{{"cpu/x/cpu.cfs_quota_us", "-1"}, {"cpu/x/cpu.cfs_period_us", "100000"}},
+       "4:cpu:/x\n", 0},
+  };
+  const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("pw_quota_" + std::to_string(::getpid()));
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    for (const auto& [name, text] : c.files) {
+      std::filesystem::create_directories((root / name).parent_path());
+      std::ofstream(root / name) << text << "\n";
+    }
+    std::istringstream list(c.cgroup_list);
+    EXPECT_EQ(Process_Quota_Cores(root.string(), list), c.cores) << c.cgroup_list;
   }
   std::filesystem::remove_all(root);
 }

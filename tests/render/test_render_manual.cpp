@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -196,18 +198,28 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 
 using Render_Manual_Example = Render_Test;
 
-// The complete example draws without a message, and the defaults the setup section cites from
-// it are in the graph section it names.
+// The complete example draws without a message, both stations' lines among them, and the
+// defaults the setup section cites from it are in the graph section it names.
 TEST_F(Render_Manual_Example, CompleteExampleDrawsAndHoldsWhatIsCited) {
   const std::vector<std::string> blocks = Examples_After("<h2 id=\"example\">");
   ASSERT_EQ(blocks.size(), 2u);
   Write("stations.dat", blocks[0]);
   Write("stations.pwr.ini", blocks[1]);
-  const Run_Result r = Run("-r report.json stations.pwr.ini stations.dat");
+  const Run_Result r = Run("-f bmp -r report.json stations.pwr.ini stations.dat");
   EXPECT_EQ(r.Status, 0);
   EXPECT_EQ(r.Err, "");
-  EXPECT_NE(Read("report.json").find("\"stat_line\": \"N=2  m=5.8  s=5.6  mn=1.9  mx=9.8\""),
+  EXPECT_NE(Read("report.json").find("\"stat_line\": \"N=7  m=5.3  s=4.1  mn=1  mx=10.4\""),
             std::string::npos);
+  const Bmp page = Read_Bmp("stations.01.bmp");
+  ASSERT_EQ(page.Width, 1024);
+  std::map<std::uint32_t, int> line_pixels{{0x40A0FF, 0}, {0x00FF00, 0}};
+  for (int y = 0; y < page.Height; ++y) {
+    for (int x = page.Width / 2; x < page.Width; ++x) {
+      if (auto it = line_pixels.find(page.At(x, y)); it != line_pixels.end()) ++it->second;
+    }
+  }
+  EXPECT_GT(line_pixels[0x40A0FF], 100);  // North: about a graph's width of line
+  EXPECT_GT(line_pixels[0x00FF00], 100);  // South
   EXPECT_NE(Manual().find("<code>Marker=LINE</code> and <code>Hint=@Site</code> in the\ngraph "
                           "section <code>[One/S]</code> hold for both its layers"),
             std::string::npos);
