@@ -194,6 +194,16 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   }
 }
 
+// EX2 is no cross: the centre, and two rows above and below it a bar of five pixels without
+// its middle one (the pixels (+-1, +-1) stay untouched).
+TEST(Render_Manual, MarkerTableDrawsEx2AsItIs) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("<tr><td>EX1, EX2</td><td>a small x of 5 pixels; 9 pixels: the centre, "
+                      "and two\nrows above and below it a bar of 5 pixels without its middle "
+                      "one</td></tr>"),
+            std::string::npos);
+}
+
 using Render_Manual_Example = Render_Test;
 
 // The complete example draws without a message, and the defaults the setup section cites from
