@@ -204,6 +204,16 @@ TEST(Render_Manual, MarkerTableDrawsEx2AsItIs) {
             std::string::npos);
 }
 
+// A polyline breaks at a point that cannot be drawn (zero or below on a logarithmic axis) as
+// at one without a value: it does not run across it as across a point outside the limits.
+TEST(Render_Manual, LineBreaksAtPointsThatCannotBeDrawn) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("the\nline breaks at every point that has no value, is not taken by the "
+                      "layer or cannot be drawn\n(zero or below on a logarithmic axis), and "
+                      "runs straight across points outside the axis limits."),
+            std::string::npos);
+}
+
 using Render_Manual_Example = Render_Test;
 
 // The complete example draws without a message, and the defaults the setup section cites from
