@@ -214,6 +214,17 @@ TEST(Render_Manual, LineBreaksAtPointsThatCannotBeDrawn) {
             std::string::npos);
 }
 
+// The point under the mouse comes from the first layer in the Layers order that has one
+// there, even when a later layer's point there comes earlier in the data file.
+TEST(Render_Manual, PointInformationAsksTheLayersInOrder) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("if several points are there, the first layer in the\norder of "
+                      "<code>Layers</code> that has one gives it, with its first one in the data "
+                      "file (later\nlayers are not asked, also when that one names no "
+                      "<code>Hint</code>: the title then stays as it\nis)."),
+            std::string::npos);
+}
+
 using Render_Manual_Example = Render_Test;
 
 // The complete example draws without a message, and the defaults the setup section cites from
