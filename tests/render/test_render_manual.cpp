@@ -225,6 +225,17 @@ TEST(Render_Manual, PointInformationAsksTheLayersInOrder) {
             std::string::npos);
 }
 
+// A Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose text
+// is "Harbour,", and a Key needs a text: a text with a space in it, or an empty one (a delimited
+// table may hold both), is never chosen.
+TEST(Render_Manual, KeyTextIsOneWord) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("The text is one\nword: the words after it are ignored, so a text with a "
+                      "space in it, or an empty one (a\n<a href=\"#delimited\">delimited table</a> "
+                      "may hold both), cannot be chosen."),
+            std::string::npos);
+}
+
 using Render_Manual_Example = Render_Test;
 
 // The complete example draws without a message, and the defaults the setup section cites from
