@@ -49,7 +49,8 @@ enum class Data_Change {
 
 // What became of the file `name` since `mark` was taken. Looks at the file's identity and
 // size, at the Tail_Bytes before mark.Taken and at the bytes added, never at the lines read
-// before. A change in place that keeps the size is told by the file's time of change.
+// before. A change in place that keeps the size is told by the file's time of change. A name
+// that is no regular file (a folder, a device, a named pipe, which is not waited on) is Missing.
 Data_Change Classify_Data_Change(const Data_File_Mark& mark, const std::string& name);
 
 // Load_File for a file being followed: a last line without its line end is left unread

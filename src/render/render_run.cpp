@@ -193,7 +193,9 @@ void Print_Error(std::FILE* err, const std::string& prefix, const std::string& m
   for (char& c : line) {
     if (c == '\n' || c == '\r') c = ' ';
   }
-  std::fprintf(err, "%s%s\n", prefix.c_str(), line.c_str());
+  // Written whole: a message may quote a field holding a NUL, where "%s" would stop.
+  line = prefix + line + '\n';
+  std::fwrite(line.data(), 1, line.size(), err);
   std::fflush(err);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -220,6 +221,20 @@ TEST_F(Render_Follow, FilesThroughSymbolicLinks) {
   EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
   Append("real/s.ini", "[P1]\nGraphs=H\n");
   EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
+// A named pipe as the data file is never opened for reading, while following too: one with no
+// writer would hold the program for ever, deaf to SIGTERM.
+TEST_F(Render_Follow, NamedPipeAsTheDataFile) {
+  Write("s.ini", Follow_Setup());
+  ASSERT_EQ(::mkfifo((dir_ / "d.dat").c_str(), 0600), 0);
+  Start("--follow -s 200x150 -o out s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: d.dat");
+  std::string pie = Follow_Setup();
+  pie.replace(pie.find("Kind=hist"), 9, "Kind=pie");
+  Write("s.ini", pie);
+  ASSERT_EQ(Next_Line(), "fatal error: Wrong graph kind in [P1/H]: pie");
   EXPECT_EQ(Stop(SIGTERM), 0);
 }
 

@@ -115,6 +115,15 @@ TEST(Render_Manual, RangeCheckNamesTheLogarithmicAxis) {
   EXPECT_NE(section.find("<code>logx=yes</code> with <code>xlo=-3e9</code>"), std::string::npos);
 }
 
+// A stop signal during the drawing also stops a follow render before its next page (the
+// progress step between pages asks for it), not only while the data is read.
+TEST(Render_Manual, FollowStopsBeforeTheNextPage) {
+  const std::string text = Manual();
+  EXPECT_NE(text.find("a render under way stops at its next\nstep, while it reads the data or "
+                      "before it draws its next page, and writes nothing"),
+            std::string::npos);
+}
+
 TEST(Render_Manual, HistogramBinsAndWidth) {
   const std::string text = Manual();
   EXPECT_NE(text.find("<tr><td>Bins</td><td>automatic</td><td>number of bars, 1 to 256."),

@@ -89,6 +89,8 @@ std::vector<Message_Case> Cases() {
        "error: Errors occurred while draving points\n"},
       {"BadNumberInData", def + page, "1 2 a\n1 x b\n",
        "error: 'x' is not a valid floating point value\n"},
+      {"NulInDataField", def + page, std::string("1 2 a\n1 x\0y b\n", 14),
+       std::string("error: 'x\0y' is not a valid floating point value\n", 49)},
       {"BadTimeInData", def + page, "12:30 2 a\n",
        "error: '' is not a valid floating point value\n"},
       {"BadIntegerInDefinition", "[DataFile]\nA=3x 5.1\n" + page, Good_Data,
