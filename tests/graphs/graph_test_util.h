@@ -16,14 +16,15 @@
 
 namespace pw::graph_test {
 
-// A setup file with the given text, removed again when the object goes.
+// A setup file (or, with another extension, a data file) with the given text, removed again
+// when the object goes.
 class Temp_Setup {
  public:
-  explicit Temp_Setup(const std::string& text) {
+  explicit Temp_Setup(const std::string& text, const std::string& extension = ".ini") {
     static std::atomic<int> counter{0};
-    path_ =
-        std::filesystem::temp_directory_path() /
-        ("pw_graph_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".ini");
+    path_ = std::filesystem::temp_directory_path() /
+            ("pw_graph_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
+             extension);
     std::ofstream(path_) << text;
   }
   ~Temp_Setup() {
@@ -68,15 +69,12 @@ class Loaded_Graph {
  public:
   Loaded_Graph(const std::string& data_file_def, const std::string& graph_keys,
                const std::string& data_lines, int width, int height, bool current_now)
-      : setup_(data_file_def + "[G]\n" + graph_keys), previous_(Cur_Image) {
-    static std::atomic<int> counter{0};
-    data_ = std::filesystem::temp_directory_path() /
-            ("pw_graph_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
-             ".dat");
-    std::ofstream(data_) << data_lines;
+      : setup_(data_file_def + "[G]\n" + graph_keys),
+        data_(data_lines, ".dat"),
+        previous_(Cur_Image) {
     ini_ = std::make_unique<TC_Ini_File>(setup_.Path());
     def_ = std::make_unique<TC_File_Def>(*ini_);
-    buffer_.Load_File(data_.string(), *def_);
+    buffer_.Load_File(data_.Path(), *def_);
     canvas_.Image.Set_Size(width, height);
     if (current_now) Cur_Image = &canvas_;
     graph_.Read_Setup(*ini_, {"G"}, *def_);
@@ -84,8 +82,6 @@ class Loaded_Graph {
   }
   ~Loaded_Graph() {
     Cur_Image = previous_;
-    std::error_code ec;
-    std::filesystem::remove(data_, ec);
   }
   Loaded_Graph(const Loaded_Graph&) = delete;
   Loaded_Graph& operator=(const Loaded_Graph&) = delete;
@@ -98,8 +94,9 @@ class Loaded_Graph {
   }
 
  protected:
+  // Files, not paths: removed also when the constructor throws (a bad key).
   Temp_Setup setup_;
-  std::filesystem::path data_;
+  Temp_Setup data_;
   std::unique_ptr<TC_Ini_File> ini_;
   std::unique_ptr<TC_File_Def> def_;
   TC_Data_Buffer buffer_;

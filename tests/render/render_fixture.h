@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -32,9 +33,13 @@ struct Bmp {
 class Render_Test : public ::testing::Test {
  protected:
   void SetUp() override {
+    // One folder level: a parameterized test's name ("Case/3") would otherwise leave its
+    // parent folder behind.
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
     dir_ = std::filesystem::temp_directory_path() /
-           ("pw_render_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("pw_render_" + std::to_string(::getpid()) + "_" + name);
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
