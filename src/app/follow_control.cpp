@@ -34,6 +34,7 @@ void TFollow_Control::Set_On(bool on) {
     // Later: this may run inside the timer's own call (a follow load read "Follow=0").
     watcher_->deleteLater();
     watcher_ = nullptr;
+    watched_files_.clear();
     timer_->stop();
     timer_->deleteLater();
     timer_ = nullptr;
@@ -61,13 +62,22 @@ void TFollow_Control::Set_On(bool on) {
 
 // Both files and their folders, each when it exists and is not yet watched: a file replaced
 // by rename, or removed, is no longer watched, and comes back here when its folder changes.
+// The system ends a file's watch only when the file itself is gone: one replaced while it
+// lives on (another link to it, a reader holding it open) would keep the watch, and the
+// lines added to the new file (which the folder's watch does not report) would go unseen.
 void TFollow_Control::Watch() {
   if (watcher_ == nullptr) return;
-  const QStringList files = watcher_->files();
   const QStringList folders = watcher_->directories();
   for (const std::string& name : {window_.Setup_File(), window_.Data_File()}) {
     const QFileInfo file(QString::fromStdString(name));
-    if (file.isFile() && !files.contains(file.filePath())) watcher_->addPath(file.filePath());
+    const QString path = file.filePath();
+    const File_Stamp now = Stamp_Of(name);
+    if (watcher_->files().contains(path) && !now.Same_File(watched_files_[path])) {
+      watcher_->removePath(path);
+    }
+    if (file.isFile() && !watcher_->files().contains(path) && watcher_->addPath(path)) {
+      watched_files_[path] = now;
+    }
     const QString folder = file.absolutePath();
     if (QFileInfo(folder).isDir() && !folders.contains(folder)) watcher_->addPath(folder);
   }

@@ -12,7 +12,9 @@
 // ends the program while following (Run_While_Following).
 #pragma once
 
+#include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +86,8 @@ class TFollow_Control {
   std::vector<std::unique_ptr<TC_Follower>> retired_;  // switched off during the load
   bool setup_wants_ = false;                           // "Follow" as the latest load read it
   QFileSystemWatcher* watcher_ = nullptr;
+  // Which file each watched name named when its watch was set (the watch follows that file).
+  std::map<QString, File_Stamp> watched_files_;
   QTimer* timer_ = nullptr;
   TC_Quiet_Time quiet_;
   Follow_Action action_ = Follow_Action::Full;  // of the next load

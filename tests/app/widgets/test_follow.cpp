@@ -152,6 +152,26 @@ class Test_Follow : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // Log rotation with the old file kept (another link, or a reader holding it open): the
+  // system never reports the old file gone, yet lines added to the new one are seen.
+  void lines_added_after_a_rename_over_a_kept_file_are_seen() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/f"});
+    fs::create_hard_link(s.Path("plotwright.dat"), s.Path("kept.dat"));
+    Write_File(s.Path("new.dat"), Data_Text(30));
+    fs::rename(s.Path("new.dat"), s.Path("plotwright.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 30);
+    Append_File(s.Path("plotwright.dat"), Data_Lines(31, 35));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 35);
+    QCOMPARE(s.w->Follow().Appends(), 1);
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   // A bad line: one box, however often the file changes while it stays wrong; a data file
   // that goes away: one box; the next good change draws again.
   void errors_are_shown_once_and_following_goes_on() {
