@@ -205,46 +205,32 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   }
 }
 
-// EX2 is no cross: the centre, and two rows above and below it a bar of five pixels without
-// its middle one (the pixels (+-1, +-1) stay untouched).
-TEST(Render_Manual, MarkerTableDrawsEx2AsItIs) {
+// Texts the manual had wrong, as the program does it:
+// - EX2 is no cross: the centre, and two rows above and below it a bar of five pixels without
+//   its middle one (the pixels (+-1, +-1) stay untouched);
+// - a polyline breaks at a point that cannot be drawn (zero or below on a logarithmic axis) as
+//   at one without a value: it does not run across it as across a point outside the limits;
+// - the point under the mouse comes from the first layer in the Layers order that has one
+//   there, even when a later layer's point there comes earlier in the data file;
+// - a Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose
+//   text is "Harbour,", and a text with a space in it, or an empty one (a delimited table may
+//   hold both), is never chosen.
+TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
-  EXPECT_NE(text.find("<tr><td>EX1, EX2</td><td>a small x of 5 pixels; 9 pixels: the centre, "
-                      "and two\nrows above and below it a bar of 5 pixels without its middle "
-                      "one</td></tr>"),
-            std::string::npos);
-}
-
-// A polyline breaks at a point that cannot be drawn (zero or below on a logarithmic axis) as
-// at one without a value: it does not run across it as across a point outside the limits.
-TEST(Render_Manual, LineBreaksAtPointsThatCannotBeDrawn) {
-  const std::string text = Manual();
-  EXPECT_NE(text.find("the\nline breaks at every point that has no value, is not taken by the "
-                      "layer or cannot be drawn\n(zero or below on a logarithmic axis), and "
-                      "runs straight across points outside the axis limits."),
-            std::string::npos);
-}
-
-// The point under the mouse comes from the first layer in the Layers order that has one
-// there, even when a later layer's point there comes earlier in the data file.
-TEST(Render_Manual, PointInformationAsksTheLayersInOrder) {
-  const std::string text = Manual();
-  EXPECT_NE(text.find("if several points are there, the first layer in the\norder of "
-                      "<code>Layers</code> that has one gives it, with its first one in the data "
-                      "file (later\nlayers are not asked, also when that one names no "
-                      "<code>Hint</code>: the title then stays as it\nis)."),
-            std::string::npos);
-}
-
-// A Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose text
-// is "Harbour,", and a Key needs a text: a text with a space in it, or an empty one (a delimited
-// table may hold both), is never chosen.
-TEST(Render_Manual, KeyTextIsOneWord) {
-  const std::string text = Manual();
-  EXPECT_NE(text.find("The text is one\nword: the words after it are ignored, so a text with a "
-                      "space in it, or an empty one (a\n<a href=\"#delimited\">delimited table</a> "
-                      "may hold both), cannot be chosen."),
-            std::string::npos);
+  const char* const texts[] = {
+      "<tr><td>EX1, EX2</td><td>a small x of 5 pixels; 9 pixels: the centre, and two\nrows "
+      "above and below it a bar of 5 pixels without its middle one</td></tr>",
+      "the\nline breaks at every point that has no value, is not taken by the layer or cannot "
+      "be drawn\n(zero or below on a logarithmic axis), and runs straight across points outside "
+      "the axis limits.",
+      "if several points are there, the first layer in the\norder of <code>Layers</code> that "
+      "has one gives it, with its first one in the data file (later\nlayers are not asked, also "
+      "when that one names no <code>Hint</code>: the title then stays as it\nis).",
+      "The text is one\nword: the words after it are ignored, so a text with a space in it, or "
+      "an empty one (a\n<a href=\"#delimited\">delimited table</a> may hold both), cannot be "
+      "chosen.",
+  };
+  for (const char* expected : texts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
 
 using Render_Manual_Example = Render_Test;
