@@ -113,7 +113,8 @@ int Process_Quota_Cores(const std::string& root, std::istream& cgroup_list) {
     const std::string controllers = line.substr(first + 1, second - first - 1);
     const std::string path = line.substr(second + 1);
     if (line.compare(0, first, "0") == 0 && controllers.empty()) {
-      if (Folder_Quota(root, true) >= 0 || std::ifstream(root + "/cgroup.controllers")) {
+      // Only where root is the v2 hierarchy itself, not v1's with v2 mounted beside it.
+      if (std::ifstream(root + "/cgroup.controllers")) {
         cores = Tighter(cores, Path_Quota(root, path, true));
       }
     } else if (Has_Cpu_Controller(controllers)) {
