@@ -122,8 +122,8 @@ bool Line_End_In(int fd, std::uint64_t from, std::uint64_t to) {
 }  // namespace
 
 Data_Change Classify_Data_Change(const Data_File_Mark& mark, const std::string& name) {
-  // Without O_NONBLOCK a named pipe with no writer would hold the open for ever. A regular
-  // file is then read as always, the flag taken off again.
+  // Without O_NONBLOCK a named pipe with no writer would hold the open for ever. Only a
+  // regular file is read past the check below, and on one the flag changes nothing.
   const Descriptor file{::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
   if (file.fd < 0) return errno == ENOENT || errno == ENOTDIR ? Data_Change::Missing
                                                               : Data_Change::Other;
@@ -131,8 +131,6 @@ Data_Change Classify_Data_Change(const Data_File_Mark& mark, const std::string& 
   if (::fstat(file.fd, &info) != 0) return Data_Change::Other;
   const File_Stamp now = Stamp_Of(info);
   if (!now.Exists) return Data_Change::Missing;  // a folder, a device or a pipe of that name
-  const int flags = ::fcntl(file.fd, F_GETFL);
-  if (flags < 0 || ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return Data_Change::Other;
   if (!mark.Loaded || !now.Same_File(mark.File)) return Data_Change::Other;
   if (now.Size == mark.File.Size && now.Modified_Ns == mark.File.Modified_Ns) {
     return Data_Change::Unchanged;
