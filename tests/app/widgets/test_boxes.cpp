@@ -49,14 +49,45 @@ class Test_Boxes : public QObject {
     std::string text;
     while (text.size() < 200) text += "word ";
     text.resize(200);
-    int lines = 0, width = 0;
+    int lines = 0, width = 0, room = 0;
     Box_Closer closer([&](QWidget& w) {
-      lines = w.findChild<QLabel*>("Txt")->text().count('\n') + 1;
+      const QLabel* txt = w.findChild<QLabel*>("Txt");
+      lines = txt->text().count('\n') + 1;
       width = w.width();
+      room = QFontMetrics(txt->font()).horizontalAdvance(QString(145, 'w'));
     });
     box.Show_Text(text);
-    QCOMPARE(lines, 2);
+    // Two lines where the screen has room for the second; a narrower screen wraps it further.
+    const int screen = QGuiApplication::primaryScreen()->geometry().width();
+    QCOMPARE(lines > 2, TErrBox::Text_Left + room + 18 > screen - 8);
+    QVERIFY(lines >= 2);
     QVERIFY(width > TErrBox::Box_Width);  // the 145-character line widens the box
+    QCOMPARE(box.Last_Text(), Error_Box_Text(text));
+  }
+
+  void errbox_wider_than_the_screen_wraps_and_stays_on_it() {
+    TErrBox box;
+    box.Set_Font("Lucida Console", 0);
+    // A long path has no blank to break at: it is cut where the screen ends.
+    const std::string text = "Missing file: /data/" + std::string(300, 'x') + "/run 7.dat";
+    QRect frame, label_rect;
+    QString label;
+    Box_Closer closer([&](QWidget& w) {
+      frame = w.frameGeometry();
+      const QLabel* txt = w.findChild<QLabel*>("Txt");
+      label = txt->text();
+      label_rect = txt->geometry();
+    });
+    box.Show_Text(text);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(frame.left() >= 4);
+    QVERIFY(frame.right() < screen.width() - 4);
+    QVERIFY(frame.height() >= label_rect.height());
+    QVERIFY(QRect(QPoint(0, 0), frame.size()).contains(label_rect));
+    QVERIFY(label.count('\n') >= 3);
+    // Every character is still there; only the breaks differ.
+    const auto bare = [](QString s) { return s.remove('\n').remove(' '); };
+    QCOMPARE(bare(label), bare(QString::fromStdString(text)));
     QCOMPARE(box.Last_Text(), Error_Box_Text(text));
   }
 
