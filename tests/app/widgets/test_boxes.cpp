@@ -146,6 +146,24 @@ class Test_Boxes : public QObject {
     QCOMPARE(version->palette().color(QPalette::WindowText), QColor(Qt::red));
   }
 
+  void about_box_picture_is_plain_behind_the_version() {
+    TAboutBox about;
+    QWidget* img = about.findChild<QWidget*>("xImg");
+    QLabel* version = about.findChild<QLabel*>("xVersion");
+    version->hide();
+    const QImage picture = img->grab().toImage();
+    QVERIFY(picture.width() >= 240);
+    // The sky runs from top to bottom only: behind the label every row is its sky colour.
+    const QRect behind = version->geometry();
+    int drawn = 0;
+    for (int y = behind.top(); y <= behind.bottom(); ++y) {
+      for (int x = behind.left(); x <= behind.right(); ++x) {
+        if (picture.pixel(x, y) != picture.pixel(0, y)) ++drawn;
+      }
+    }
+    QCOMPARE(drawn, 0);
+  }
+
   void about_box_closes_on_letter_enter_escape_and_click() {
     TAboutBox about;
     const std::vector<std::function<void(QWidget&)>> ways = {
