@@ -342,7 +342,8 @@ void TMain::Save_Screen_Shots(bool all) {
   std::filesystem::create_directories(Screen_Shot_Folder(home), ec);
   std::vector<int> pages;
   if (!all) {
-    pages.push_back(xPages_->Current() + 1);
+    // With no page listed no tab is shown, and the current one is hidden: nothing to save.
+    if (xPages_->Tabs().Tab_Visible(xPages_->Current())) pages.push_back(xPages_->Current() + 1);
   } else if (page_set_) {
     for (int i = 1; i <= page_set_->Page_Count(); ++i) pages.push_back(i);
   }

@@ -57,7 +57,8 @@ class TMain : public QMainWindow {
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
-  // BMP files of the current page (all = false) or of every page of the page set (true).
+  // BMP files of the current page (all = false; none while no tab is shown) or of every page
+  // of the page set (true).
   void Save_Screen_Shots(bool all);
   // Shows the error in the error box, then closes the window when a fatal error was raised.
   // Errors arriving while the box is shown are dropped.

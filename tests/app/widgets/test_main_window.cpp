@@ -566,6 +566,20 @@ class Test_Main_Window : public QObject {
     }
   }
 
+  // An empty page list shows no tab: "s" has no page to save, as "S" has none.
+  void screen_shots_with_no_page_listed() {
+    Session s;
+    s.Setup(Setup_Text(0, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    const std::string shots = s.Path("scrn/");
+    QTest::keyClick(s.w.get(), 's');
+    QTest::keyClick(s.w.get(), 'S');
+    QCOMPARE(closer.Closed(), 0);
+    QVERIFY(!fs::exists(shots) || fs::is_empty(shots));
+  }
+
   // "s" and "S" before any page was drawn: the empty picture is reported, nothing breaks, and
   // a later load writes its pages as usual.
   void screen_shots_before_any_load() {
