@@ -23,6 +23,8 @@ TTab_Bar::TTab_Bar(int count, QWidget* parent) : QWidget(parent) {
 void TTab_Bar::Set_Tab_Visible(int index, bool visible) {
   if (index < 0 || index >= Count() || tabs_[index].Visible == visible) return;
   tabs_[index].Visible = visible;
+  // With every tab hidden the current one is hidden too: the first tab shown again takes over.
+  if (visible && !tabs_[current_].Visible) Set_Current(index);
   if (!visible && index == current_) {
     // A hidden current tab gives way to the nearest visible one, looking forward first.
     for (int step = 1; step < Count(); ++step) {

@@ -18,7 +18,9 @@ class TTab_Bar : public QWidget {
   explicit TTab_Bar(int count, QWidget* parent = nullptr);
 
   int Count() const { return static_cast<int>(tabs_.size()); }
-  // Tab indexes count from 0; an index out of range is ignored (reads give "" / false).
+  // Tab indexes count from 0; an index out of range is ignored (reads give "" / false). A
+  // hidden current tab gives way to the nearest visible one; while every tab is hidden the
+  // last one hidden stays current, until a tab shown again becomes current.
   void Set_Tab_Visible(int index, bool visible);
   bool Tab_Visible(int index) const;
   void Set_Caption(int index, const QString& caption);

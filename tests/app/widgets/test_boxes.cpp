@@ -244,6 +244,13 @@ class Test_Boxes : public QObject {
     QCOMPARE(bar.Current(), 5);
     bar.Set_Current(4);  // hidden: refused
     QCOMPARE(bar.Current(), 5);
+    // Every tab hidden, then two shown again: the first shown is current.
+    TTab_Bar all_hidden(16);
+    for (int i = 0; i < 16; ++i) all_hidden.Set_Tab_Visible(i, false);
+    QCOMPARE(all_hidden.Current(), 15);
+    all_hidden.Set_Tab_Visible(0, true);
+    all_hidden.Set_Tab_Visible(1, true);
+    QCOMPARE(all_hidden.Current(), 0);
     // A click on a tab makes it current.
     bar.Set_Side(Tab_Side::Bottom);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.Tab_Rect(1).center());

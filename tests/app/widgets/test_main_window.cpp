@@ -566,7 +566,8 @@ class Test_Main_Window : public QObject {
     }
   }
 
-  // An empty page list shows no tab: "s" has no page to save, as "S" has none.
+  // An empty page list shows no tab: "s" has no page to save, as "S" has none; pages listed
+  // again show their first tab.
   void screen_shots_with_no_page_listed() {
     Session s;
     s.Setup(Setup_Text(0, true));
@@ -578,6 +579,15 @@ class Test_Main_Window : public QObject {
     QTest::keyClick(s.w.get(), 'S');
     QCOMPARE(closer.Closed(), 0);
     QVERIFY(!fs::exists(shots) || fs::is_empty(shots));
+    // Pages listed again: the first one is current and shown, and "s" saves it.
+    s.Setup(Setup_Text(2, true));
+    s.Menu("mRedraw");
+    QCOMPARE(s.Tabs().Current(), 0);
+    QCOMPARE(s.w->Pages().Current_Page(), &s.w->Canvas_View(1));
+    QTest::keyClick(s.w.get(), 's');
+    QVERIFY(fs::exists(shots + "plotwright.01.bmp"));
+    QVERIFY(!fs::exists(shots + "plotwright.16.bmp"));
+    QCOMPARE(closer.Closed(), 0);
   }
 
   // "s" and "S" before any page was drawn: the empty picture is reported, nothing breaks, and
