@@ -10,6 +10,7 @@
 #include "app/canvas_view.h"
 #include "app/d_errbox.h"
 #include "app/notebook.h"
+#include "app/tab_layout.h"
 #include "app/pw_app.h"
 #include "app/pw_main.h"
 #include "base/D_Error.h"
@@ -90,7 +91,34 @@ class Test_Main_Window : public QObject {
     // The canvases take the size of the current one, below the taller tab bar.
     QCOMPARE(s.w->Canvas(1).Image.Height(), s.w->Canvas_View(1).height());
     QCOMPARE(s.w->Canvas(16).Image.Width(), s.w->Canvas_View(1).width());
+    // One tab a row for 16 pages would leave a low screen's pages almost no height: the rows
+    // fold so the pages keep at least half the notebook.
+    s.Setup(Setup_Text(16, true, "TabsPerRow=1"));
+    s.Menu("mRedraw");
+    const int room = s.w->Pages().height();
+    QVERIFY(room < 2 * 16 * TTab_Bar::Tab_Height);  // this screen is too low for 16 rows
+    QCOMPARE(s.Tabs().Tabs_Per_Row(), 1);
+    QCOMPARE(s.Tabs().Rows(), Tab_Rows(16, Folded_Tabs_Per_Row(16, 1, room, 22)));
+    QVERIFY(s.w->Pages().Page_Area().height() >= room / 2);
+    QCOMPARE(s.w->Canvas(1).Image.Height(), s.w->Canvas_View(1).height());
     QCOMPARE(closer.Closed(), 0);
+  }
+
+  void tab_rows_fold_and_unfold_with_the_notebook_size() {
+    TNotebook book;
+    for (int i = 0; i < 16; ++i) book.Add_Page(std::make_unique<QWidget>());
+    book.Tabs().Set_Tabs_Per_Row(1);
+    for (const Tab_Side side : {Tab_Side::Bottom, Tab_Side::Left}) {
+      book.Set_Side(side);
+      const bool across = side == Tab_Side::Bottom;
+      for (const auto& [room, rows] : {std::pair{1000, 16}, {361, 8}, {300, 6}, {1000, 16}}) {
+        book.resize(across ? 640 : room, across ? room : 640);
+        book.Relayout();
+        QCOMPARE(book.Tabs().Rows(), rows);
+        const QRect pages = book.Page_Area();
+        QCOMPARE(across ? pages.height() : pages.width(), room - rows * TTab_Bar::Tab_Height);
+      }
+    }
   }
 
   void tabs_key_moves_the_tab_bar() {
