@@ -218,7 +218,11 @@ void TMain::Request_Load(bool ignore_limits) {
     return;
   }
   Ignore_Limits = ignore_limits;
-  Run_While_Following([this] { Run_Load(); }, [this] { return follow_->On(); });
+  try {
+    Run_While_Following([this] { Run_Load(); }, [this] { return follow_->On(); });
+  } catch (const Load_Dropped&) {
+    // The window was closed meanwhile: the load has stopped, and the close follows.
+  }
 }
 
 void TMain::Run_Load() {
@@ -315,6 +319,9 @@ void TMain::Pump() {
   // user's input is kept for the pumping between the pages.
   QCoreApplication::processEvents(Input_Waits() ? QEventLoop::ExcludeUserInputEvents
                                                 : QEventLoop::AllEvents);
+  // Nobody will see the rest of a load the user closed the window on: the file is left
+  // unread and the pages undrawn (the page being drawn is finished first).
+  if (drawing_ && pending_close_) throw Load_Dropped();
 }
 
 void TMain::Size_Canvases() {
