@@ -44,6 +44,16 @@ class Test_Boxes : public QObject {
     QVERIFY(!box.isVisible());
   }
 
+  void errbox_two_lines_keep_the_box_height() {
+    TErrBox box;
+    box.Set_Font("Lucida Console", 0);
+    int height = 0;
+    Box_Closer closer([&](QWidget& w) { height = w.height(); });
+    box.Show_Text("Missing file: /x/" + std::string(40, 'd') + "/run.dat");
+    QCOMPARE(box.Last_Text().find('\n'), std::string("Missing file:").size());
+    QCOMPARE(height, TErrBox::Box_Height);
+  }
+
   void errbox_long_text_breaks_once_and_widens() {
     TErrBox box;
     std::string text;
