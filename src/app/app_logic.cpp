@@ -21,6 +21,58 @@ std::string Error_Box_Text(const std::string& text) {
   return shown;
 }
 
+namespace {
+
+// The bytes of the longest front part of `line` (at least one character) whose width fits.
+std::size_t Fitting_Bytes(std::string_view line, int max_width,
+                          const std::function<int(std::string_view)>& width_of) {
+  std::size_t lo = 1, hi = Character_Count(line);
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo + 1) / 2;
+    if (width_of(Cut_To_Characters(line, mid)) <= max_width) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return Cut_To_Characters(line, lo).size();
+}
+
+void Wrap_Line(std::string_view line, int max_width,
+               const std::function<int(std::string_view)>& width_of, std::string& out) {
+  while (!line.empty() && width_of(line) > max_width) {
+    const std::size_t fit = Fitting_Bytes(line, max_width, width_of);
+    if (fit == line.size()) break;  // one character wider than the room stays on its line
+    // A blank right after the part that fits may break too: it is not shown.
+    const std::size_t blank = line.substr(0, fit + 1).rfind(' ');
+    if (blank != std::string_view::npos && blank > 0) {
+      out.append(line.substr(0, blank)).push_back('\n');
+      line.remove_prefix(blank + 1);
+    } else {
+      out.append(line.substr(0, fit)).push_back('\n');
+      line.remove_prefix(fit);
+    }
+  }
+  out.append(line);
+}
+
+}  // namespace
+
+std::string Wrap_To_Width(const std::string& text, int max_width,
+                          const std::function<int(std::string_view)>& width_of) {
+  if (max_width < 1) return text;
+  std::string out;
+  std::string_view rest = text;
+  for (;;) {
+    const std::size_t end = rest.find('\n');
+    Wrap_Line(rest.substr(0, end), max_width, width_of, out);
+    if (end == std::string_view::npos) break;
+    out.push_back('\n');
+    rest.remove_prefix(end + 1);
+  }
+  return out;
+}
+
 Form_Rect Keep_On_Screen(Form_Rect form, int screen_width, int screen_height) {
   if (form.Left < Screen_Margin) {
     form.Left = Screen_Margin;

@@ -3,7 +3,9 @@
 // Kept free of Qt so they can be checked on their own.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pw {
@@ -19,6 +21,16 @@ inline constexpr const char* System_Error_Text = "System error: please send in a
 // blank is the first character or there is none. At most one break. Empty text stays empty.
 // Characters are counted in UTF-8 (base/utf8_chars.h).
 std::string Error_Box_Text(const std::string& text);
+
+// `text` with further line breaks so that no line is wider than `max_width` by `width_of`
+// (the width of a piece of one line): a line too wide is broken at the last blank within its
+// longest front part that fits, or right after it (that blank becomes the break, unless it is
+// the line's first character), else right after that front part, which keeps at least one
+// character. Every
+// other character stays as it is, so the text reads the same with its breaks taken out.
+// Lines that fit, and a max_width below 1, leave the text unchanged.
+std::string Wrap_To_Width(const std::string& text, int max_width,
+                          const std::function<int(std::string_view)>& width_of);
 
 struct Form_Rect {
   int Left = 0, Top = 0, Width = 0, Height = 0;

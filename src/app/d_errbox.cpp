@@ -1,12 +1,14 @@
 #include "app/d_errbox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPolygon>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <numbers>
@@ -138,10 +140,13 @@ void TErrBox::Show_Text(const std::string& text) {
   try {
     last_text_ = Error_Box_Text(text);
     ++shown_count_;
-    txt_->setText(QString::fromStdString(last_text_));
+    txt_->setText(QString::fromStdString(Fit_To_Screen(last_text_)));
     txt_->adjustSize();
-    setFixedSize(Text_Left + txt_->width() + 18, Box_Height);
-    txt_->move(Text_Left, (Box_Height - txt_->height()) / 2);
+    // Two lines fit the box's own height; more lines (a text wrapped to the screen) make it
+    // taller by their height.
+    const int height = std::max(Box_Height, txt_->height() + Box_Height - Two_Lines_Height());
+    setFixedSize(Text_Left + txt_->width() + 18, height);
+    txt_->move(Text_Left, (height - txt_->height()) / 2);
     if (auto* bevel = findChild<QFrame*>("xBevel")) bevel->setGeometry(rect());
     Centre_Form(*this);
     exec();
@@ -149,6 +154,18 @@ void TErrBox::Show_Text(const std::string& text) {
     // Showing an error must never raise another one.
   }
   showing_ = false;
+}
+
+std::string TErrBox::Fit_To_Screen(const std::string& text) const {
+  const QFontMetrics fm(txt_->font());
+  const int room = Primary_Screen_Size().width() - 2 * Screen_Margin - Text_Left - 18;
+  return Wrap_To_Width(text, room, [&](std::string_view piece) {
+    return fm.horizontalAdvance(QString::fromUtf8(piece.data(), static_cast<int>(piece.size())));
+  });
+}
+
+int TErrBox::Two_Lines_Height() const {
+  return QFontMetrics(txt_->font()).lineSpacing() * 2;
 }
 
 void TErrBox::keyPressEvent(QKeyEvent* event) {

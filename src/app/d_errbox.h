@@ -26,8 +26,9 @@ class TErrBox : public QDialog {
   void Set_Font(const std::string& typeface, int charset);
   // Restores the default cursor, then shows the exception's message.
   void Display(const std::exception& e);
-  // Breaks, sizes, centres and shows `text` modally; returns when the box is closed. Never
-  // raises; a call while the box is already shown does nothing.
+  // Breaks, sizes, centres and shows `text` modally; returns when the box is closed. A text
+  // wider than the screen is wrapped (Wrap_To_Width) so the box stays on it, taller by the
+  // extra lines. Never raises; a call while the box is already shown does nothing.
   void Show_Text(const std::string& text);
 
   bool Showing() const { return showing_; }
@@ -47,6 +48,10 @@ class TErrBox : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The label's text: `text` wrapped to the room the primary screen leaves.
+  std::string Fit_To_Screen(const std::string& text) const;
+  int Two_Lines_Height() const;
+
   QLabel* txt_;
   bool showing_ = false;
   std::string last_text_;

@@ -28,6 +28,7 @@ void TNotebook::Add_Page(std::unique_ptr<QWidget> page) {
 }
 
 void TNotebook::Relayout() {
+  Fit_Tabs();
   tabs_->updateGeometry();
   layout_->invalidate();
   layout_->activate();
@@ -45,6 +46,18 @@ void TNotebook::Set_Side(Tab_Side side) {
   }
   layout_->addWidget(tabs_);
   layout_->addWidget(stack_, 1);
+  Fit_Tabs();
+}
+
+void TNotebook::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The layout has placed the bar already: rows that fold now are laid out again soon after.
+  Fit_Tabs();
+}
+
+void TNotebook::Fit_Tabs() {
+  const Tab_Side side = tabs_->Side();
+  tabs_->Set_Room(side == Tab_Side::Top || side == Tab_Side::Bottom ? height() : width());
 }
 
 int TNotebook::Current() const { return tabs_->Current(); }

@@ -19,7 +19,8 @@ class TNotebook : public QWidget {
 
   // Adds the page of the next tab; the notebook takes it over.
   void Add_Page(std::unique_ptr<QWidget> page);
-  // Lays the bar and the pages out now, so the current page has its final size.
+  // Lays the bar and the pages out now, so the current page has its final size; the tab rows
+  // fold to the notebook's size first (TTab_Bar::Set_Room).
   void Relayout();
   TTab_Bar& Tabs() { return *tabs_; }
   const TTab_Bar& Tabs() const { return *tabs_; }
@@ -35,8 +36,13 @@ class TNotebook : public QWidget {
   // Called with the new index after another tab became the current one.
   std::function<void(int)> Page_Changed;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void Show_Current(int index);
+  // Tells the bar the room across its rows.
+  void Fit_Tabs();
 
   TTab_Bar* tabs_;
   QStackedWidget* stack_;

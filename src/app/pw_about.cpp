@@ -15,8 +15,9 @@ namespace pw {
 
 namespace {
 
-// The program's picture, 240 x 84: a night-blue plot with a few histogram bars, a scatter
-// of points and the product name. A click on it closes the box.
+// The program's picture, 240 x 84: a night-blue plot with the product name above the version
+// label and a few histogram bars and a scatter of points below it. A click on it closes the
+// box.
 class About_Picture : public QWidget {
  public:
   std::function<void()> Clicked;
@@ -31,17 +32,18 @@ class About_Picture : public QWidget {
     sky.setColorAt(0, QColor(0x10, 0x18, 0x40));
     sky.setColorAt(1, QColor(0x00, 0x00, 0x10));
     p.fillRect(rect(), sky);
-    // Histogram bars along the bottom.
-    const int bars[] = {6, 11, 19, 28, 33, 30, 22, 14, 8, 4};
+    // The version label lies across the middle (rows 42 to 54 of the picture): the
+    // bars and the points stay in the band below it, so nothing is drawn behind its text.
+    const int bars[] = {4, 7, 12, 17, 21, 19, 14, 9, 5, 3};
     for (int i = 0; i < 10; ++i) {
       p.fillRect(QRect(150 + i * 8, 80 - bars[i], 7, bars[i]), QColor(0x30, 0x90, 0x30));
     }
-    // A rising scatter of lime points.
+    // A gently rising scatter of lime points.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x00, 0xFF, 0x00));
     for (int i = 0; i < 24; ++i) {
       const int x = 8 + i * 5;
-      const int y = 76 - i * 2 - ((i * 37) % 11);
+      const int y = 79 - i * 3 / 4 - (i * 37) % 5;
       p.drawEllipse(QPoint(x, y), 2, 2);
     }
     QFont f("Verdana");

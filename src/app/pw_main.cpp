@@ -218,7 +218,11 @@ void TMain::Request_Load(bool ignore_limits) {
     return;
   }
   Ignore_Limits = ignore_limits;
-  Run_While_Following([this] { Run_Load(); }, [this] { return follow_->On(); });
+  try {
+    Run_While_Following([this] { Run_Load(); }, [this] { return follow_->On(); });
+  } catch (const Load_Dropped&) {
+    // The window was closed meanwhile: the load has stopped, and the close follows.
+  }
 }
 
 void TMain::Run_Load() {
@@ -315,6 +319,9 @@ void TMain::Pump() {
   // user's input is kept for the pumping between the pages.
   QCoreApplication::processEvents(Input_Waits() ? QEventLoop::ExcludeUserInputEvents
                                                 : QEventLoop::AllEvents);
+  // Nobody will see the rest of a load the user closed the window on: the file is left
+  // unread and the pages undrawn (the page being drawn is finished first).
+  if (drawing_ && pending_close_) throw Load_Dropped();
 }
 
 void TMain::Size_Canvases() {
@@ -342,7 +349,8 @@ void TMain::Save_Screen_Shots(bool all) {
   std::filesystem::create_directories(Screen_Shot_Folder(home), ec);
   std::vector<int> pages;
   if (!all) {
-    pages.push_back(xPages_->Current() + 1);
+    // With no page listed no tab is shown, and the current one is hidden: nothing to save.
+    if (xPages_->Tabs().Tab_Visible(xPages_->Current())) pages.push_back(xPages_->Current() + 1);
   } else if (page_set_) {
     for (int i = 1; i <= page_set_->Page_Count(); ++i) pages.push_back(i);
   }

@@ -53,11 +53,13 @@ class TMain : public QMainWindow {
   // Re-reads both files, rebuilds the page set and draws every page. Errors pass on to the
   // caller (while following, none is fatal). Asked for while the pages are being drawn, it
   // runs once after the drawing ends (and after the error box that drawing opened, if any,
-  // was closed); once the window has closed it does nothing.
+  // was closed); once the window has closed it does nothing. Closing the window during a
+  // load stops it at the next batch of lines or page, and the window then closes.
   void Load_And_Draw();
   // All 16 canvas bitmaps take the size of the canvas on the current tab.
   void Size_Canvases();
-  // BMP files of the current page (all = false) or of every page of the page set (true).
+  // BMP files of the current page (all = false; none while no tab is shown) or of every page
+  // of the page set (true).
   void Save_Screen_Shots(bool all);
   // Shows the error in the error box, then closes the window when a fatal error was raised.
   // Errors arriving while the box is shown are dropped.
@@ -138,7 +140,10 @@ class TMain : public QMainWindow {
   void Finish_Load();
   // The close or redraw asked for during a drawing, once no error box is showing.
   void Run_Pending();
+  // Pumps the window's events between batches of the load and between pages; after a close
+  // was asked for during the load, raises Load_Dropped to stop it (Request_Load catches it).
   void Pump();
+  struct Load_Dropped {};
   void xCanvMouseDown(Qt::MouseButton button, int x, int y);
   void xCanvMouseUp(Qt::MouseButton button, int x, int y);
   void Set_Caption(const std::string& text);

@@ -23,6 +23,8 @@ TTab_Bar::TTab_Bar(int count, QWidget* parent) : QWidget(parent) {
 void TTab_Bar::Set_Tab_Visible(int index, bool visible) {
   if (index < 0 || index >= Count() || tabs_[index].Visible == visible) return;
   tabs_[index].Visible = visible;
+  // With every tab hidden the current one is hidden too: the first tab shown again takes over.
+  if (visible && !tabs_[current_].Visible) Set_Current(index);
   if (!visible && index == current_) {
     // A hidden current tab gives way to the nearest visible one, looking forward first.
     for (int step = 1; step < Count(); ++step) {
@@ -62,8 +64,19 @@ void TTab_Bar::Set_Tabs_Per_Row(int per_row) {
   Layout_Changed();
 }
 
+void TTab_Bar::Set_Room(int room) {
+  const int before = Shown_Per_Row();
+  room_ = room;
+  if (Shown_Per_Row() != before) Layout_Changed();
+}
+
+int TTab_Bar::Shown_Per_Row() const {
+  return Folded_Tabs_Per_Row(static_cast<int>(Visible_Tabs().size()), per_row_, room_,
+                             Tab_Height);
+}
+
 int TTab_Bar::Rows() const {
-  return Tab_Rows(static_cast<int>(Visible_Tabs().size()), per_row_);
+  return Tab_Rows(static_cast<int>(Visible_Tabs().size()), Shown_Per_Row());
 }
 
 void TTab_Bar::Set_Current(int index) {
@@ -88,7 +101,7 @@ std::vector<int> TTab_Bar::Visible_Tabs() const {
 }
 
 int TTab_Bar::In_Row() const {
-  return Tabs_In_Row(static_cast<int>(Visible_Tabs().size()), per_row_);
+  return Tabs_In_Row(static_cast<int>(Visible_Tabs().size()), Shown_Per_Row());
 }
 
 QFont TTab_Bar::Tab_Font(int index) const {
@@ -113,13 +126,14 @@ QRect TTab_Bar::Tab_Rect(int index) const {
   const auto it = std::find(shown.begin(), shown.end(), index);
   if (it == shown.end()) return {};
   const int pos = static_cast<int>(it - shown.begin());
-  const int row = pos / per_row_;
-  const int slot = pos % per_row_;
+  const int per_row = Shown_Per_Row();
+  const int row = pos / per_row;
+  const int slot = pos % per_row;
   const int rows = Rows();
   if (Horizontal()) {
     // The first row lies next to the page.
     const int line = side_ == Tab_Side::Top ? rows - 1 - row : row;
-    const Tab_Span span = Row_Tab_Span(width(), per_row_, In_Row(), Preferred_Tab_Length(), slot);
+    const Tab_Span span = Row_Tab_Span(width(), per_row, In_Row(), Preferred_Tab_Length(), slot);
     return QRect(span.Start, line * Tab_Height, span.Length, Tab_Height);
   }
   const int col = side_ == Tab_Side::Left ? rows - 1 - row : row;

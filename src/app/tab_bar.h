@@ -18,7 +18,9 @@ class TTab_Bar : public QWidget {
   explicit TTab_Bar(int count, QWidget* parent = nullptr);
 
   int Count() const { return static_cast<int>(tabs_.size()); }
-  // Tab indexes count from 0; an index out of range is ignored (reads give "" / false).
+  // Tab indexes count from 0; an index out of range is ignored (reads give "" / false). A
+  // hidden current tab gives way to the nearest visible one; while every tab is hidden the
+  // last one hidden stays current, until a tab shown again becomes current.
   void Set_Tab_Visible(int index, bool visible);
   bool Tab_Visible(int index) const;
   void Set_Caption(int index, const QString& caption);
@@ -29,6 +31,12 @@ class TTab_Bar : public QWidget {
   // Values below 1 count as 1.
   void Set_Tabs_Per_Row(int per_row);
   int Tabs_Per_Row() const { return per_row_; }
+  // The room across the rows that the bar and the pages share (the notebook's height for
+  // tabs at the top or bottom, its width on the sides): rows that would take more than half
+  // of it fold (Folded_Tabs_Per_Row). 0, the start, never folds.
+  void Set_Room(int room);
+  // Tabs per row as laid out: Tabs_Per_Row(), folded to the room.
+  int Shown_Per_Row() const;
   int Rows() const;
 
   int Current() const { return current_; }
@@ -92,6 +100,7 @@ class TTab_Bar : public QWidget {
   std::vector<Tab> tabs_;
   Tab_Side side_ = Tab_Side::Bottom;
   int per_row_ = 4;
+  int room_ = 0;
   int current_ = 0;
 };
 

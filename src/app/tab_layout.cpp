@@ -9,6 +9,14 @@ int Tabs_In_Row(int visible, int per_row) {
   return std::max(0, std::min(std::max(1, per_row), visible));
 }
 
+int Folded_Tabs_Per_Row(int visible, int per_row, int room, int row_thickness) {
+  per_row = std::max(1, per_row);
+  if (room <= 0 || visible <= 0 || row_thickness <= 0) return per_row;
+  const int max_rows = std::max(1, room / 2 / row_thickness);
+  if ((visible + per_row - 1) / per_row <= max_rows) return per_row;
+  return (visible + max_rows - 1) / max_rows;
+}
+
 Tab_Span Row_Tab_Span(int bar_length, int per_row, int in_row, int preferred, int slot) {
   per_row = std::max(1, per_row);
   in_row = std::max(1, in_row);

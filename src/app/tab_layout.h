@@ -6,6 +6,13 @@
 
 namespace pw {
 
+// Tabs per row as shown: `per_row`, unless its rows of `row_thickness` pixels would take more
+// than half the `room` across them (the notebook's height for tabs at the top or bottom, its
+// width on the sides); then the tabs fold into as many rows as that half holds (at least
+// one), so the pages always keep the other half. A room of 0 or less (not laid out yet) keeps
+// `per_row`. per_row below 1 counts as 1.
+int Folded_Tabs_Per_Row(int visible, int per_row, int room, int row_thickness);
+
 // A tab's place along its row: the first pixel and the length.
 struct Tab_Span {
   int Start = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_logic.h"
+#include "base/utf8_chars.h"
 
 namespace pw {
 namespace {
@@ -67,6 +68,34 @@ TEST(Error_Box_Text, A200CharacterMessageBreaksOnceWithALongSecondLine) {
   const std::size_t at = shown.find('\n');
   EXPECT_EQ(at, 54u);  // "word " repeated: the blank at position 55
   EXPECT_EQ(shown.size() - at - 1, 145u);
+}
+
+TEST(Wrap_To_Width, BreaksLinesWiderThanTheRoomAndKeepsEveryCharacter) {
+  // Ten pixels a character, as in a monospace face; "\u00fc" is one character of two bytes.
+  const auto width_of = [](std::string_view s) {
+    return 10 * static_cast<int>(Character_Count(s));
+  };
+  const std::vector<Break_Case> cases = {
+      {"empty", "", ""},
+      {"fits", "abc def", "abc def"},
+      {"exactly the room", Repeat('a', 10), Repeat('a', 10)},
+      {"at the last blank that fits", "aaa bbb ccc", "aaa bbb\nccc"},
+      {"blank right after the fitting part", Repeat('a', 10) + " b", Repeat('a', 10) + "\nb"},
+      {"no blank: cut at the room", Repeat('a', 25), Repeat('a', 10) + "\n" +
+       Repeat('a', 10) + "\n" + Repeat('a', 5)},
+      {"only blank first: cut", " " + Repeat('a', 12), " " + Repeat('a', 9) + "\naaa"},
+      {"each line on its own", "aaaa bbbb cc\n" + Repeat('d', 12),
+       "aaaa bbbb\ncc\n" + Repeat('d', 10) + "\ndd"},
+      {"a path cut, then a word", "File /" + Repeat('x', 12) + " end",
+       "File\n/" + Repeat('x', 9) + "\nxxx end"},
+      {"characters, not bytes", Repeat('a', 9) + "\u00fc\u00fc", Repeat('a', 9) + "\u00fc\n\u00fc"},
+  };
+  for (const Break_Case& c : cases) {
+    const std::string shown = Wrap_To_Width(c.text, 100, width_of);
+    EXPECT_EQ(shown, c.shown) << c.name;
+  }
+  EXPECT_EQ(Wrap_To_Width(Repeat('a', 30), 0, width_of), Repeat('a', 30));
+  EXPECT_EQ(Wrap_To_Width("ab", 5, width_of), "a\nb");  // one character even when too wide
 }
 
 TEST(Keep_On_Screen, KeepsFourPixelsFromEveryEdge) {

@@ -45,6 +45,31 @@ TEST(Row_Tab_Span, FillsTheRowAndWidensOnlyWhenTabsAreFewerThanTheRowHolds) {
   }
 }
 
+TEST(Folded_Tabs_Per_Row, RowsTakeAtMostHalfTheRoomAcross) {
+  struct Case {
+    const char* name;
+    int visible, per_row, room, per_row_shown;
+  };
+  const std::vector<Case> cases = {
+      // name                                visible per_row room shown
+      {"16 rows in 1000 pixels: as set",          16,      1, 1000,    1},
+      {"16 rows need 352: 704 is enough",         16,      1,  704,    1},
+      {"703 holds 15 rows: two a row",            16,      1,  703,    2},
+      {"361 holds 8 rows: two a row",             16,      1,  361,    2},
+      {"300 holds 6 rows: three a row",           16,      1,  300,    3},
+      {"under one row's room: one row",           16,      1,   30,   16},
+      {"not laid out yet: as set",                16,      1,    0,    1},
+      {"rows that fit stay",                       9,      4,  200,    4},
+      {"4 a row, 16 tabs, 150 pixels: 3 rows",    16,      4,  150,    6},
+      {"no tab shown",                             0,      1,   50,    1},
+      {"per_row 0 counts as 1",                    3,      0, 1000,    1},
+  };
+  for (const Case& c : cases) {
+    const int shown = Folded_Tabs_Per_Row(c.visible, c.per_row, c.room, 22);
+    EXPECT_EQ(shown, c.per_row_shown) << c.name;
+  }
+}
+
 TEST(Row_Tab_Span, TheFullestRowNeverPassesTheBar) {
   for (int per_row : {1, 4, 6, 16, 33, 60, 120, 65535}) {
     for (int visible = 1; visible <= 16; ++visible) {

@@ -44,19 +44,60 @@ class Test_Boxes : public QObject {
     QVERIFY(!box.isVisible());
   }
 
+  void errbox_two_lines_keep_the_box_height() {
+    TErrBox box;
+    box.Set_Font("Lucida Console", 0);
+    int height = 0;
+    Box_Closer closer([&](QWidget& w) { height = w.height(); });
+    box.Show_Text("Missing file: /x/" + std::string(40, 'd') + "/run.dat");
+    QCOMPARE(box.Last_Text().find('\n'), std::string("Missing file:").size());
+    QCOMPARE(height, TErrBox::Box_Height);
+  }
+
   void errbox_long_text_breaks_once_and_widens() {
     TErrBox box;
     std::string text;
     while (text.size() < 200) text += "word ";
     text.resize(200);
-    int lines = 0, width = 0;
+    int lines = 0, width = 0, room = 0;
     Box_Closer closer([&](QWidget& w) {
-      lines = w.findChild<QLabel*>("Txt")->text().count('\n') + 1;
+      const QLabel* txt = w.findChild<QLabel*>("Txt");
+      lines = txt->text().count('\n') + 1;
       width = w.width();
+      room = QFontMetrics(txt->font()).horizontalAdvance(QString(145, 'w'));
     });
     box.Show_Text(text);
-    QCOMPARE(lines, 2);
+    // Two lines where the screen has room for the second; a narrower screen wraps it further.
+    const int screen = QGuiApplication::primaryScreen()->geometry().width();
+    QCOMPARE(lines > 2, TErrBox::Text_Left + room + 18 > screen - 8);
+    QVERIFY(lines >= 2);
     QVERIFY(width > TErrBox::Box_Width);  // the 145-character line widens the box
+    QCOMPARE(box.Last_Text(), Error_Box_Text(text));
+  }
+
+  void errbox_wider_than_the_screen_wraps_and_stays_on_it() {
+    TErrBox box;
+    box.Set_Font("Lucida Console", 0);
+    // A long path has no blank to break at: it is cut where the screen ends.
+    const std::string text = "Missing file: /data/" + std::string(300, 'x') + "/run 7.dat";
+    QRect frame, label_rect;
+    QString label;
+    Box_Closer closer([&](QWidget& w) {
+      frame = w.frameGeometry();
+      const QLabel* txt = w.findChild<QLabel*>("Txt");
+      label = txt->text();
+      label_rect = txt->geometry();
+    });
+    box.Show_Text(text);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(frame.left() >= 4);
+    QVERIFY(frame.right() < screen.width() - 4);
+    QVERIFY(frame.height() >= label_rect.height());
+    QVERIFY(QRect(QPoint(0, 0), frame.size()).contains(label_rect));
+    QVERIFY(label.count('\n') >= 3);
+    // Every character is still there; only the breaks differ.
+    const auto bare = [](QString s) { return s.remove('\n').remove(' '); };
+    QCOMPARE(bare(label), bare(QString::fromStdString(text)));
     QCOMPARE(box.Last_Text(), Error_Box_Text(text));
   }
 
@@ -113,6 +154,24 @@ class Test_Boxes : public QObject {
     QCOMPARE(version->font().pixelSize(), 11);
     QVERIFY(version->font().bold());
     QCOMPARE(version->palette().color(QPalette::WindowText), QColor(Qt::red));
+  }
+
+  void about_box_picture_is_plain_behind_the_version() {
+    TAboutBox about;
+    QWidget* img = about.findChild<QWidget*>("xImg");
+    QLabel* version = about.findChild<QLabel*>("xVersion");
+    version->hide();
+    const QImage picture = img->grab().toImage();
+    QVERIFY(picture.width() >= 240);
+    // The sky runs from top to bottom only: behind the label every row is its sky colour.
+    const QRect behind = version->geometry();
+    int drawn = 0;
+    for (int y = behind.top(); y <= behind.bottom(); ++y) {
+      for (int x = behind.left(); x <= behind.right(); ++x) {
+        if (picture.pixel(x, y) != picture.pixel(0, y)) ++drawn;
+      }
+    }
+    QCOMPARE(drawn, 0);
   }
 
   void about_box_closes_on_letter_enter_escape_and_click() {
@@ -195,6 +254,13 @@ class Test_Boxes : public QObject {
     QCOMPARE(bar.Current(), 5);
     bar.Set_Current(4);  // hidden: refused
     QCOMPARE(bar.Current(), 5);
+    // Every tab hidden, then two shown again: the first shown is current.
+    TTab_Bar all_hidden(16);
+    for (int i = 0; i < 16; ++i) all_hidden.Set_Tab_Visible(i, false);
+    QCOMPARE(all_hidden.Current(), 15);
+    all_hidden.Set_Tab_Visible(0, true);
+    all_hidden.Set_Tab_Visible(1, true);
+    QCOMPARE(all_hidden.Current(), 0);
     // A click on a tab makes it current.
     bar.Set_Side(Tab_Side::Bottom);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.Tab_Rect(1).center());

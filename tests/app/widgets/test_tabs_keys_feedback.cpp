@@ -279,6 +279,31 @@ class Test_Tabs_Keys_Feedback : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // Closing the window while the data are read drops the rest of the work: no page is drawn,
+  // and the window closes as soon as the load has stopped.
+  void close_during_the_load_stops_it() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(20);
+    Box_Closer closer;
+    s.Start();
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (s.w->Drawing() && s.w->Page_Set() != nullptr && s.w->Page_Set()->Loading()) {
+        s.w->close();
+      }
+    });
+    watch.start();
+    s.w->Load_And_Draw();
+    watch.stop();
+    QVERIFY(!s.w->Drawing());
+    QVERIFY(s.w->Page_Set() != nullptr);
+    QCOMPARE(s.w->Page_Set()->Pages_Drawn(), 0);
+    QVERIFY(Wait_Until([&] { return !s.w->isVisible(); }, 2000));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
   // With the usual half-second delay a quick load shows nothing at all.
   void quick_load_shows_no_feedback() {
     Session s;
