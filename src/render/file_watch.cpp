@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "base/D_Error.h"
+#include "base/link_chain.h"
 
 namespace pw::render {
 
@@ -17,45 +18,58 @@ namespace {
 constexpr std::uint32_t kFolderEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE |
                                         IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                         IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// Notices that may change what a name leads to: the entry made, removed, moved, or its rights.
+constexpr std::uint32_t kEntryEvents =
+    IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 }  // namespace
 
-TC_File_Watch::TC_File_Watch(const std::vector<std::string>& files) {
+TC_File_Watch::TC_File_Watch(const std::vector<std::string>& files) : files_(files) {
   fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (fd_ < 0) throw Error(std::string("Cannot watch files: ") + std::strerror(errno));
-  for (const std::string& file : files) {
-    Add_Name(file);
-    // A file named through a symbolic link changes in the folder of the file the link names.
-    std::error_code error;
-    if (std::filesystem::is_symlink(file, error)) {
-      const std::filesystem::path target = std::filesystem::canonical(file, error);
-      if (!error) Add_Name(target.string());
-    }
-  }
-  for (const auto& [folder, names] : names_) {
-    if (!Watch(folder)) unwatched_.insert(folder);
-  }
-}
-
-void TC_File_Watch::Add_Name(const std::string& file) {
-  const std::filesystem::path path(file);
-  const std::filesystem::path parent = path.parent_path();
-  names_[parent.empty() ? std::string(".") : parent.string()].insert(path.filename().string());
+  Arm();
 }
 
 TC_File_Watch::~TC_File_Watch() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool TC_File_Watch::Watch(const std::string& folder) {
-  const int wd = ::inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
-  if (wd < 0) return false;
-  folders_[wd].push_back(folder);
-  return true;
+int TC_File_Watch::Add(const std::string& folder) {
+  return ::inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
+}
+
+bool TC_File_Watch::Arm() {
+  names_.clear();
+  for (const std::string& file : files_) {
+    for (const std::string& hop : Link_Chain(file)) {
+      const std::filesystem::path path(hop);
+      const std::filesystem::path parent = path.parent_path();
+      names_[parent.empty() ? std::string(".") : parent.string()].insert(
+          path.filename().string());
+    }
+  }
+  std::map<int, Watch_Use> now;
+  int unseen = 0;
+  for (const auto& [folder, names] : names_) {
+    if (const int wd = Add(folder); wd >= 0) {
+      now[wd].Folders.insert(folder);
+    } else {
+      ++unseen;
+    }
+  }
+  bool added = false;
+  for (const auto& [wd, use] : now) added = added || watches_.count(wd) == 0;
+  for (const auto& [wd, use] : watches_) {
+    if (now.count(wd) == 0) ::inotify_rm_watch(fd_, wd);
+  }
+  watches_ = std::move(now);
+  unseen_ = unseen;
+  return added;
 }
 
 bool TC_File_Watch::Take_Notices() {
   bool changed = false;
+  bool moved = false;  // what the names lead to may differ now
   alignas(inotify_event) char buffer[16384];
   for (;;) {
     const ssize_t count = ::read(fd_, buffer, sizeof buffer);
@@ -65,39 +79,28 @@ bool TC_File_Watch::Take_Notices() {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if (event->mask & IN_Q_OVERFLOW) {
-        changed = true;
+        changed = moved = true;
         continue;
       }
-      const auto folder = folders_.find(event->wd);
-      if (folder == folders_.end()) continue;
+      const auto watch = watches_.find(event->wd);
+      if (watch == watches_.end()) continue;  // one dropped by Arm
+      const Watch_Use& use = watch->second;
       if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
-        // The folder went away or moved: its name is watched again once it is back.
-        if (!(event->mask & IN_IGNORED)) ::inotify_rm_watch(fd_, event->wd);
-        unwatched_.insert(folder->second.begin(), folder->second.end());
-        folders_.erase(folder);
-        changed = true;
+        changed = moved = true;  // the folder or file went away or moved
         continue;
       }
       if (event->len == 0) continue;
-      for (const std::string& name : folder->second) {
-        if (names_[name].count(event->name) > 0) changed = true;
+      for (const std::string& folder : use.Folders) {
+        if (names_[folder].count(event->name) == 0) continue;
+        changed = true;
+        moved = moved || (event->mask & kEntryEvents) != 0;
       }
     }
   }
+  if (moved && Arm()) changed = true;
   return changed;
 }
 
-bool TC_File_Watch::Retry() {
-  bool watched = false;
-  for (auto it = unwatched_.begin(); it != unwatched_.end();) {
-    if (Watch(*it)) {
-      it = unwatched_.erase(it);
-      watched = true;
-    } else {
-      ++it;
-    }
-  }
-  return watched;
-}
+bool TC_File_Watch::Retry() { return unseen_ > 0 && Arm(); }
 
 }  // namespace pw::render

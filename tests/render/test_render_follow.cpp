@@ -263,6 +263,29 @@ TEST_F(Render_Follow, FilesThroughSymbolicLinks) {
   EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
+// The data file through a link pointed at a file in another folder: lines added there, and a
+// file renamed over it there, are seen, as is the link's own change.
+TEST_F(Render_Follow, LinkPointedElsewhere) {
+  Write("s.ini", Follow_Setup());
+  std::filesystem::create_directories(dir_ / "a");
+  std::filesystem::create_directories(dir_ / "b");
+  Write("a/d.dat", Points(1, 20));
+  Write("b/d.dat", Points(1, 30));
+  std::filesystem::create_symlink(dir_ / "a/d.dat", dir_ / "d.dat");
+  Start("--follow -f bmp -s 400x300 -o out -r report.json s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  std::filesystem::create_symlink(dir_ / "b/d.dat", dir_ / "d.new");
+  std::filesystem::rename(dir_ / "d.new", dir_ / "d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Append("b/d.dat", Points(31, 40));
+  EXPECT_EQ(Next_Line(), "rendered 40 points, 1 pages");
+  Write("b/d.new", Points(1, 50));
+  std::filesystem::rename(dir_ / "b/d.new", dir_ / "b/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 50 points, 1 pages");
+  Expect_As_A_Plain_Run();
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
 // A named pipe as the data file is never opened for reading, while following too: one with no
 // writer would hold the program for ever, deaf to SIGTERM.
 TEST_F(Render_Follow, NamedPipeAsTheDataFile) {
