@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/pw_main.h"
+#include "base/link_chain.h"
 #include "pages/d_graphpageset.h"
 #include "setup/d_inifile.h"
 
@@ -61,26 +62,50 @@ void TFollow_Control::Set_On(bool on) {
   Watch();
 }
 
-// Both files and their folders, each when it exists and is not yet watched: a file replaced
-// by rename, or removed, is no longer watched, and comes back here when its folder changes.
-// The system ends a file's watch only when the file itself is gone: one replaced while it
-// lives on (another link to it, a reader holding it open) would keep the watch, and the
-// lines added to the new file (which the folder's watch does not report) would go unseen.
+// Both files, each when it exists and is not yet watched: a file replaced by rename, or
+// removed, is no longer watched, and comes back here when its folder changes. The system ends
+// a file's watch only when the file itself is gone: one replaced while it lives on (another
+// link to it, a reader holding it open) would keep the watch, and the lines added to the new
+// file (which the folder's watch does not report) would go unseen.
+// And the folders: of each name, of every symbolic link on its way and of the file at its
+// end, as the links stand now (a link pointed elsewhere is seen in its own folder, and the
+// new target's folder is watched from then on). A folder that is gone, or that we may not
+// read, is waited for from the nearest folder above it that can be watched, which reports
+// the folder made again or its rights changed. Folders no longer wanted are let go.
 void TFollow_Control::Watch() {
   if (watcher_ == nullptr) return;
-  const QStringList folders = watcher_->directories();
+  QStringList wanted;
   for (const std::string& name : {window_.Setup_File(), window_.Data_File()}) {
-    const QFileInfo file(QString::fromStdString(name));
-    const QString path = file.filePath();
-    const File_Stamp now = Stamp_Of(name);
-    if (watcher_->files().contains(path) && !now.Same_File(watched_files_[path])) {
-      watcher_->removePath(path);
+    Watch_File(name);
+    for (const std::string& hop : Link_Chain(name)) {
+      for (QString folder = QFileInfo(QString::fromStdString(hop)).absolutePath();;) {
+        const QFileInfo info(folder);
+        // (Qt warns of every folder the system refuses: one we may not read is not asked.)
+        if (watcher_->directories().contains(folder) ||
+            (info.isDir() && info.isReadable() && watcher_->addPath(folder))) {
+          wanted.append(folder);
+          break;
+        }
+        const QString above = QFileInfo(folder).absolutePath();
+        if (above == folder) break;
+        folder = above;
+      }
     }
-    if (file.isFile() && !watcher_->files().contains(path) && watcher_->addPath(path)) {
-      watched_files_[path] = now;
-    }
-    const QString folder = file.absolutePath();
-    if (QFileInfo(folder).isDir() && !folders.contains(folder)) watcher_->addPath(folder);
+  }
+  for (const QString& folder : watcher_->directories()) {
+    if (!wanted.contains(folder)) watcher_->removePath(folder);
+  }
+}
+
+void TFollow_Control::Watch_File(const std::string& name) {
+  const QFileInfo file(QString::fromStdString(name));
+  const QString path = file.filePath();
+  const File_Stamp now = Stamp_Of(name);
+  if (watcher_->files().contains(path) && !now.Same_File(watched_files_[path])) {
+    watcher_->removePath(path);
+  }
+  if (file.isFile() && !watcher_->files().contains(path) && watcher_->addPath(path)) {
+    watched_files_[path] = now;
   }
 }
 

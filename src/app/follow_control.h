@@ -77,6 +77,8 @@ class TFollow_Control {
 
  private:
   void Watch();
+  // The file `name` itself, watched anew when the name now leads to another file.
+  void Watch_File(const std::string& name);
   void Notice();
   void Timeout();
   void Act();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "base/D_Error.h"
 #include "base/link_chain.h"
@@ -21,6 +22,13 @@ constexpr std::uint32_t kFolderEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE |
 // Notices that may change what a name leads to: the entry made, removed, moved, or its rights.
 constexpr std::uint32_t kEntryEvents =
     IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+
+bool Folder_Missing(const std::string& folder) {
+  std::error_code error;
+  return !std::filesystem::is_directory(folder, error) &&
+         (!error || error == std::errc::no_such_file_or_directory ||
+          error == std::errc::not_a_directory);
+}
 
 }  // namespace
 
@@ -38,6 +46,19 @@ int TC_File_Watch::Add(const std::string& folder) {
   return ::inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
 }
 
+int TC_File_Watch::Add_Above(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path at = std::filesystem::absolute(folder, error).lexically_normal();
+  if (error) return -1;
+  if (!at.has_filename()) at = at.parent_path();  // "/x/." normalizes to "/x/"
+  while (at.has_relative_path()) {
+    at = at.parent_path();
+    const int wd = Add(at.string());
+    if (wd >= 0) return wd;
+  }
+  return -1;
+}
+
 bool TC_File_Watch::Arm() {
   names_.clear();
   for (const std::string& file : files_) {
@@ -53,9 +74,12 @@ bool TC_File_Watch::Arm() {
   for (const auto& [folder, names] : names_) {
     if (const int wd = Add(folder); wd >= 0) {
       now[wd].Folders.insert(folder);
-    } else {
-      ++unseen;
+      continue;
     }
+    // Not there: it comes back in the folder above.
+    const int above = Add_Above(folder);
+    if (above >= 0) now[above].Above = true;
+    if (above < 0 || !Folder_Missing(folder)) ++unseen;
   }
   bool added = false;
   for (const auto& [wd, use] : now) added = added || watches_.count(wd) == 0;
@@ -89,6 +113,7 @@ bool TC_File_Watch::Take_Notices() {
         changed = moved = true;  // the folder or file went away or moved
         continue;
       }
+      if (use.Above) moved = true;
       if (event->len == 0) continue;
       for (const std::string& folder : use.Folders) {
         if (names_[folder].count(event->name) == 0) continue;

@@ -1,5 +1,6 @@
 // The renderer's file watch: a link pointed at a file in another folder, a target replaced
-// there, seen through notices, with no watch left behind.
+// there, a folder removed and made again, all seen through notices (no looking again by
+// time), with no watch or descriptor left behind.
 #include "render/file_watch.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,28 @@ TEST_F(File_Watch, ChainOfLinks) {
   Append("c/d.dat", "3\n");
   EXPECT_TRUE(Noticed(watch));
   EXPECT_EQ(watch.Watch_Count(), 3u);
+}
+
+// The data file's folder removed and made again, over and over: each time the new folder is
+// watched, with no looking again by time and nothing left behind.
+TEST_F(File_Watch, FolderRemovedAndMadeAgain) {
+  Write("data/sub/d.dat", "1\n");
+  const std::size_t descriptors = Open_Descriptors();
+  TC_File_Watch watch({Path("data/sub/d.dat")});
+  for (int round = 0; round < 30; ++round) {
+    fs::remove_all(dir_ / "data");
+    EXPECT_TRUE(Noticed(watch)) << round;
+    EXPECT_TRUE(watch.All_Watched()) << round;
+    EXPECT_EQ(watch.Watch_Count(), 1u) << round;  // the test's folder
+    fs::create_directories(dir_ / "data/sub");
+    Noticed(watch);
+    Write("data/sub/d.dat", "2\n");
+    EXPECT_TRUE(Noticed(watch)) << round;
+    Append("data/sub/d.dat", "3\n");
+    EXPECT_TRUE(Noticed(watch)) << round;
+    EXPECT_EQ(watch.Watch_Count(), 1u) << round;  // data/sub
+  }
+  EXPECT_EQ(Open_Descriptors(), descriptors + 1);
 }
 
 }  // namespace

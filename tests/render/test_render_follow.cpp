@@ -286,6 +286,23 @@ TEST_F(Render_Follow, LinkPointedElsewhere) {
   EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
+// The data file's folder removed and made again: the new folder is watched.
+TEST_F(Render_Follow, DataFolderRemovedAndMadeAgain) {
+  Write("s.ini", Follow_Setup());
+  std::filesystem::create_directories(dir_ / "data");
+  Write("data/d.dat", Points(1, 20));
+  Start("--follow -s 200x150 -o out s.ini data/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  std::filesystem::remove_all(dir_ / "data");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: data/d.dat");
+  std::filesystem::create_directories(dir_ / "data");
+  Write("data/d.dat", Points(1, 30));
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Append("data/d.dat", Points(31, 35));
+  EXPECT_EQ(Next_Line(), "rendered 35 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
 // A named pipe as the data file is never opened for reading, while following too: one with no
 // writer would hold the program for ever, deaf to SIGTERM.
 TEST_F(Render_Follow, NamedPipeAsTheDataFile) {

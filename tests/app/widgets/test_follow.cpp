@@ -202,6 +202,62 @@ class Test_Follow : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
+  // The data file through a link pointed at a file in another folder: the link's change, lines
+  // added to the new file and a file renamed over it there are all seen.
+  void link_pointed_elsewhere() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("a"));
+    fs::create_directories(s.Path("b"));
+    Write_File(s.Path("a/d.dat"), Data_Text(10));
+    Write_File(s.Path("b/d.dat"), Data_Text(30));
+    fs::create_symlink(s.Path("a/d.dat"), s.Path("d.dat"));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("d.dat"), "/f"});
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 10);
+    fs::create_symlink(s.Path("b/d.dat"), s.Path("d.new"));
+    fs::rename(s.Path("d.new"), s.Path("d.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 30);
+    Append_File(s.Path("b/d.dat"), Data_Lines(31, 40));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 40);
+    Write_File(s.Path("b/d.new"), Data_Text(50));
+    fs::rename(s.Path("b/d.new"), s.Path("b/d.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 4; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 50);
+    QVERIFY(!s.w->Follow().Watched().contains(QString::fromStdString(s.Path("a"))));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  // The data file's folder removed (one box) and made again, in a folder no other watch
+  // covers: the file written into the new folder is drawn, and so are lines added to it.
+  void folder_removed_and_made_again() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("runs/data"));
+    Write_File(s.Path("runs/data/d.dat"), Data_Text(10));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("runs/data/d.dat"), "/f"});
+    for (int round = 1; round <= 3; ++round) {
+      fs::remove_all(s.Path("runs/data"));
+      QVERIFY(Wait_Until([&] { return closer.Closed() == round; }));
+      QVERIFY(Wait_Until([&] { return !s.w->Drawing(); }));
+      const int loads = s.w->Loads_Finished();
+      fs::create_directories(s.Path("runs/data"));
+      Write_File(s.Path("runs/data/d.dat"), Data_Text(20));
+      QVERIFY(Wait_Until([&] {
+        return s.w->Loads_Finished() > loads && !s.w->Drawing() &&
+               s.w->Page_Set()->Buffer().Point_Count() == 20;
+      }));
+      Append_File(s.Path("runs/data/d.dat"), Data_Lines(21, 25));
+      QVERIFY(Wait_Until([&] {
+        return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == 25;
+      }));
+    }
+    QCOMPARE(s.w->Follow().Watched().size(), 4);  // both files and their two folders
+  }
+
   // A bad line: one box, however often the file changes while it stays wrong; a data file
   // that goes away: one box; the next good change draws again.
   void errors_are_shown_once_and_following_goes_on() {
