@@ -19,6 +19,10 @@ namespace {
 constexpr std::uint32_t kFolderEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE |
                                         IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                         IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// A file watched itself: its bytes, its rights and links (a rename over it drops a link),
+// its end.
+constexpr std::uint32_t kFileEvents =
+    IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF;
 // Notices that may change what a name leads to: the entry made, removed, moved, or its rights.
 constexpr std::uint32_t kEntryEvents =
     IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
@@ -42,8 +46,8 @@ TC_File_Watch::~TC_File_Watch() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-int TC_File_Watch::Add(const std::string& folder) {
-  return ::inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
+int TC_File_Watch::Add(const std::string& path, bool folder) {
+  return ::inotify_add_watch(fd_, path.c_str(), folder ? kFolderEvents : kFileEvents);
 }
 
 int TC_File_Watch::Add_Above(const std::string& folder) {
@@ -53,7 +57,7 @@ int TC_File_Watch::Add_Above(const std::string& folder) {
   if (!at.has_filename()) at = at.parent_path();  // "/x/." normalizes to "/x/"
   while (at.has_relative_path()) {
     at = at.parent_path();
-    const int wd = Add(at.string());
+    const int wd = Add(at.string(), true);
     if (wd >= 0) return wd;
   }
   return -1;
@@ -72,14 +76,22 @@ bool TC_File_Watch::Arm() {
   std::map<int, Watch_Use> now;
   int unseen = 0;
   for (const auto& [folder, names] : names_) {
-    if (const int wd = Add(folder); wd >= 0) {
+    if (const int wd = Add(folder, true); wd >= 0) {
       now[wd].Folders.insert(folder);
       continue;
     }
-    // Not there: it comes back in the folder above.
+    // Not there (it comes back in the folder above), or not ours to read (its files tell
+    // of their own changes, but not of a file made anew in it).
+    const bool missing = Folder_Missing(folder);
     const int above = Add_Above(folder);
     if (above >= 0) now[above].Above = true;
-    if (above < 0 || !Folder_Missing(folder)) ++unseen;
+    for (const std::string& name : names) {
+      if (const int wd = Add((std::filesystem::path(folder) / name).string(), false); wd >= 0) {
+        now[wd].File = true;
+      } else if (!missing || above < 0) {
+        ++unseen;
+      }
+    }
   }
   bool added = false;
   for (const auto& [wd, use] : now) added = added || watches_.count(wd) == 0;
@@ -112,6 +124,10 @@ bool TC_File_Watch::Take_Notices() {
       if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
         changed = moved = true;  // the folder or file went away or moved
         continue;
+      }
+      if (use.File) {
+        changed = true;
+        moved = moved || (event->mask & IN_ATTRIB) != 0;
       }
       if (use.Above) moved = true;
       if (event->len == 0) continue;

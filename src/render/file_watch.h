@@ -16,8 +16,9 @@ class TC_File_Watch {
   // happens to an entry of one of those names. A file named through symbolic links is watched
   // in the folder of every link on the way and of the file at its end, as the links stand
   // after the latest notice. A folder that is not there is waited for through the nearest
-  // folder above it that can be watched; one that cannot be watched otherwise (no right to
-  // read it) is tried again by Retry. Raises "Cannot watch files: " + the system's reason when the kernel gives no
+  // folder above it that can be watched; one that cannot be watched (no right to read it) has
+  // its files watched themselves, and a file that can be watched neither way is looked at by
+  // Retry. Raises "Cannot watch files: " + the system's reason when the kernel gives no
   // notices at all.
   explicit TC_File_Watch(const std::vector<std::string>& files);
   ~TC_File_Watch();
@@ -33,7 +34,7 @@ class TC_File_Watch {
   bool Take_Notices();
   // Tries again to watch what is not watched; true when something is watched now that was not.
   bool Retry();
-  // Nothing needs Retry: every folder is watched, or waited for from above.
+  // Nothing needs Retry: every file is seen through notices.
   bool All_Watched() const { return unseen_ == 0; }
   // Watches held now (tests: none may leak).
   std::size_t Watch_Count() const { return watches_.size(); }
@@ -42,14 +43,15 @@ class TC_File_Watch {
   // What one watch is for (a folder holds one watch however many names lead to it).
   struct Watch_Use {
     std::set<std::string> Folders;  // as named: "." and its full name may share a watch
+    bool File = false;              // a file watched itself: every notice concerns it
     bool Above = false;             // a folder above a missing or unwatchable one
   };
 
   // Watches what the files need as they stand now and drops the watches no longer needed;
   // true when a watch was added.
   bool Arm();
-  // Adds (or keeps) a folder's watch; -1 when the system refuses it.
-  int Add(const std::string& folder);
+  // Adds (or keeps) a watch; -1 when the system refuses it.
+  int Add(const std::string& path, bool folder);
   // The nearest folder above `folder` that can be watched, or -1.
   int Add_Above(const std::string& folder);
 
@@ -57,7 +59,7 @@ class TC_File_Watch {
   int fd_ = -1;
   std::map<std::string, std::set<std::string>> names_;  // folder -> names of watched files
   std::map<int, Watch_Use> watches_;
-  int unseen_ = 0;  // folders neither watched nor waited for at the latest Arm
+  int unseen_ = 0;  // files seen through no watch at the latest Arm
 };
 
 }  // namespace pw::render

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -84,9 +85,14 @@ class Render_Follow : public Render_Test {
   }
 
   // Starts the program with `args` in the test's folder, its standard error to follow.err.
-  void Start(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() + "' && exec '" PW_RENDER_BIN "' " +
-                                args + " >follow.out 2>follow.err </dev/null";
+  // With `as_nobody` and the tests running as root, the program runs as "nobody", for whom
+  // file rights bind.
+  void Start(const std::string& args, bool as_nobody = false) {
+    const std::string user = as_nobody && ::geteuid() == 0
+                                 ? "setpriv --reuid=65534 --regid=65534 --clear-groups "
+                                 : "";
+    const std::string command = "cd '" + dir_.string() + "' && exec " + user + "'" PW_RENDER_BIN
+                                "' " + args + " >follow.out 2>follow.err </dev/null";
     const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     ASSERT_EQ(::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ),
               0);
@@ -284,6 +290,35 @@ TEST_F(Render_Follow, LinkPointedElsewhere) {
   EXPECT_EQ(Next_Line(), "rendered 50 points, 1 pages");
   Expect_As_A_Plain_Run();
   EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
+// A data folder we may not read cannot be watched: its file is watched itself (lines added, a
+// file renamed over it), and one made anew there after it was removed is looked for now and
+// then.
+TEST_F(Render_Follow, DataFolderWeMayNotRead) {
+  namespace fs = std::filesystem;
+  Write("s.ini", Follow_Setup());
+  fs::create_directories(dir_ / "data");
+  fs::create_directories(dir_ / "out");
+  fs::permissions(dir_ / "out", fs::perms::all);
+  Write("data/d.dat", Points(1, 20));
+  // Search but no read: as ourselves, or for "nobody" when the tests run as root.
+  fs::permissions(dir_ / "data", ::geteuid() == 0 ? fs::perms(0711) : fs::perms(0300));
+  Start("--follow -s 200x150 -o out s.ini data/d.dat", true);
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  Append("data/d.dat", Points(21, 30));
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Write("data/d.new", Points(1, 40));
+  fs::rename(dir_ / "data/d.new", dir_ / "data/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 40 points, 1 pages");
+  Append("data/d.dat", Points(41, 45));
+  EXPECT_EQ(Next_Line(), "rendered 45 points, 1 pages");
+  fs::remove(dir_ / "data/d.dat");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: data/d.dat");
+  Write("data/d.dat", Points(1, 7));
+  EXPECT_EQ(Next_Line(), "rendered 7 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+  fs::permissions(dir_ / "data", fs::perms::owner_all);
 }
 
 // The data file's folder removed and made again: the new folder is watched.
