@@ -40,6 +40,9 @@ void TFollow_Control::Set_On(bool on) {
     timer_->stop();
     timer_->deleteLater();
     timer_ = nullptr;
+    look_->stop();
+    look_->deleteLater();
+    look_ = nullptr;
     // Switched off by a command during a load, the follower may be reading the data: it goes
     // when the load ends.
     if (window_.Drawing()) {
@@ -54,6 +57,9 @@ void TFollow_Control::Set_On(bool on) {
   timer_ = new QTimer(&window_);
   timer_->setSingleShot(true);
   QObject::connect(timer_, &QTimer::timeout, &window_, [this] { Timeout(); });
+  look_ = new QTimer(&window_);
+  look_->setInterval(Blind_Look_Ms);
+  QObject::connect(look_, &QTimer::timeout, &window_, [this] { Look(); });
   watcher_ = new QFileSystemWatcher(&window_);
   QObject::connect(watcher_, &QFileSystemWatcher::fileChanged, &window_,
                    [this](const QString&) { Notice(); });
@@ -71,12 +77,19 @@ void TFollow_Control::Set_On(bool on) {
 // end, as the links stand now (a link pointed elsewhere is seen in its own folder, and the
 // new target's folder is watched from then on). A folder that is gone, or that we may not
 // read, is waited for from the nearest folder above it that can be watched, which reports
-// the folder made again or its rights changed. Folders no longer wanted are let go.
+// the folder made again or its rights changed. Folders no longer wanted are let go. A file
+// gone from a folder we may not read can be seen through no watch: it is looked for once a
+// second (Look) until it is back and watched.
 void TFollow_Control::Watch() {
   if (watcher_ == nullptr) return;
   QStringList wanted;
+  bool blind = false;
   for (const std::string& name : {window_.Setup_File(), window_.Data_File()}) {
     Watch_File(name);
+    const QFileInfo file(QString::fromStdString(name));
+    blind = blind || (!watcher_->files().contains(file.filePath()) &&
+                      !QFileInfo(file.absolutePath()).isReadable() &&
+                      QFileInfo(file.absolutePath()).isDir());
     for (const std::string& hop : Link_Chain(name)) {
       for (QString folder = QFileInfo(QString::fromStdString(hop)).absolutePath();;) {
         const QFileInfo info(folder);
@@ -95,6 +108,21 @@ void TFollow_Control::Watch() {
   for (const QString& folder : watcher_->directories()) {
     if (!wanted.contains(folder)) watcher_->removePath(folder);
   }
+  if (!blind) {
+    look_->stop();
+  } else if (!look_->isActive()) {
+    looked_[0] = Stamp_Of(window_.Setup_File());
+    looked_[1] = Stamp_Of(window_.Data_File());
+    look_->start();
+  }
+}
+
+void TFollow_Control::Look() {
+  const File_Stamp now[2] = {Stamp_Of(window_.Setup_File()), Stamp_Of(window_.Data_File())};
+  if (now[0] == looked_[0] && now[1] == looked_[1]) return;
+  looked_[0] = now[0];
+  looked_[1] = now[1];
+  Notice();
 }
 
 void TFollow_Control::Watch_File(const std::string& name) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/canvas_view.h"
 #include "app/follow_control.h"
 #include "app/pw_main.h"
@@ -256,6 +258,35 @@ class Test_Follow : public QObject {
       }));
     }
     QCOMPARE(s.w->Follow().Watched().size(), 4);  // both files and their two folders
+  }
+
+  // A data folder we may search but not read cannot be watched: lines added to its file and
+  // a file renamed over it are seen all the same, and a file removed from it and written
+  // again is found. (Root reads every folder: run as an ordinary user to check it.)
+  void data_folder_we_may_not_read() {
+    if (::geteuid() == 0) QSKIP("root may read every folder");
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("data"));
+    Write_File(s.Path("data/d.dat"), Data_Text(10));
+    fs::permissions(s.Path("data"), fs::perms(0300));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("data/d.dat"), "/f"});
+    const auto points = [&](int n) {
+      return Wait_Until([&] {
+        return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == n;
+      });
+    };
+    Append_File(s.Path("data/d.dat"), Data_Lines(11, 20));
+    QVERIFY(points(20));
+    Write_File(s.Path("data/d.new"), Data_Text(30));
+    fs::rename(s.Path("data/d.new"), s.Path("data/d.dat"));
+    QVERIFY(points(30));
+    fs::remove(s.Path("data/d.dat"));
+    QVERIFY(Wait_Until([&] { return closer.Closed() == 1; }));
+    Write_File(s.Path("data/d.dat"), Data_Text(40));
+    QVERIFY(points(40));
+    fs::permissions(s.Path("data"), fs::perms::owner_all);
   }
 
   // A bad line: one box, however often the file changes while it stays wrong; a data file
