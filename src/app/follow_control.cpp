@@ -20,8 +20,7 @@ constexpr const char* Main_Section = "Plotwright";
 
 }  // namespace
 
-TFollow_Control::TFollow_Control(TMain& window)
-    : window_(window), start_(Current_Load_Settings()) {}
+TFollow_Control::TFollow_Control(TMain& window) : window_(window) {}
 
 TFollow_Control::~TFollow_Control() = default;
 
@@ -52,7 +51,7 @@ void TFollow_Control::Set_On(bool on) {
     }
     return;
   }
-  follower_ = std::make_unique<TC_Follower>(window_.Setup_File(), window_.Data_File(), start_);
+  follower_ = std::make_unique<TC_Follower>(window_.Setup_File(), window_.Data_File());
   began_ = false;  // a load under way began without it: its data step reads the file whole
   timer_ = new QTimer(&window_);
   timer_->setSingleShot(true);
@@ -201,7 +200,7 @@ void TFollow_Control::Load_Data(TC_Graph_Page_Set& pages) {
   // A command during the load may switch follow mode off: this follower then lives on in
   // retired_ until the load ends.
   TC_Follower& follower = *follower_;
-  if (!began_) follower.Begin_After_Setup();
+  if (!began_) follower.Begin_Load(Follow_Action::Full, nullptr);
   began_ = false;
   follower.Load_Data(pages);
   if (follower.Appended()) {

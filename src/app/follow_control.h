@@ -34,8 +34,7 @@ class TMain;
 
 class TFollow_Control {
  public:
-  // `window` must outlive the control, which is made before the window's first load: the
-  // program-wide settings then are the ones every full load while following starts from.
+  // `window` must outlive the control.
   explicit TFollow_Control(TMain& window);
   ~TFollow_Control();
   TFollow_Control(const TFollow_Control&) = delete;
@@ -90,7 +89,6 @@ class TFollow_Control {
   void Act();
 
   TMain& window_;
-  const Load_Settings start_;
   bool on_ = false;
   std::unique_ptr<TC_Follower> follower_;
   std::vector<std::unique_ptr<TC_Follower>> retired_;  // switched off during the load

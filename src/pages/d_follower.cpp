@@ -33,10 +33,8 @@ void Run_While_Following(const std::function<void()>& load,
   }
 }
 
-TC_Follower::TC_Follower(std::string setup_file, std::string data_file, Load_Settings start)
-    : setup_file_(std::move(setup_file)),
-      data_file_(std::move(data_file)),
-      start_(std::move(start)) {}
+TC_Follower::TC_Follower(std::string setup_file, std::string data_file)
+    : setup_file_(std::move(setup_file)), data_file_(std::move(data_file)) {}
 
 TC_Follower::~TC_Follower() = default;
 
@@ -51,13 +49,6 @@ void TC_Follower::Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous) 
 }
 
 void TC_Follower::Begin_Load(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous) {
-  Begin(action, std::move(previous), true);
-}
-
-void TC_Follower::Begin_After_Setup() { Begin(Follow_Action::Full, nullptr, false); }
-
-void TC_Follower::Begin(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous,
-                        bool restore) {
   // A setup saved between the check and now is read by this load: its points are read whole,
   // as the definition of their columns may have changed.
   const File_Stamp setup = Stamp_Of(setup_file_);
@@ -72,9 +63,7 @@ void TC_Follower::Begin(Follow_Action action, std::unique_ptr<TC_Data_Buffer> pr
   if (action == Follow_Action::Append && setup_kept && previous && mark.Loaded) {
     kept_ = std::move(previous);
     kept_mark_ = std::move(mark);
-    return;
   }
-  if (restore) Restore_Load_Settings(start_);
 }
 
 void TC_Follower::Load_Data(TC_Graph_Page_Set& pages) {
@@ -93,8 +82,6 @@ void TC_Follower::Load_Data(TC_Graph_Page_Set& pages) {
       return;
     }
   }
-  // Read whole: its dates count from its own first date, as in a new run.
-  Restore_Dates(start_);
   pages.Load_Data_Followed(data_file_, data_);
 }
 

@@ -16,7 +16,6 @@
 #include "base/file_stamp.h"
 #include "data/d_databuffer.h"
 #include "data/d_followfile.h"
-#include "pages/d_loadsettings.h"
 
 namespace pw {
 
@@ -41,12 +40,7 @@ void Run_While_Following(const std::function<void()>& load,
 // What follow mode remembers from one load to the next.
 class TC_Follower {
  public:
-  // `start`: the program-wide settings as the program's first load found them. Every load
-  // that reads the data whole starts from them, so that it draws as a new run of the same
-  // files would (a key removed from the setup, or a file that begins at another date, leaves
-  // nothing of the loads before).
-  TC_Follower(std::string setup_file, std::string data_file,
-              Load_Settings start = Current_Load_Settings());
+  TC_Follower(std::string setup_file, std::string data_file);
   ~TC_Follower();
 
   // What the files call for now, against the latest load. Before the first load through this
@@ -55,15 +49,11 @@ class TC_Follower {
   // A load begins (after Check, or at the user's command, which is a full load): notes the
   // setup file as it stands now, before it is read. For an append, the buffer of `previous`
   // (the page set the load replaces, may be null) is taken over to be added to; for anything
-  // else (or when the setup changed since the latest load began) the data are read whole,
-  // and the program-wide settings are put back to the start's.
+  // else (or when the setup changed since the latest load began) the data are read whole.
   void Begin_Load(Follow_Action action, TC_Graph_Page_Set* previous);
   // The same with the buffer of the page set the load replaces, given away beforehand (may be
   // null); it is dropped unless the action is Append.
   void Begin_Load(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous);
-  // A load that began before this follower existed and has read its setup already: its data
-  // are read whole, and the settings its setup gave stay.
-  void Begin_After_Setup();
   // The data step of the load begun, in place of Load_Data: into `pages`, whose setup was just
   // read. Adds the new lines to the buffer taken over, or else (no buffer, or the file turned
   // out to have changed otherwise) loads the whole file.
@@ -84,7 +74,6 @@ class TC_Follower {
  private:
   std::string setup_file_;
   std::string data_file_;
-  Load_Settings start_;
   File_Stamp setup_;
   bool setup_noted_ = false;
   // The data file as the latest load left it; not Loaded from the start of a load until its
@@ -95,9 +84,6 @@ class TC_Follower {
   Data_File_Mark kept_mark_;
   bool appended_ = false;
   std::optional<std::string> last_error_;
-
-  // Begin_Load; `restore`: a full load starts from the start's settings.
-  void Begin(Follow_Action action, std::unique_ptr<TC_Data_Buffer> previous, bool restore);
 };
 
 }  // namespace pw

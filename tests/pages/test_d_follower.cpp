@@ -15,8 +15,6 @@
 
 #include "base/D_Error.h"
 #include "base/parallel.h"
-#include "base/settings.h"
-#include "draw/d_draw.h"
 #include "graphs/d_histgraph.h"
 #include "page_fixture.h"
 #include "pages/d_graphpageset.h"
@@ -199,42 +197,6 @@ TEST_F(Follower, WhatEachChangeCallsFor) {
   EXPECT_EQ(set_->Buffer().Point_Count(), 30);
   Write("other.dat", "1 2 3\n");
   EXPECT_EQ(Follow(), "none");
-}
-
-// A full load while following starts from the settings the first load found, as a new run of
-// the same files would: a key removed from the setup leaves nothing behind, and the dates
-// count from the first date of the file read. An addition keeps what the loads before it set.
-TEST_F(Follower, FullLoadsStartFromTheFirstLoadsSettings) {
-  PixOff = 2;
-  Editor_Command = "ed";
-  Base_Date = 0;
-  Date_Offset = 0;
-  follower_ = std::make_unique<TC_Follower>(setup_, data_);
-  std::string keyed = Follow_Setup;
-  keyed.insert(keyed.find("[Pages]"), "[Plotwright]\nNPts=77\n");
-  keyed.insert(keyed.find("[P1]"), "BgColor=Blue\n");
-  Write("s.ini", keyed);
-  EXPECT_EQ(Follow(), "full");
-  EXPECT_EQ(Bg_Color, Parse_Color("Blue", 0));
-  EXPECT_EQ(NPts, 77);
-  // As the window's main-section keys and a file with dates leave them.
-  PixOff = 9;
-  Editor_Command = "vi";
-  Base_Date = 40000;
-  Date_Offset = 5;
-  Append(Points(41, 42));
-  EXPECT_EQ(Follow(), "append");
-  EXPECT_EQ(Base_Date, 40000);
-
-  Write("s.ini", Follow_Setup);
-  EXPECT_EQ(Follow(), "full");
-  EXPECT_EQ(Bg_Color, 0);
-  EXPECT_EQ(NPts, 1024);
-  EXPECT_EQ(PixOff, 2);
-  EXPECT_EQ(Editor_Command, "ed");
-  EXPECT_EQ(Base_Date, 0);
-  EXPECT_EQ(Date_Offset, 0);
-  Editor_Command = "notepad.exe";
 }
 
 // An error while following: the same message again is not shown again, a good load shows the

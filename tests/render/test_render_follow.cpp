@@ -197,24 +197,6 @@ TEST_F(Render_Follow, EveryKindOfChange) {
   EXPECT_EQ(Read_Bmp("out/d.02.bmp").Width, 400);
 }
 
-// Keys removed from the setup while following: the pages draw as a new run of the files would,
-// not in what the removed keys said before.
-TEST_F(Render_Follow, RemovedKeysLeaveNothingBehind) {
-  std::string keyed = Follow_Setup();
-  keyed.insert(keyed.find("[Pages]"), "[Plotwright]\nNPts=5\n");
-  keyed.insert(keyed.find("[P1]"), "BgColor=Blue\n");
-  Write("s.ini", keyed);
-  Write("d.dat", Points(1, 100));
-  Start("--follow -f bmp -s 400x300 -o out -r report.json s.ini d.dat");
-  EXPECT_EQ(Next_Line(), "rendered 100 points, 1 pages");
-  Expect_As_A_Plain_Run();
-  Write("s.new", Follow_Setup());
-  std::filesystem::rename(dir_ / "s.new", dir_ / "s.ini");
-  EXPECT_EQ(Next_Line(), "rendered 100 points, 1 pages");
-  Expect_As_A_Plain_Run();
-  EXPECT_EQ(Stop(SIGTERM), 0);
-}
-
 // 100 appends in a row (each its own write, a few milliseconds apart) give a few renders, not
 // 100; SIGINT ends the program with 0.
 TEST_F(Render_Follow, ABurstOfAppendsGivesFewRenders) {

@@ -174,36 +174,6 @@ class Test_Follow : public QObject {
     QCOMPARE(closer.Closed(), 0);
   }
 
-  // Keys removed from the setup while following: the pages draw as a new window on the same
-  // files draws them, and the main-section keys are back at their start values.
-  void removed_keys_leave_nothing_behind() {
-    Bg_Color = 0;
-    const int pix_off = PixOff;
-    const std::string editor = Editor_Command;
-    std::vector<std::uint32_t> fresh;
-    {
-      Session s;
-      s.Setup(Setup_Text(2, false));
-      s.Data(10);
-      s.Start();
-      fresh = Pictures(*s.w, 2);
-    }
-    Session s;
-    s.Setup(Setup_Text(2, false, "PixOff=9\nEditor=vi", "[P2]\nBgColor=Blue\n"));
-    s.Data(10);
-    Box_Closer closer;
-    s.Start({"plotwright.pwr.ini", "plotwright.dat", "/f"});
-    QCOMPARE(PixOff, 9);
-    QVERIFY(Pictures(*s.w, 2) != fresh);
-    Write_File(s.Path("new.ini"), Setup_Text(2, false));
-    fs::rename(s.Path("new.ini"), s.Path("plotwright.pwr.ini"));
-    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
-    QVERIFY(Pictures(*s.w, 2) == fresh);
-    QCOMPARE(PixOff, pix_off);
-    QCOMPARE(Editor_Command, editor);
-    QCOMPARE(closer.Closed(), 0);
-  }
-
   // The data file through a link pointed at a file in another folder: the link's change, lines
   // added to the new file and a file renamed over it there are all seen.
   void link_pointed_elsewhere() {
