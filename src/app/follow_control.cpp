@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/pw_main.h"
+#include "base/link_chain.h"
 #include "pages/d_graphpageset.h"
 #include "setup/d_inifile.h"
 
@@ -38,6 +39,9 @@ void TFollow_Control::Set_On(bool on) {
     timer_->stop();
     timer_->deleteLater();
     timer_ = nullptr;
+    look_->stop();
+    look_->deleteLater();
+    look_ = nullptr;
     // Switched off by a command during a load, the follower may be reading the data: it goes
     // when the load ends.
     if (window_.Drawing()) {
@@ -52,6 +56,9 @@ void TFollow_Control::Set_On(bool on) {
   timer_ = new QTimer(&window_);
   timer_->setSingleShot(true);
   QObject::connect(timer_, &QTimer::timeout, &window_, [this] { Timeout(); });
+  look_ = new QTimer(&window_);
+  look_->setInterval(Blind_Look_Ms);
+  QObject::connect(look_, &QTimer::timeout, &window_, [this] { Look(); });
   watcher_ = new QFileSystemWatcher(&window_);
   QObject::connect(watcher_, &QFileSystemWatcher::fileChanged, &window_,
                    [this](const QString&) { Notice(); });
@@ -60,26 +67,72 @@ void TFollow_Control::Set_On(bool on) {
   Watch();
 }
 
-// Both files and their folders, each when it exists and is not yet watched: a file replaced
-// by rename, or removed, is no longer watched, and comes back here when its folder changes.
-// The system ends a file's watch only when the file itself is gone: one replaced while it
-// lives on (another link to it, a reader holding it open) would keep the watch, and the
-// lines added to the new file (which the folder's watch does not report) would go unseen.
+// Both files, each when it exists and is not yet watched: a file replaced by rename, or
+// removed, is no longer watched, and comes back here when its folder changes. The system ends
+// a file's watch only when the file itself is gone: one replaced while it lives on (another
+// link to it, a reader holding it open) would keep the watch, and the lines added to the new
+// file (which the folder's watch does not report) would go unseen.
+// And the folders: of each name, of every symbolic link on its way and of the file at its
+// end, as the links stand now (a link pointed elsewhere is seen in its own folder, and the
+// new target's folder is watched from then on). A folder that is gone, or that we may not
+// read, is waited for from the nearest folder above it that can be watched, which reports
+// the folder made again or its rights changed. Folders no longer wanted are let go. A file
+// gone from a folder we may not read can be seen through no watch: it is looked for once a
+// second (Look) until it is back and watched.
 void TFollow_Control::Watch() {
   if (watcher_ == nullptr) return;
-  const QStringList folders = watcher_->directories();
+  QStringList wanted;
+  bool blind = false;
   for (const std::string& name : {window_.Setup_File(), window_.Data_File()}) {
+    Watch_File(name);
     const QFileInfo file(QString::fromStdString(name));
-    const QString path = file.filePath();
-    const File_Stamp now = Stamp_Of(name);
-    if (watcher_->files().contains(path) && !now.Same_File(watched_files_[path])) {
-      watcher_->removePath(path);
+    blind = blind || (!watcher_->files().contains(file.filePath()) &&
+                      !QFileInfo(file.absolutePath()).isReadable() &&
+                      QFileInfo(file.absolutePath()).isDir());
+    for (const std::string& hop : Link_Chain(name)) {
+      for (QString folder = QFileInfo(QString::fromStdString(hop)).absolutePath();;) {
+        const QFileInfo info(folder);
+        // (Qt warns of every folder the system refuses: one we may not read is not asked.)
+        if (watcher_->directories().contains(folder) ||
+            (info.isDir() && info.isReadable() && watcher_->addPath(folder))) {
+          wanted.append(folder);
+          break;
+        }
+        const QString above = QFileInfo(folder).absolutePath();
+        if (above == folder) break;
+        folder = above;
+      }
     }
-    if (file.isFile() && !watcher_->files().contains(path) && watcher_->addPath(path)) {
-      watched_files_[path] = now;
-    }
-    const QString folder = file.absolutePath();
-    if (QFileInfo(folder).isDir() && !folders.contains(folder)) watcher_->addPath(folder);
+  }
+  for (const QString& folder : watcher_->directories()) {
+    if (!wanted.contains(folder)) watcher_->removePath(folder);
+  }
+  if (!blind) {
+    look_->stop();
+  } else if (!look_->isActive()) {
+    looked_[0] = Stamp_Of(window_.Setup_File());
+    looked_[1] = Stamp_Of(window_.Data_File());
+    look_->start();
+  }
+}
+
+void TFollow_Control::Look() {
+  const File_Stamp now[2] = {Stamp_Of(window_.Setup_File()), Stamp_Of(window_.Data_File())};
+  if (now[0] == looked_[0] && now[1] == looked_[1]) return;
+  looked_[0] = now[0];
+  looked_[1] = now[1];
+  Notice();
+}
+
+void TFollow_Control::Watch_File(const std::string& name) {
+  const QFileInfo file(QString::fromStdString(name));
+  const QString path = file.filePath();
+  const File_Stamp now = Stamp_Of(name);
+  if (watcher_->files().contains(path) && !now.Same_File(watched_files_[path])) {
+    watcher_->removePath(path);
+  }
+  if (file.isFile() && !watcher_->files().contains(path) && watcher_->addPath(path)) {
+    watched_files_[path] = now;
   }
 }
 

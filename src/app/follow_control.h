@@ -73,10 +73,18 @@ class TFollow_Control {
 
   // Milliseconds between looks while the window is busy (drawing, an error box open).
   static constexpr int Busy_Retry_Ms = 100;
+  // Milliseconds between looks at a file that no watch can tell of (gone from a folder we
+  // may not read, so neither it nor its folder is watched).
+  static constexpr int Blind_Look_Ms = 1000;
 
  private:
   void Watch();
+  // The file `name` itself, watched anew when the name now leads to another file.
+  void Watch_File(const std::string& name);
   void Notice();
+  // Once every Blind_Look_Ms while a file is seen through no watch: a notice when either
+  // file's stamp changed since the last look.
+  void Look();
   void Timeout();
   void Act();
 
@@ -89,6 +97,8 @@ class TFollow_Control {
   // Which file each watched name named when its watch was set (the watch follows that file).
   std::map<QString, File_Stamp> watched_files_;
   QTimer* timer_ = nullptr;
+  QTimer* look_ = nullptr;      // runs only while a file is seen through no watch
+  File_Stamp looked_[2];        // the setup and the data file at the last look
   TC_Quiet_Time quiet_;
   Follow_Action action_ = Follow_Action::Full;  // of the next load
   Page_Zooms zooms_;  // of the page set an addition replaces, for the new one

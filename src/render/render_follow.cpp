@@ -23,7 +23,8 @@ namespace pw::render {
 
 namespace {
 
-// How often folders that could not be watched are tried again.
+// How often a file that no notice can tell of (gone from a folder we may not read) is looked
+// for again.
 constexpr int kRetryMs = 1000;
 
 // Thrown from a render's progress when a stop signal waits: not an error, so no error line

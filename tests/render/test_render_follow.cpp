@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -84,9 +85,14 @@ class Render_Follow : public Render_Test {
   }
 
   // Starts the program with `args` in the test's folder, its standard error to follow.err.
-  void Start(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() + "' && exec '" PW_RENDER_BIN "' " +
-                                args + " >follow.out 2>follow.err </dev/null";
+  // With `as_nobody` and the tests running as root, the program runs as "nobody", for whom
+  // file rights bind.
+  void Start(const std::string& args, bool as_nobody = false) {
+    const std::string user = as_nobody && ::geteuid() == 0
+                                 ? "setpriv --reuid=65534 --regid=65534 --clear-groups "
+                                 : "";
+    const std::string command = "cd '" + dir_.string() + "' && exec " + user + "'" PW_RENDER_BIN
+                                "' " + args + " >follow.out 2>follow.err </dev/null";
     const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     ASSERT_EQ(::posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ),
               0);
@@ -242,6 +248,75 @@ TEST_F(Render_Follow, FilesThroughSymbolicLinks) {
   EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
   Append("real/s.ini", "[P1]\nGraphs=H\n");
   EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
+// The data file through a link pointed at a file in another folder: lines added there, and a
+// file renamed over it there, are seen, as is the link's own change.
+TEST_F(Render_Follow, LinkPointedElsewhere) {
+  Write("s.ini", Follow_Setup());
+  std::filesystem::create_directories(dir_ / "a");
+  std::filesystem::create_directories(dir_ / "b");
+  Write("a/d.dat", Points(1, 20));
+  Write("b/d.dat", Points(1, 30));
+  std::filesystem::create_symlink(dir_ / "a/d.dat", dir_ / "d.dat");
+  Start("--follow -f bmp -s 400x300 -o out -r report.json s.ini d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  std::filesystem::create_symlink(dir_ / "b/d.dat", dir_ / "d.new");
+  std::filesystem::rename(dir_ / "d.new", dir_ / "d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Append("b/d.dat", Points(31, 40));
+  EXPECT_EQ(Next_Line(), "rendered 40 points, 1 pages");
+  Write("b/d.new", Points(1, 50));
+  std::filesystem::rename(dir_ / "b/d.new", dir_ / "b/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 50 points, 1 pages");
+  Expect_As_A_Plain_Run();
+  EXPECT_EQ(Stop(SIGTERM), 0);
+}
+
+// A data folder we may not read cannot be watched: its file is watched itself (lines added, a
+// file renamed over it), and one made anew there after it was removed is looked for now and
+// then.
+TEST_F(Render_Follow, DataFolderWeMayNotRead) {
+  namespace fs = std::filesystem;
+  Write("s.ini", Follow_Setup());
+  fs::create_directories(dir_ / "data");
+  fs::create_directories(dir_ / "out");
+  fs::permissions(dir_ / "out", fs::perms::all);
+  Write("data/d.dat", Points(1, 20));
+  // Search but no read: as ourselves, or for "nobody" when the tests run as root.
+  fs::permissions(dir_ / "data", ::geteuid() == 0 ? fs::perms(0711) : fs::perms(0300));
+  Start("--follow -s 200x150 -o out s.ini data/d.dat", true);
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  Append("data/d.dat", Points(21, 30));
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Write("data/d.new", Points(1, 40));
+  fs::rename(dir_ / "data/d.new", dir_ / "data/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 40 points, 1 pages");
+  Append("data/d.dat", Points(41, 45));
+  EXPECT_EQ(Next_Line(), "rendered 45 points, 1 pages");
+  fs::remove(dir_ / "data/d.dat");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: data/d.dat");
+  Write("data/d.dat", Points(1, 7));
+  EXPECT_EQ(Next_Line(), "rendered 7 points, 1 pages");
+  EXPECT_EQ(Stop(SIGTERM), 0);
+  fs::permissions(dir_ / "data", fs::perms::owner_all);
+}
+
+// The data file's folder removed and made again: the new folder is watched.
+TEST_F(Render_Follow, DataFolderRemovedAndMadeAgain) {
+  Write("s.ini", Follow_Setup());
+  std::filesystem::create_directories(dir_ / "data");
+  Write("data/d.dat", Points(1, 20));
+  Start("--follow -s 200x150 -o out s.ini data/d.dat");
+  EXPECT_EQ(Next_Line(), "rendered 20 points, 1 pages");
+  std::filesystem::remove_all(dir_ / "data");
+  EXPECT_EQ(Next_Line(), "fatal error: Missing file: data/d.dat");
+  std::filesystem::create_directories(dir_ / "data");
+  Write("data/d.dat", Points(1, 30));
+  EXPECT_EQ(Next_Line(), "rendered 30 points, 1 pages");
+  Append("data/d.dat", Points(31, 35));
+  EXPECT_EQ(Next_Line(), "rendered 35 points, 1 pages");
   EXPECT_EQ(Stop(SIGTERM), 0);
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/canvas_view.h"
 #include "app/follow_control.h"
 #include "app/pw_main.h"
@@ -170,6 +172,91 @@ class Test_Follow : public QObject {
     QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 35);
     QCOMPARE(s.w->Follow().Appends(), 1);
     QCOMPARE(closer.Closed(), 0);
+  }
+
+  // The data file through a link pointed at a file in another folder: the link's change, lines
+  // added to the new file and a file renamed over it there are all seen.
+  void link_pointed_elsewhere() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("a"));
+    fs::create_directories(s.Path("b"));
+    Write_File(s.Path("a/d.dat"), Data_Text(10));
+    Write_File(s.Path("b/d.dat"), Data_Text(30));
+    fs::create_symlink(s.Path("a/d.dat"), s.Path("d.dat"));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("d.dat"), "/f"});
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 10);
+    fs::create_symlink(s.Path("b/d.dat"), s.Path("d.new"));
+    fs::rename(s.Path("d.new"), s.Path("d.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 2; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 30);
+    Append_File(s.Path("b/d.dat"), Data_Lines(31, 40));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 3; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 40);
+    Write_File(s.Path("b/d.new"), Data_Text(50));
+    fs::rename(s.Path("b/d.new"), s.Path("b/d.dat"));
+    QVERIFY(Wait_Until([&] { return s.w->Loads_Finished() == 4; }));
+    QCOMPARE(s.w->Page_Set()->Buffer().Point_Count(), 50);
+    QVERIFY(!s.w->Follow().Watched().contains(QString::fromStdString(s.Path("a"))));
+    QCOMPARE(closer.Closed(), 0);
+  }
+
+  // The data file's folder removed (one box) and made again, in a folder no other watch
+  // covers: the file written into the new folder is drawn, and so are lines added to it.
+  void folder_removed_and_made_again() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("runs/data"));
+    Write_File(s.Path("runs/data/d.dat"), Data_Text(10));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("runs/data/d.dat"), "/f"});
+    for (int round = 1; round <= 3; ++round) {
+      fs::remove_all(s.Path("runs/data"));
+      QVERIFY(Wait_Until([&] { return closer.Closed() == round; }));
+      QVERIFY(Wait_Until([&] { return !s.w->Drawing(); }));
+      const int loads = s.w->Loads_Finished();
+      fs::create_directories(s.Path("runs/data"));
+      Write_File(s.Path("runs/data/d.dat"), Data_Text(20));
+      QVERIFY(Wait_Until([&] {
+        return s.w->Loads_Finished() > loads && !s.w->Drawing() &&
+               s.w->Page_Set()->Buffer().Point_Count() == 20;
+      }));
+      Append_File(s.Path("runs/data/d.dat"), Data_Lines(21, 25));
+      QVERIFY(Wait_Until([&] {
+        return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == 25;
+      }));
+    }
+    QCOMPARE(s.w->Follow().Watched().size(), 4);  // both files and their two folders
+  }
+
+  // A data folder we may search but not read cannot be watched: lines added to its file and
+  // a file renamed over it are seen all the same, and a file removed from it and written
+  // again is found. (Root reads every folder: run as an ordinary user to check it.)
+  void data_folder_we_may_not_read() {
+    if (::geteuid() == 0) QSKIP("root may read every folder");
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    fs::create_directories(s.Path("data"));
+    Write_File(s.Path("data/d.dat"), Data_Text(10));
+    fs::permissions(s.Path("data"), fs::perms(0300));
+    Box_Closer closer;
+    s.Start({"plotwright.pwr.ini", s.Path("data/d.dat"), "/f"});
+    const auto points = [&](int n) {
+      return Wait_Until([&] {
+        return !s.w->Drawing() && s.w->Page_Set()->Buffer().Point_Count() == n;
+      });
+    };
+    Append_File(s.Path("data/d.dat"), Data_Lines(11, 20));
+    QVERIFY(points(20));
+    Write_File(s.Path("data/d.new"), Data_Text(30));
+    fs::rename(s.Path("data/d.new"), s.Path("data/d.dat"));
+    QVERIFY(points(30));
+    fs::remove(s.Path("data/d.dat"));
+    QVERIFY(Wait_Until([&] { return closer.Closed() == 1; }));
+    Write_File(s.Path("data/d.dat"), Data_Text(40));
+    QVERIFY(points(40));
+    fs::permissions(s.Path("data"), fs::perms::owner_all);
   }
 
   // A bad line: one box, however often the file changes while it stays wrong; a data file
