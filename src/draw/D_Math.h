@@ -1,6 +1,7 @@
 // The missing-value convention, number splitting and the start-up precision check.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace pw {
@@ -38,6 +39,24 @@ bool Precision_Is_Short(long double computed_third);
 // Missing.
 long double Lowest_On(long double limit);
 long double Highest_On(long double limit);
+
+// (to - from) / scale: how many pixels a value lies from an axis limit. Two finite values
+// farther apart than the largest extended number (an axis from -1E4932 to 1E4932) give it
+// from their halves, (to / 2 - from / 2) / (scale / 2): the same quotient without the
+// overflow. Axis_Scale is the scale that goes with it.
+inline long double Scaled_Offset(long double from, long double to, long double scale) {
+  const long double d = to - from;
+  if (!std::isinf(d) || !std::isfinite(from) || !std::isfinite(to)) return d / scale;
+  return (to / 2 - from / 2) / (scale / 2);
+}
+
+// (hi - lo) / pixels; a range wider than the largest extended number between finite limits
+// gives (hi / 2 - lo / 2) / (pixels / 2), which is finite.
+inline long double Axis_Scale(long double lo, long double hi, int pixels) {
+  const long double range = hi - lo;
+  if (!std::isinf(range) || !std::isfinite(lo) || !std::isfinite(hi)) return range / pixels;
+  return (hi / 2 - lo / 2) / (pixels / 2.0L);
+}
 
 // Round to nearest, halves to even: the rounding of every pixel mapping and bin count.
 long double Round_Even(long double x);

@@ -45,16 +45,22 @@ void Draw_Color_Bar(int left, int top, int right, int bottom, Color frame, Color
   }
   const int width = l.strip_right - l.strip_left + 1;
   const int rows = l.strip_bottom - l.strip_top + 1;
-  TC_Bitmap strip(width, rows);
-  const int span = Top_Entry - low_entry;
-  // 64-bit: a strip millions of rows tall (a plot area reaching far beyond the page) would
-  // overflow the products.
-  const std::int64_t last = rows - 1;
-  for (int r = 0; r < rows; ++r) {
-    const int entry = low_entry + static_cast<int>((span * (last - r) * 2 + last) / (2 * last));
-    std::fill(strip.Row(r), strip.Row(r) + width, table[entry]);
+  // Only the strip's rows on the canvas are made: a plot area reaching far beyond the page
+  // would otherwise need a picture millions of rows tall.
+  int first = 0, end = rows;
+  if (Cur_Image != nullptr) {
+    first = std::clamp(-l.strip_top, 0, rows);
+    end = std::clamp(Cur_Image->Image.Height() - l.strip_top, first, rows);
   }
-  Draw_Picture(l.strip_left, l.strip_top, strip);
+  TC_Bitmap strip(width, end - first);
+  const int span = Top_Entry - low_entry;
+  // 64-bit: a strip millions of rows tall would overflow the products.
+  const std::int64_t last = rows - 1;
+  for (int r = first; r < end; ++r) {
+    const int entry = low_entry + static_cast<int>((span * (last - r) * 2 + last) / (2 * last));
+    std::fill(strip.Row(r - first), strip.Row(r - first) + width, table[entry]);
+  }
+  Draw_Picture(l.strip_left, l.strip_top + first, strip);
   Set_Pen_Style(0);
   Set_Color(frame);
   Draw_Box(l.strip_left - 1, l.strip_top - 1, l.strip_right + 1, l.strip_bottom + 1);

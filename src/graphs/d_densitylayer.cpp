@@ -8,6 +8,7 @@
 #include "base/parallel.h"
 #include "draw/bitmap.h"
 #include "draw/d_colormap.h"
+#include "draw/d_draw.h"
 #include "graphs/d_colorbar.h"
 #include "graphs/d_densitycount.h"
 #include "graphs/d_densityscale.h"
@@ -48,10 +49,16 @@ void Draw_Density_Layer(const TC_Graph& g, TC_Scat_Layer& layer, const TC_Data_B
   {
     const Nearest_Rounding rounding;
     const Point_Mapper map(g);
+    // Only the pixels of the canvas are kept one by one: a plot area reaching far beyond the
+    // page (a huge title band) has the rest counted only where it has points.
+    Density_Window window{g.Plot_Left, g.Plot_Top, g.Plot_Right, g.Plot_Bottom};
+    if (Cur_Image != nullptr) {
+      window = {0, 0, Cur_Image->Image.Width() - 1, Cur_Image->Image.Height() - 1};
+    }
     counts = Count_Density(buffer, layer.X_Col, layer.Y_Col, map, g.Plot_Left, g.Plot_Top,
-                           g.Plot_Right, g.Plot_Bottom);
+                           g.Plot_Right, g.Plot_Bottom, window);
   }
-  const Density_Levels levels(layer.Density.Scale, counts.counts);
+  const Density_Levels levels(layer.Density.Scale, counts.counts, counts.beyond);
   layer.Density_Drawn = {levels.Largest(), levels.Smallest()};
   if (levels.Largest() > 0) {
     const Color_Table table =

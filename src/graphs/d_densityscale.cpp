@@ -31,24 +31,30 @@ bool Density_Scale_By_Name(std::string_view name, Density_Scale& scale) {
 
 const char* Density_Scale_Name(Density_Scale scale) { return Name_Of_Value(kNames, scale); }
 
-Density_Levels::Density_Levels(Density_Scale scale, std::span<const std::uint32_t> counts)
+Density_Levels::Density_Levels(Density_Scale scale, std::span<const std::uint32_t> counts,
+                               std::span<const std::uint32_t> more)
     : scale_(scale) {
-  for (std::uint32_t c : counts) {
-    if (c == 0) continue;
-    ++pixels_;
-    if (c > largest_) largest_ = c;
-    if (smallest_ == 0 || c < smallest_) smallest_ = c;
+  const std::span<const std::uint32_t> lists[] = {counts, more};
+  for (const auto& list : lists) {
+    for (std::uint32_t c : list) {
+      if (c == 0) continue;
+      ++pixels_;
+      if (c > largest_) largest_ = c;
+      if (smallest_ == 0 || c < smallest_) smallest_ = c;
+    }
   }
   if (largest_ == 0) return;
   const std::uint32_t table_end = std::min(largest_, Table_Counts) + 1;
   if (scale_ == Density_Scale::Eq) {
     cumulative_.assign(table_end, 0);
-    for (std::uint32_t c : counts) {
-      if (c == 0) continue;
-      if (c < table_end) {
-        ++cumulative_[c];
-      } else {
-        beyond_.push_back(c);
+    for (const auto& list : lists) {
+      for (std::uint32_t c : list) {
+        if (c == 0) continue;
+        if (c < table_end) {
+          ++cumulative_[c];
+        } else {
+          beyond_.push_back(c);
+        }
       }
     }
     for (std::size_t c = 1; c < cumulative_.size(); ++c) cumulative_[c] += cumulative_[c - 1];

@@ -27,8 +27,11 @@ const char* Density_Scale_Name(Density_Scale scale);
 //   all pixels share one count (P = F(m)) it gives 255.
 class Density_Levels {
  public:
-  // From the counts per pixel (0: no point there). No count at all: Largest and Smallest 0.
-  Density_Levels(Density_Scale scale, std::span<const std::uint32_t> counts);
+  // From the counts per pixel (0: no point there), those of `counts` and of `more` together
+  // (the pixels of one picture may come in two lists). No count at all: Largest and
+  // Smallest 0.
+  Density_Levels(Density_Scale scale, std::span<const std::uint32_t> counts,
+                 std::span<const std::uint32_t> more = {});
 
   std::uint32_t Largest() const { return largest_; }
   std::uint32_t Smallest() const { return smallest_; }

@@ -50,11 +50,11 @@ bool TC_Graph::Contains_Point(int x, int y) const {
 }
 
 long double TC_Graph::Pixel_X(long double v) const {
-  return Plot_Left + Round_Even((v - XLo) / X_Scale);
+  return Plot_Left + Round_Even(Scaled_Offset(XLo, v, X_Scale));
 }
 
 long double TC_Graph::Pixel_Y(long double v) const {
-  return Plot_Bottom + Round_Even((YLo - v) / Y_Scale);
+  return Plot_Bottom + Round_Even(Scaled_Offset(v, YLo, Y_Scale));
 }
 
 void TC_Graph::Read_Setup(const TC_Ini_File& ini, const Section_List& sections,
@@ -163,10 +163,18 @@ class Tick_Collector {
       : lo_(lo),
         hi_(hi),
         tolerance_((hi - lo) * 1.000001L),
-        snap_(0.001L * std::max(std::fabs(lo), std::fabs(hi))) {}
+        snap_(0.001L * std::max(std::fabs(lo), std::fabs(hi))) {
+    // Limits farther apart than the largest extended number are compared in quarters, where
+    // the distances cannot overflow.
+    if (std::isinf(hi - lo) && std::isfinite(lo) && std::isfinite(hi)) {
+      part_ = 0.25L;
+      tolerance_ = (hi * part_ - lo * part_) * 1.000001L;
+    }
+  }
 
   void Offer(long double t) {
-    if (!(std::fabs(t - lo_) < tolerance_ && std::fabs(t - hi_) < tolerance_)) return;
+    const long double a = t * part_ - lo_ * part_, b = t * part_ - hi_ * part_;
+    if (!(std::fabs(a) < tolerance_ && std::fabs(b) < tolerance_)) return;
     if (ticks_.size() >= Max_Ticks) return;
     ticks_.push_back(std::fabs(t) < snap_ ? 0.0L : t);
   }
@@ -175,6 +183,7 @@ class Tick_Collector {
 
  private:
   long double lo_, hi_, tolerance_, snap_;
+  long double part_ = 1;  // of the limits and candidates that are compared
   std::vector<long double> ticks_;
 };
 
@@ -199,7 +208,18 @@ constexpr std::array<Sub_Tick, 11> Sub_Ticks = {{{1.2L, 0.6L},
 std::vector<long double> Linear_Ticks(long double lo, long double hi, long double factor) {
   Tick_Collector ticks(lo, hi);
   long double m = 0, p = 1;
-  Split_Decimal((hi - lo) * factor, m, p);
+  const long double span = (hi - lo) * factor;
+  if (std::isfinite(span)) {
+    Split_Decimal(span, m, p);
+  } else {
+    // Wider than the largest extended number: a quarter of the span split, times four.
+    Split_Decimal((hi / 4 - lo / 4) * factor, m, p);
+    m *= 4;
+    if (m >= 10) {
+      m /= 10;
+      p *= 10;
+    }
+  }
   const long double step = m < 2 ? 0.2L * p : (m < 5 ? 0.5L * p : p);
   // Repeated addition, as the labels expect; a sum that should be 0 is snapped to it.
   const long double first = Round_Even(lo / step);
@@ -282,8 +302,8 @@ void TC_Graph::Draw_Frame(TC_Data_Buffer& /*buffer*/) {
     Y_Scale = 0;
     return;
   }
-  X_Scale = (XHi - XLo) / (Plot_Right - Plot_Left);
-  Y_Scale = (YHi - YLo) / (Plot_Bottom - Plot_Top);
+  X_Scale = Axis_Scale(XLo, XHi, Plot_Right - Plot_Left);
+  Y_Scale = Axis_Scale(YLo, YHi, Plot_Bottom - Plot_Top);
 
   Set_Color(FrameColor);
   Set_Pen_Style(0);

@@ -138,6 +138,20 @@ struct Point_Mapper {
     const long double fy = (y_lo - vy) / y_scale;
     // Written so that a NaN fails as well.
     if (!(std::fabs(fx) <= Max_Pixel_Offset && std::fabs(fy) <= Max_Pixel_Offset)) {
+      return Wide_Pixel(vx, vy, px, py);
+    }
+    px = left + Round_Small(fx);
+    py = bottom + Round_Small(fy);
+    return Point_Kind::Inside;
+  }
+
+  // Pixel once more for a value whose distance from a limit overflowed (an axis wider than the
+  // largest extended number); every other value fails here as it did there.
+  [[gnu::noinline]] Point_Kind Wide_Pixel(long double vx, long double vy, int& px,
+                                          int& py) const {
+    const long double fx = Scaled_Offset(x_lo, vx, x_scale);
+    const long double fy = Scaled_Offset(vy, y_lo, y_scale);
+    if (!(std::fabs(fx) <= Max_Pixel_Offset && std::fabs(fy) <= Max_Pixel_Offset)) {
       return Point_Kind::Failed;
     }
     px = left + Round_Small(fx);

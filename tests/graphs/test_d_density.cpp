@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,14 @@ TEST(DensityScale, EntriesOfEachScale) {
     SCOPED_TRACE(c.name);
     const Density_Levels levels(c.scale, c.counts);
     for (const auto& [count, entry] : c.entries) EXPECT_EQ(levels.Entry(count), entry) << count;
+    // The same counts in two lists (the pixels on the page and those beyond it), cut anywhere.
+    const std::span<const std::uint32_t> all(c.counts);
+    for (std::size_t cut = 0; cut <= all.size(); ++cut) {
+      const Density_Levels two(c.scale, all.first(cut), all.subspan(cut));
+      for (const auto& [count, entry] : c.entries) {
+        EXPECT_EQ(two.Entry(count), entry) << count << " cut at " << cut;
+      }
+    }
   }
 }
 

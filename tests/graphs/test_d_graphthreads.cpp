@@ -84,7 +84,9 @@ const char* const Setup_Text =
     "[dens]\nKind=S\nx=X\ny=Y\nLayers=all a\n[dens/all]\nDensity=1\nDensityScale=eq\n"
     "[dens/a]\nKey1=@K a\nColor=Red\n"
     "[dens2]\nKind=S\nx=X\ny=Y\nlogx=1\nxlo=1\nxhi=1500\nylo=0\nyhi=900\nLayers=a all\n"
-    "[dens2/a]\nMarker=BOX1\n[dens2/all]\nDensity=1\nColorMap=mono\nDensityScale=linear\n";
+    "[dens2/a]\nMarker=BOX1\n[dens2/all]\nDensity=1\nColorMap=mono\nDensityScale=linear\n"
+    // A density layer by Key alone, with its colour bar.
+    "[dens3]\nKind=S\nx=X\ny=Y\nxlo=0\nxhi=1500\nylo=0\nyhi=900\nDensity=1\nKey1=@K a\n";
 
 const char* const Graph_Names[] = {"auto", "fixed", "log", "hist", "hist2", "dens", "dens2"};
 
@@ -141,8 +143,8 @@ struct Drawn {
   std::vector<std::uint32_t> pixels;
 };
 
-Drawn Draw_Graph(TC_Graph& g, TC_Data_Buffer& buffer) {
-  graph_test::Test_Canvas canvas(400, 300);
+Drawn Draw_Graph(TC_Graph& g, TC_Data_Buffer& buffer, int width = 400, int height = 300) {
+  graph_test::Test_Canvas canvas(width, height);
   Drawn d;
   try {
     g.Draw_All(buffer);
@@ -186,6 +188,31 @@ TEST_F(Graph_Threads, SamePicturesLimitsAndLinesOnAnyThreadCount) {
     EXPECT_EQ(first.facts.rfind("error ", 0) == 0, fails) << first.facts;
     if (std::string(name) == "hist2") {
       EXPECT_NE(first.facts.find("  u="), std::string::npos);
+    }
+  }
+}
+
+// A cell reaching 900 rows above the canvas: its density layers draw the canvas's part of
+// what a canvas holding the whole cell shows, with the same largest count, on any thread count.
+TEST_F(Graph_Threads, DensityBeyondTheCanvasDrawsItsPartOfTheWhole) {
+  Thread_Setting restore;
+  for (const char* name : {"dens", "dens3"}) {
+    SCOPED_TRACE(name);
+    Set_Thread_Count(1);
+    const std::unique_ptr<TC_Graph> whole = Make<TC_Scat_Graph>(name);
+    whole->Set_Cell(0, 399, 0, 1199);
+    const Drawn all = Draw_Graph(*whole, *buffer_, 400, 1200);
+    for (int threads : {1, 3, 8}) {
+      SCOPED_TRACE(threads);
+      Set_Thread_Count(threads);
+      const std::unique_ptr<TC_Graph> g = Make<TC_Scat_Graph>(name);
+      g->Set_Cell(0, 399, -900, 299);
+      const Drawn part = Draw_Graph(*g, *buffer_);
+      std::string facts = all.facts;
+      facts.replace(facts.find(" 1169\n"), 6, " 269\n");  // the plot's bottom row
+      EXPECT_EQ(part.facts, facts);
+      EXPECT_TRUE(std::equal(part.pixels.begin(), part.pixels.end(),
+                             all.pixels.begin() + 900 * 400));
     }
   }
 }

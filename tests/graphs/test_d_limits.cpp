@@ -127,6 +127,10 @@ TEST(Limits, ScatterDrawsItsExtremePointsOnTheFrame) {
       {"logx=1\nlogy=1\nxlo=1\nxhi=3\nylo=-1\nyhi=2\n", "10 100\n1000 0.1\n100 1\n"},
       {"logx=1\nlogy=1\nxlo=-7\nxhi=3\nylo=-7\nyhi=3\n", "1e-7 1000\n1000 1e-7\n"},
       {"logx=1\nlogy=1\n", "1 1000\n1000 1\n10 10\n"},
+      // Limits farther apart than the largest extended number.
+      {"", "-1E4932 1E4932\n1E4932 -1E4932\n0 0\n"},
+      {"xlo=-1.1E4932\nxhi=1E4932\nylo=-1E4932\nyhi=1.1E4932\n",
+       "-1.1E4932 1.1E4932\n1E4932 -1E4932\n"},
   };
   for (const Scat_Case& c : cases) {
     SCOPED_TRACE(std::string(c.keys) + c.data);

@@ -334,6 +334,30 @@ TEST_F(Render_Scale, HugeTitleRendersWithinLittleMemory) {
   EXPECT_GT(lit, 100);
 }
 
+// A density layer on a plot area sixteen million rows tall (a huge negative title size) needs
+// counts only for the page's pixels. The three points far above the page still set the scale:
+// the two on the page's part are drawn in the middle grey of a linear scale up to 3.
+TEST_F(Render_Scale, DensityOnAPlotAreaFarBeyondThePage) {
+  Write("s.ini",
+        "[DataFile]\nA=1 5.2 Alpha\nB=2 5.2 Beta\n[Pages]\nPages=P\n[P]\nTitle=T\n"
+        "TitleFontSize=-16000000\nGraphs=D\n[P/D]\nKind=scatter\nx=A\nxlo=0\nxhi=10\ny=B\n"
+        "ylo=0\nyhi=10\nDensity=yes\nColorMap=gray\nDensityScale=linear\n");
+  Write("d.dat", "5 0\n5 0\n5 10\n5 10\n5 10\n");
+  Limits limits;
+  if (!Sanitized) limits.Address_Space = 300 * Megabyte;
+  const Run_Result r = Run_Limited(
+      {"-f", "bmp", "-s", "400x300", "-o", "out", "-r", "report.json", "s.ini", "d.dat"}, limits);
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Err, "");
+  const Json j = Json::parse(Read("report.json"));
+  const Json& graph = j["pages"][0]["graphs"][0];
+  EXPECT_EQ(graph["plot"]["top"], -15999982);
+  EXPECT_EQ(graph["layers"][0]["max_count"], 3);
+  const int x = (graph["plot"]["left"].get<int>() + graph["plot"]["right"].get<int>()) / 2;
+  const Bmp bmp = Read_Bmp("out/d.01.bmp");
+  EXPECT_EQ(bmp.At(x, graph["plot"]["bottom"]), 0x808080u);
+}
+
 // 16 pages of 64 graphs of 32 layers, every graph and layer from the shared section.
 std::string Full_Setup() {
   std::string pages, graphs, layers;
