@@ -8,12 +8,16 @@
 #include <fontconfig/fcfreetype.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
+
+#include "draw/d_font_match.h"
 
 namespace pw {
 
@@ -32,9 +36,12 @@ struct Glyph_Image {
   std::vector<std::uint8_t> alpha;
 };
 
+struct Face_Instance;
+
 // What measuring and clipping need, without rasterizing: the advance and a box that holds
 // all of the glyph's ink (relative to the pen and the baseline, y up), with a margin.
 struct Glyph_Metrics {
+  Face_Instance* face = nullptr;  // the fallback face that draws it; nullptr: the face's own
   int advance = 0;
   bool ink = false;  // false: the glyph draws nothing wherever it is
   int ink_left = 0, ink_right = 0, ink_bottom = 0, ink_top = 0;
@@ -46,6 +53,11 @@ long long rasterized_glyphs = 0;
 // One typeface at one pixel size.
 struct Face_Instance {
   FT_Face face = nullptr;
+  std::string name;  // what it was asked for as: a fallback face is asked for the same way
+  int height = 0;
+  bool bold = false;
+  // As the vector pages name a fallback face (made on first use).
+  std::shared_ptr<const Font_Face_Info> info;
   bool embolden = false;  // bold asked for, but only a regular face was found
   bool symbol = false;    // a symbol font: characters 0x20..0xFF stand for U+F020..U+F0FF
   int weight = FC_WEIGHT_REGULAR;  // the face's own weight and width, on fontconfig's scales
@@ -65,26 +77,26 @@ struct Face_Instance {
   // font cannot load it. `advance` is the glyph's advance in whole pixels.
   bool Load(char32_t code, int& advance);
   const Glyph_Image& Glyph(char32_t code);
+  // A character the face lacks is measured (and drawn) in the fallback face that has it.
   const Glyph_Metrics& Metrics(char32_t code);
+  // The face that draws `code`: this one or its fallback.
+  Face_Instance& Drawer(char32_t code) {
+    Face_Instance* other = Metrics(code).face;
+    return other != nullptr ? *other : *this;
+  }
 };
-
-// Typefaces that are fixed-pitch on other systems: when they are missing, a monospace face
-// replaces them rather than the default sans.
-bool Is_Monospace_Name(const std::string& name) {
-  static const char* const kNames[] = {
-      "lucida console",         "courier new", "courier", "consolas",
-      "lucida sans typewriter", "fixedsys",    "terminal"};
-  std::string lower;
-  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return std::find(std::begin(kNames), std::end(kNames), lower) != std::end(kNames);
-}
 
 class Font_Cache {
  public:
   ~Font_Cache() {
     instances_.clear();  // faces go before their library
+    fallbacks_.clear();
     if (library_ != nullptr) FT_Done_FreeType(library_);
   }
+
+  // Every entry point holds this while it uses the cache: glyphs, metrics and fallback faces
+  // are made on first use, whichever thread draws the text.
+  std::mutex Lock;
 
   // The instance for a spec, or nullptr when no font can be had.
   Face_Instance* Find(const Font_Spec& spec) {
@@ -104,13 +116,17 @@ class Font_Cache {
     return last_instance_;
   }
 
+  // The face that draws `code` for an instance that lacks it, or nullptr when no installed
+  // face has it. Fontconfig sorts the faces once per family and weight, and the first that
+  // has the character is taken (once per character); the face is opened once per size.
+  Face_Instance* Fallback(const Face_Instance& primary, char32_t code);
+
   bool Bold_Face_Of(const Face_Instance* instance) const {
     auto it = bold_faces_.find(instance);
     return it != bold_faces_.end() && it->second;
   }
 
-  std::string File_Of(const Font_Spec& spec) {
-    Face_Instance* instance = Find(spec);
+  std::string File_Of(const Face_Instance* instance) const {
     auto it = files_.find(instance);
     return it == files_.end() ? std::string() : it->second;
   }
@@ -119,6 +135,9 @@ class Font_Cache {
     no_font_ = on;
     last_ = nullptr;
     instances_.clear();
+    fallbacks_.clear();
+    fallback_files_.clear();
+    sorted_.clear();
     files_.clear();
     indexes_.clear();
     bold_faces_.clear();
@@ -131,12 +150,24 @@ class Font_Cache {
 
  private:
   std::unique_ptr<Face_Instance> Open(const std::string& name, int height, bool bold);
+  std::unique_ptr<Face_Instance> Open_File(const std::string& file, int index, int height,
+                                           bool bold);
   bool Match(const std::string& name, int height, bool bold, std::string& file, int& index);
 
   FT_Library library_ = nullptr;
   bool library_failed_ = false;
   bool no_font_ = false;
   std::map<std::tuple<std::string, int, bool>, std::unique_ptr<Face_Instance>> instances_;
+  struct Set_Release {
+    void operator()(FcFontSet* set) const { FcFontSetDestroy(set); }
+  };
+  // The faces fontconfig falls back through, by family and boldness (null: none to be had).
+  std::map<std::pair<std::string, bool>, std::unique_ptr<FcFontSet, Set_Release>> sorted_;
+  // Fallback faces by file, face index, size and boldness asked for.
+  std::map<std::tuple<std::string, int, int, bool>, std::unique_ptr<Face_Instance>> fallbacks_;
+  // The fallback face's file and index by family, boldness and character (none: no face).
+  std::map<std::tuple<std::string, bool, char32_t>, std::optional<std::pair<std::string, int>>>
+      fallback_files_;
   std::map<const Face_Instance*, std::string> files_;
   std::map<const Face_Instance*, int> indexes_;
   std::map<const Face_Instance*, bool> bold_faces_;
@@ -169,21 +200,8 @@ Font_Cache& Cache() {
 bool Font_Cache::Match(const std::string& name, int height, bool bold, std::string& file,
                        int& index) {
   if (!FcInit()) return false;
-  FcPattern* pattern = FcPatternCreate();
+  FcPattern* pattern = Font_Pattern(name, height, bold);
   if (pattern == nullptr) return false;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-  if (Is_Monospace_Name(name))
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  // Colour fonts (emoji) hold bitmaps of one size only, which a face of another size cannot
-  // load, and colours that single-colour text cannot show: named, they give way like a
-  // missing font. Ordinary faces all match this equally, so their choice stays the same.
-  FcPatternAddBool(pattern, FC_COLOR, FcFalse);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
   FcPatternDestroy(pattern);
@@ -208,11 +226,20 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   std::string file;
   int index = 0;
   if (!Match(name, height, bold, file, index)) return nullptr;
+  auto instance = Open_File(file, index, height, bold);
+  if (instance != nullptr) instance->name = name;
+  return instance;
+}
+
+std::unique_ptr<Face_Instance> Font_Cache::Open_File(const std::string& file, int index,
+                                                     int height, bool bold) {
   auto instance = std::make_unique<Face_Instance>();
   if (FT_New_Face(library_, file.c_str(), index, &instance->face) != 0) {
     instance->face = nullptr;
     return nullptr;
   }
+  instance->height = height;
+  instance->bold = bold;
   // A symbol font has no Unicode table, only one of U+F020..U+F0FF, which its makers address
   // with the plain characters 0x20..0xFF.
   if (instance->face->charmap == nullptr &&
@@ -235,6 +262,36 @@ std::unique_ptr<Face_Instance> Font_Cache::Open(const std::string& name, int hei
   indexes_[instance.get()] = index;
   bold_faces_[instance.get()] = weight >= FC_WEIGHT_DEMIBOLD;
   return instance;
+}
+
+Face_Instance* Font_Cache::Fallback(const Face_Instance& primary, char32_t code) {
+  if (!May_Fall_Back(code)) return nullptr;
+  auto where = std::make_tuple(primary.name, primary.bold, code);
+  auto found = fallback_files_.find(where);
+  if (found == fallback_files_.end()) {
+    auto sorted = sorted_.find({primary.name, primary.bold});
+    if (sorted == sorted_.end()) {
+      sorted = sorted_.emplace(std::make_pair(primary.name, primary.bold), nullptr).first;
+      sorted->second.reset(Fallback_Faces(primary.name, primary.height, primary.bold));
+    }
+    std::optional<std::pair<std::string, int>> face;
+    std::string file;
+    int index = 0;
+    if (sorted->second != nullptr && Fallback_Face_File(*sorted->second, code, file, index))
+      face.emplace(std::move(file), index);
+    found = fallback_files_.emplace(std::move(where), std::move(face)).first;
+  }
+  if (!found->second) return nullptr;
+  const auto& [file, index] = *found->second;
+  // The primary face itself, by another name: it has no glyph either.
+  if (file == File_Of(&primary) && index == Index_Of(&primary)) return nullptr;
+  auto key = std::make_tuple(file, index, primary.height, primary.bold);
+  auto it = fallbacks_.find(key);
+  if (it == fallbacks_.end())
+    it = fallbacks_.emplace(key, Open_File(file, index, primary.height, primary.bold)).first;
+  Face_Instance* fallback = it->second.get();
+  if (fallback == nullptr || fallback->Index(code) == 0) return nullptr;
+  return fallback;
 }
 
 FT_UInt Face_Instance::Index(char32_t code) const {
@@ -261,6 +318,13 @@ const Glyph_Metrics& Face_Instance::Metrics(char32_t code) {
   auto it = metrics.find(code);
   if (it != metrics.end()) return it->second;
   Glyph_Metrics& m = metrics[code];
+  if (Index(code) == 0) {
+    if (Face_Instance* other = Cache().Fallback(*this, code)) {
+      m = other->Metrics(code);
+      m.face = other;
+      return m;
+    }
+  }
   if (!Load(code, m.advance)) return m;
   const FT_GlyphSlot slot = face->glyph;
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -368,6 +432,7 @@ std::u32string Decode_Utf8(std::string_view text) {
 
 int Font_Text_Width(const Font_Spec& font, std::string_view text) {
   if (text.empty()) return 0;
+  std::lock_guard lock(Cache().Lock);
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return 0;
   long long width = 0;
@@ -376,6 +441,7 @@ int Font_Text_Width(const Font_Spec& font, std::string_view text) {
 }
 
 int Font_Cell_Height(const Font_Spec& font) {
+  std::lock_guard lock(Cache().Lock);
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return std::clamp(font.Height, 0, kMaxHeight);
   return instance->ascent + instance->descent;
@@ -385,6 +451,7 @@ bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
                  const Text_Window& window) {
   mask = Text_Mask{};
   if (text.empty()) return false;
+  std::lock_guard lock(Cache().Lock);
   Face_Instance* instance = Cache().Find(font);
   if (instance == nullptr) return false;
   const std::u32string codes = Decode_Utf8(text);
@@ -407,7 +474,7 @@ bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
   mask.alpha.assign(static_cast<std::size_t>(width) * rows, 0);
   // Glyph by glyph, each clipped to the window; a glyph whose ink box misses the window is
   // never rasterized. Overlapping glyphs keep the larger coverage, as one mask of the whole
-  // text would.
+  // text would. A fallback face's glyph sits on the text's own baseline.
   long long pen = 0;
   for (char32_t code : codes) {
     const Glyph_Metrics& m = instance->Metrics(code);
@@ -419,7 +486,7 @@ bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
         box_top >= bottom) {
       continue;
     }
-    const Glyph_Image& glyph = instance->Glyph(code);
+    const Glyph_Image& glyph = instance->Drawer(code).Glyph(code);
     ++mask.glyphs;
     // Glyph column x lands on window column x0 + x, glyph row y on window row y0 + y.
     const long long x0 = at + glyph.left - left;
@@ -435,22 +502,42 @@ bool Font_Render(const Font_Spec& font, std::string_view text, Text_Mask& mask,
   return true;
 }
 
+namespace {
+
+void Describe(const Font_Cache& cache, const Face_Instance& instance, Font_Face_Info& info) {
+  info.File = cache.File_Of(&instance);
+  info.Index = cache.Index_Of(&instance);
+  info.Family = instance.face->family_name != nullptr ? instance.face->family_name : "";
+  info.Embolden = instance.embolden;
+  info.Bold = instance.embolden || cache.Bold_Face_Of(&instance);
+  // fontconfig's scale taken to the usual one (its regular 80 is 400, its bold 200 is 700).
+  const double weight = FcWeightToOpenTypeDouble(instance.weight);
+  info.Weight = std::clamp(static_cast<int>(std::lround(weight / 100.0)) * 100, 100, 900);
+  info.Width = instance.width;
+  info.Size = instance.height;
+  info.Ascent = instance.ascent;
+  info.Descent = instance.descent;
+}
+
+// How the vector pages name a fallback face, made once per face and size.
+std::shared_ptr<const Font_Face_Info> Fallback_Info(const Font_Cache& cache,
+                                                    Face_Instance& fallback) {
+  if (fallback.info == nullptr) {
+    auto info = std::make_shared<Font_Face_Info>();
+    Describe(cache, fallback, *info);
+    fallback.info = std::move(info);
+  }
+  return fallback.info;
+}
+
+}  // namespace
+
 bool Font_Describe(const Font_Spec& font, Font_Face_Info& info) {
   Font_Cache& cache = Cache();
+  std::lock_guard lock(cache.Lock);
   Face_Instance* instance = cache.Find(font);
   if (instance == nullptr) return false;
-  info.File = cache.File_Of(font);
-  info.Index = cache.Index_Of(instance);
-  info.Family = instance->face->family_name != nullptr ? instance->face->family_name : "";
-  info.Embolden = instance->embolden;
-  info.Bold = instance->embolden || cache.Bold_Face_Of(instance);
-  // fontconfig's scale taken to the usual one (its regular 80 is 400, its bold 200 is 700).
-  const double weight = FcWeightToOpenTypeDouble(instance->weight);
-  info.Weight = std::clamp(static_cast<int>(std::lround(weight / 100.0)) * 100, 100, 900);
-  info.Width = instance->width;
-  info.Size = std::clamp(font.Height, 1, kMaxHeight);
-  info.Ascent = instance->ascent;
-  info.Descent = instance->descent;
+  Describe(cache, *instance, info);
   return true;
 }
 
@@ -458,26 +545,37 @@ std::vector<Placed_Glyph> Font_Layout(const Font_Spec& font, std::string_view te
                                       long long to) {
   std::vector<Placed_Glyph> glyphs;
   if (text.empty()) return glyphs;
-  Face_Instance* instance = Cache().Find(font);
+  Font_Cache& cache = Cache();
+  std::lock_guard lock(cache.Lock);
+  Face_Instance* instance = cache.Find(font);
   if (instance == nullptr) return glyphs;
   long long pen = 0;
   for (char32_t code : Decode_Utf8(text)) {
     if (pen >= to) break;
-    if (pen >= from) glyphs.push_back({code, instance->Index(code), pen});
+    if (pen >= from) {
+      Face_Instance& drawer = instance->Drawer(code);
+      Placed_Glyph glyph{code, drawer.Index(code), pen, nullptr};
+      if (&drawer != instance) glyph.Fallback = Fallback_Info(cache, drawer);
+      glyphs.push_back(std::move(glyph));
+    }
     pen += instance->Metrics(code).advance;
   }
   return glyphs;
 }
 
 long long Font_Rasterized_Glyphs() {
+  std::lock_guard lock(Cache().Lock);
   return rasterized_glyphs;
 }
 
 std::string Font_File(const Font_Spec& font) {
-  return Cache().File_Of(font);
+  Font_Cache& cache = Cache();
+  std::lock_guard lock(cache.Lock);
+  return cache.File_Of(cache.Find(font));
 }
 
 void Font_Force_No_Font(bool on) {
+  std::lock_guard lock(Cache().Lock);
   Cache().Set_No_Font(on);
 }
 

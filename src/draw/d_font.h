@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,8 +40,11 @@ struct Text_Window {
 // sequence of a scalar value becomes one U+FFFD.
 std::u32string Decode_Utf8(std::string_view text);
 
+// Every function here may be called from any thread: the caches they share are locked.
+//
 // Advance width of `text` in pixels (at most INT32_MAX); 0 for empty text or when no font can
-// be found. Only glyph outlines are loaded: measuring rasterizes nothing.
+// be found. Only glyph outlines are loaded: measuring rasterizes nothing. Characters the face
+// lacks count with the advance of their fallback face (see Placed_Glyph).
 int Font_Text_Width(const Font_Spec& font, std::string_view text);
 // Full cell height (ascent + descent) in pixels; with no font at all, the requested height.
 int Font_Cell_Height(const Font_Spec& font);
@@ -74,11 +78,15 @@ struct Font_Face_Info {
 bool Font_Describe(const Font_Spec& font, Font_Face_Info& info);
 
 // One glyph of a text as Font_Render places it: its code point, the glyph's index in the face
-// and its pen position in pixels from the start of the text.
+// and its pen position in pixels from the start of the text. A character the text's face
+// lacks is drawn from the face fontconfig gives for it (same family request, weight and
+// size), on the text's baseline: `Fallback` names that face, and `Index` is its glyph; null
+// for the text's own face. A character no installed face has is the face's missing glyph.
 struct Placed_Glyph {
   char32_t Code = 0;
   unsigned Index = 0;
   long long X = 0;
+  std::shared_ptr<const Font_Face_Info> Fallback;
 };
 // The glyphs of `text` whose pen position lies in [from, to) (all of them by default), in
 // order; empty when no font can be found.

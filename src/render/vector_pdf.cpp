@@ -141,22 +141,37 @@ class Pdf_Painter {
     cairo_stroke(cr_);
   }
 
+  // A text is shown in runs of glyphs of one face: its own, or the fallback face of the
+  // characters it lacks. Every glyph keeps the raster's pen position and baseline.
   void Put(const Text_Item& item) {
+    const Text_Frame frame = Frame_Of(item);
+    std::size_t begin = 0;
+    while (begin < item.Glyphs.size()) {
+      const Font_Face_Info* run_face = item.Glyphs[begin].Fallback.get();
+      std::size_t end = begin + 1;
+      while (end < item.Glyphs.size() && item.Glyphs[end].Fallback.get() == run_face) ++end;
+      Put_Run(item, frame, run_face != nullptr ? *run_face : *item.Face, begin, end);
+      begin = end;
+    }
+  }
+
+  void Put_Run(const Text_Item& item, const Text_Frame& frame, const Font_Face_Info& run_face,
+               std::size_t begin, std::size_t end) {
     const Font_Face_Info& face = *item.Face;
-    cairo_font_face_t* font = Font_Of(face);
+    cairo_font_face_t* font = Font_Of(run_face);
     if (font == nullptr) return;
     std::string utf8;
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;
-    glyphs.reserve(item.Glyphs.size());
-    clusters.reserve(item.Glyphs.size());
-    for (const Placed_Glyph& g : item.Glyphs) {
+    glyphs.reserve(end - begin);
+    clusters.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+      const Placed_Glyph& g = item.Glyphs[i];
       const std::string bytes = Utf8_Of(Text_Code(g.Code));
       utf8 += bytes;
       glyphs.push_back({g.Index, static_cast<double>(g.X), static_cast<double>(face.Ascent)});
       clusters.push_back({static_cast<int>(bytes.size()), 1});
     }
-    const Text_Frame frame = Frame_Of(item);
     cairo_save(cr_);
     cairo_translate(cr_, frame.Origin_X, frame.Origin_Y);
     if (frame.Degrees != 0) cairo_rotate(cr_, -frame.Degrees * std::numbers::pi / 180.0);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 #include <utility>
 
 #include "base/D_Error.h"
@@ -74,19 +75,16 @@ void Put_Attribute(std::string& out, const std::string& text) {
   }
 }
 
-// The face's weight and width where they are not the plain regular or bold face's, so that
-// the viewer takes the face whose advances the glyph positions are. A face the raster made
-// bold (the family has no bold one to match) is asked for three steps heavier, as a bold face
-// is than a regular one: a regular face is asked for as bold, a light one as about regular.
-void Put_Weight_And_Width(std::string& out, const Font_Face_Info& face) {
-  const int weight = face.Embolden ? std::min(face.Weight + 300, 900) : face.Weight;
-  if (face.Bold && weight == 700) {
-    out += " font-weight=\"bold\"";
-  } else if (face.Bold || weight != 400) {
-    out += " font-weight=\"", Put_Int(out, weight), out += '"';
-  }
-  if (face.Width == 100) return;
-  // The nearest of the named widths, which every SVG reader knows.
+// The weight asked for so that the viewer takes the face whose advances the glyph positions
+// are. A face the raster made bold (the family has no bold one to match) is asked for three
+// steps heavier, as a bold face is than a regular one: a regular face is asked for as bold, a
+// light one as about regular.
+int Svg_Weight(const Font_Face_Info& face) {
+  return face.Embolden ? std::min(face.Weight + 300, 900) : face.Weight;
+}
+
+// The nearest of the named widths, which every SVG reader knows.
+const char* Svg_Stretch(const Font_Face_Info& face) {
   static const std::pair<int, const char*> kWidths[] = {
       {50, "ultra-condensed"}, {63, "extra-condensed"}, {75, "condensed"},
       {87, "semi-condensed"},  {100, "normal"},         {113, "semi-expanded"},
@@ -95,8 +93,42 @@ void Put_Weight_And_Width(std::string& out, const Font_Face_Info& face) {
   for (const auto& w : kWidths) {
     if (std::abs(w.first - face.Width) < std::abs(nearest->first - face.Width)) nearest = &w;
   }
-  if (nearest->first == 100) return;
-  out += " font-stretch=\"", out += nearest->second, out += '"';
+  return nearest->second;
+}
+
+void Put_Weight_Value(std::string& out, const Font_Face_Info& face) {
+  const int weight = Svg_Weight(face);
+  if (face.Bold && weight == 700) {
+    out += "bold";
+  } else {
+    Put_Int(out, weight);
+  }
+}
+
+// The face's weight and width where they are not the plain regular or bold face's.
+void Put_Weight_And_Width(std::string& out, const Font_Face_Info& face) {
+  if (face.Bold || Svg_Weight(face) != 400)
+    out += " font-weight=\"", Put_Weight_Value(out, face), out += '"';
+  if (face.Width == 100) return;
+  const std::string_view stretch = Svg_Stretch(face);
+  if (stretch != "normal") out += " font-stretch=\"", out += stretch, out += '"';
+}
+
+// A glyph drawn from a fallback face: its family, and its weight and width where they are not
+// those of the text around it.
+void Put_Fallback_Face(std::string& out, const Font_Face_Info& text, const Font_Face_Info& face) {
+  out += " font-family=\"", Put_Attribute(out, face.Family), out += '"';
+  if (Svg_Weight(face) != Svg_Weight(text) || face.Bold != text.Bold) {
+    out += " font-weight=\"";
+    if (Svg_Weight(face) == 400 && !face.Bold) {
+      out += "normal";
+    } else {
+      Put_Weight_Value(out, face);
+    }
+    out += '"';
+  }
+  const std::string_view stretch = Svg_Stretch(face);
+  if (stretch != Svg_Stretch(text)) out += " font-stretch=\"", out += stretch, out += '"';
 }
 
 std::string Base64(const std::string& bytes) {
@@ -204,8 +236,9 @@ class Svg_Writer {
     }
     out += '>';
     for (const Placed_Glyph& g : item.Glyphs) {
-      out += "<tspan x=\"", Put_Number(out, frame.Origin_X + static_cast<double>(g.X));
-      out += "\">", Put_Escaped(out, g.Code), out += "</tspan>";
+      out += "<tspan x=\"", Put_Number(out, frame.Origin_X + static_cast<double>(g.X)), out += '"';
+      if (g.Fallback != nullptr) Put_Fallback_Face(out, face, *g.Fallback);
+      out += '>', Put_Escaped(out, g.Code), out += "</tspan>";
     }
     out += "</text>\n";
   }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "draw/d_font.h"
 #include "render/vector_svg.h"
 #include "render_fixture.h"
 
@@ -79,7 +81,7 @@ std::string Unescape(std::string s) {
 std::vector<Svg_Text> Texts(const std::string& svg) {
   std::vector<Svg_Text> out;
   const std::regex text_re("<text y=\"([-0-9.]+)\"[^>]*>(.*?)</text>");
-  const std::regex span_re("<tspan x=\"([-0-9.]+)\">(.*?)</tspan>");
+  const std::regex span_re("<tspan x=\"([-0-9.]+)\"[^>]*>(.*?)</tspan>");
   for (std::sregex_iterator t(svg.begin(), svg.end(), text_re), end; t != end; ++t) {
     Svg_Text text;
     text.Y = std::stod((*t)[1]);
@@ -275,7 +277,7 @@ TEST_F(Render_Vector, PdfTitleWithANulByte) {
 std::string Svg_Of_One_Letter(std::shared_ptr<Font_Face_Info> face) {
   Text_Item text;
   text.Face = std::move(face);
-  text.Glyphs.push_back({U'a', 0, 0});
+  text.Glyphs.push_back({U'a', 0, 0, nullptr});
   Vector_Page page;
   page.Width = page.Height = 20;
   page.Items.push_back(text);
@@ -334,6 +336,121 @@ TEST(Svg_Document, WeightAndWidthOfTheFace) {
     EXPECT_NE(svg.find(std::string("font-size=\"10\"") + c.attributes), std::string::npos)
         << c.weight << " " << c.width << "\n" << svg;
   }
+}
+
+// A glyph drawn from a fallback face names that face's family on its own element, and its
+// weight and width where they are not the text's; a glyph of the text's face is as it was.
+TEST(Svg_Document, FallbackGlyphNamesItsFace) {
+  struct Case {
+    bool text_bold;
+    bool bold, embolden;
+    int weight, width;
+    const char* span;
+  };
+  const Case cases[] = {
+      {false, false, false, 400, 100, "<tspan x=\"0\" font-family=\"W&amp;Q\">a</tspan>"},
+      {true, true, true, 400, 100, "<tspan x=\"0\" font-family=\"W&amp;Q\">a</tspan>"},
+      {true, true, false, 700, 100, "<tspan x=\"0\" font-family=\"W&amp;Q\">a</tspan>"},
+      {true, false, false, 400, 100,
+       "<tspan x=\"0\" font-family=\"W&amp;Q\" font-weight=\"normal\">a</tspan>"},
+      {false, false, false, 300, 75,
+       "<tspan x=\"0\" font-family=\"W&amp;Q\" font-weight=\"300\" "
+       "font-stretch=\"condensed\">a</tspan>"},
+      {false, true, false, 700, 100,
+       "<tspan x=\"0\" font-family=\"W&amp;Q\" font-weight=\"bold\">a</tspan>"},
+  };
+  for (const Case& c : cases) {
+    auto text = std::make_shared<Font_Face_Info>();
+    text->Family = "F";
+    text->Size = 10;
+    text->Bold = c.text_bold;
+    text->Weight = c.text_bold ? 700 : 400;
+    auto glyph = std::make_shared<Font_Face_Info>();
+    glyph->Family = "W&Q";
+    glyph->Size = 10;
+    glyph->Bold = c.bold;
+    glyph->Embolden = c.embolden;
+    glyph->Weight = c.weight;
+    glyph->Width = c.width;
+    Text_Item item;
+    item.Face = text;
+    item.Glyphs.push_back({U'a', 0, 0, glyph});
+    item.Glyphs.push_back({U'b', 0, 6, nullptr});
+    Vector_Page page;
+    page.Width = page.Height = 20;
+    page.Items.push_back(item);
+    const std::string svg = render::Svg_Document(page, "t.svg");
+    EXPECT_NE(svg.find(std::string(c.span) + "<tspan x=\"6\">b</tspan></text>"),
+              std::string::npos)
+        << c.span << "\n" << svg;
+  }
+}
+
+// Whether each column of the top `rows` rows holds a dark pixel (the page is white; with
+// `alpha`, pixels 0xAARRGGBB whose top byte 0 is clear).
+std::vector<bool> Dark_Columns(const std::vector<std::uint32_t>& pixels, int width, int rows,
+                               bool alpha) {
+  std::vector<bool> dark(static_cast<std::size_t>(width));
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+      const int grey = ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 3;
+      if ((!alpha || (p >> 24) != 0) && grey < 128) dark[x] = true;
+    }
+  }
+  return dark;
+}
+
+// Dark columns of one picture with no dark column within a pixel in the other, both ways.
+int Unmatched_Columns(const std::vector<bool>& a, const std::vector<bool>& b) {
+  int count = 0;
+  for (std::size_t x = 0; x < a.size() && x < b.size(); ++x) {
+    const auto near = [&](const std::vector<bool>& v) {
+      return v[x] || (x > 0 && v[x - 1]) || (x + 1 < v.size() && v[x + 1]);
+    };
+    count += (a[x] && !near(b)) + (b[x] && !near(a));
+  }
+  return count;
+}
+
+// A centred title with ideographs the page's face lacks: the raster draws them from the face
+// that has them, the SVG names that face on their glyphs, the PDF holds their text, and a
+// viewer drawing the SVG and the PDF puts the same ink in the same columns as the raster.
+TEST_F(Render_Vector, CharactersTheFaceLacksAreDrawnAlikeInEveryFormat) {
+  const std::string sky = "\xE5\xA4\xA9\xE6\xB0\x94";  // U+5929 U+6C14
+  const std::vector<Placed_Glyph> probe = Font_Layout({"DejaVu Sans", 24, true, 0}, sky);
+  if (probe.empty() || probe[0].Fallback == nullptr)
+    GTEST_SKIP() << "no face with CJK ideographs (fonts-wqy-microhei)";
+  Write("f.ini",
+        "[DataFile]\nA=1 5.2 Alpha\n[Pages]\nPages=P\nFont=DejaVu Sans\nTitleFontSize=24\n"
+        "BgColor=White\nFontColor=Black\n[P]\nTitle=Weather " + sky + " end\nGraphs=G\n"
+        "[P/G]\nKind=hist\nx=A\n");
+  for (const char* format : {"bmp", "svg", "pdf"})
+    ASSERT_EQ(Run(std::string("-f ") + format + " -s 500x200 -o out f.ini d.dat").Status, 0);
+  const std::string svg = Read("out/d.01.svg");
+  const std::string family = probe[0].Fallback->Family;
+  EXPECT_NE(svg.find("font-family=\"" + family + "\">\xE5\xA4\xA9</tspan>"), std::string::npos)
+      << svg;
+  ASSERT_NE(Find(Texts(svg), "Weather " + sky + " end"), nullptr);
+  const Bmp raster = Read_Bmp("out/d.01.bmp");
+  ASSERT_EQ(raster.Width, 500);
+  const std::vector<bool> columns = Dark_Columns(raster.Pixels, 500, 40, false);
+  EXPECT_GT(std::count(columns.begin(), columns.end(), true), 150);
+  Tool("rsvg-convert out/d.01.svg -o out/svg.png");
+  if (Exists("out/svg.png")) {
+    int w = 0, h = 0;
+    const std::vector<std::uint32_t> drawn = Decode_Png(Read("out/svg.png"), w, h);
+    ASSERT_EQ(w, 500);
+    EXPECT_LE(Unmatched_Columns(columns, Dark_Columns(drawn, w, 40, true)), 2);
+  }
+  const std::string text = Tool("pdftotext out/d.pdf -");
+  if (text.empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
+  EXPECT_NE(text.find("Weather " + sky + " end"), std::string::npos) << text;
+  Tool("pdftoppm -r 96 -png out/d.pdf out/pdf");
+  int w = 0, h = 0;
+  const std::vector<std::uint32_t> drawn = Decode_Png(Read("out/pdf-1.png"), w, h);
+  ASSERT_EQ(w, 500);
+  EXPECT_LE(Unmatched_Columns(columns, Dark_Columns(drawn, w, 40, true)), 2);
 }
 
 // Above the limit the scatter layer is a picture: its opaque pixels are the PNG's, and every
