@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
@@ -449,12 +450,27 @@ void TMain::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Shift+F10 is the menu key of keyboards that have none; the Menu key itself reaches
+  // contextMenuEvent from the platform.
+  if (event->key() == Qt::Key_F10 &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+    event->accept();
+    Show_Popup_From_Keyboard();
+    return;
+  }
   QMainWindow::keyPressEvent(event);
 }
 
 void TMain::contextMenuEvent(QContextMenuEvent* event) {
   xPopUp_->exec(event->globalPos());
   event->accept();
+}
+
+void TMain::Show_Popup_From_Keyboard() {
+  // At the pointer when it is over the window, as the Menu key opens it; else mid-window.
+  QPoint at = QCursor::pos();
+  if (!rect().contains(mapFromGlobal(at))) at = mapToGlobal(rect().center());
+  xPopUp_->exec(at);
 }
 
 void TMain::closeEvent(QCloseEvent* event) {

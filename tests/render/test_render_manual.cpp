@@ -214,7 +214,8 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 //   there, even when a later layer's point there comes earlier in the data file;
 // - a Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose
 //   text is "Harbour,", and a text with a space in it, or an empty one (a delimited table may
-//   hold both), is never chosen.
+//   hold both), is never chosen;
+// - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none.
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -229,6 +230,7 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "The text is one\nword: the words after it are ignored, so a text with a space in it, or "
       "an empty one (a\n<a href=\"#delimited\">delimited table</a> may hold both), cannot be "
       "chosen.",
+      "<p>Right-click anywhere, or press the Menu key or <kbd>Shift+F10</kbd>, for the menu:</p>",
   };
   for (const char* expected : texts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }

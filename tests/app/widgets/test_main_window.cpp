@@ -1,8 +1,10 @@
 // The real main window on the offscreen platform: loads, tabs, keys, mouse, menu, errors.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 
@@ -300,6 +302,41 @@ class Test_Main_Window : public QObject {
         "mExit=&E&xit"};
     QCOMPARE(seen, expected);
     QVERIFY(!s.w->Item("mHelp")->isVisible());  // no help page next to the program
+  }
+
+  // A keyboard without a Menu key (most laptops) opens the menu with Shift+F10, as every
+  // desktop does; the Menu key itself comes as a context-menu event from the platform.
+  void shift_f10_opens_the_menu() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    struct Key {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      bool opens;
+    };
+    const Key keys[] = {
+        {Qt::Key_F10, Qt::ShiftModifier, true},
+        {Qt::Key_F10, Qt::ShiftModifier | Qt::KeypadModifier, true},
+        {Qt::Key_F10, {}, false},
+        {Qt::Key_F10, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::Key_F9, Qt::ShiftModifier, false},
+    };
+    for (const Key& k : keys) {
+      bool opened = false;
+      QTimer::singleShot(50, [&] {
+        opened = QApplication::activePopupWidget() == &s.w->Popup();
+        s.w->Popup().close();
+      });
+      QTest::keyClick(s.w.get(), k.key, k.mods);
+      QTest::qWait(100);
+      QCOMPARE(opened, k.opens);
+      QVERIFY(!s.w->Popup().isVisible());
+    }
+    QCOMPARE(s.Tabs().Current(), 0);
+    QCOMPARE(closer.Closed(), 0);
   }
 
   void help_item_visible_with_either_help_page() {
