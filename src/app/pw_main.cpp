@@ -122,7 +122,7 @@ void TMain::Build_Menu() {
   for (QAction* a : {redraw, redraw_ignore}) {
     connect(a, &QAction::triggered, this, [this, a] { Guarded([&] { mRedrawClick(a); }); });
   }
-  QAction* follow = add(xPopUp_, "mFollow", "Follow File Changes");
+  QAction* follow = add(xPopUp_, "mFollow", "&Follow File Changes");
   follow->setCheckable(true);
   connect(follow, &QAction::toggled, this, [this](bool on) { follow_->Set_On(on); });
   QMenu* shot = xPopUp_->addMenu("&Screen Shot");

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/app_logic.h"
 #include "app/canvas_view.h"
@@ -292,7 +293,7 @@ class Test_Main_Window : public QObject {
     }
     const QStringList expected = {
         "mRedraw=&Redraw All",     "mRedrawIgnore=Redraw All (&Ignore Limits)",
-        "mFollow=Follow File Changes",
+        "mFollow=&Follow File Changes",
         "mShot=&Screen Shot",      "  mShotThis=&This Page",
         "  mShotAll=&All Pages",   "-",
         "File1=&Edit File",        "  mEditSetup=&Setup",
@@ -302,6 +303,24 @@ class Test_Main_Window : public QObject {
         "mExit=&E&xit"};
     QCOMPARE(seen, expected);
     QVERIFY(!s.w->Item("mHelp")->isVisible());  // no help page next to the program
+  }
+
+  // From the keyboard each item of a menu is one letter away.
+  void every_menu_item_has_a_letter() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    const std::vector<const QMenu*> menus = {&s.w->Popup(), s.w->Item("mShot")->menu(),
+                                             s.w->Item("File1")->menu()};
+    for (const QMenu* menu : menus) {
+      for (const QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        const QString text = QString(a->text()).remove("&&");
+        const qsizetype at = text.indexOf('&');
+        QVERIFY2(at >= 0 && at + 1 < text.size() && text[at + 1].isLetter(),
+                 qPrintable(a->text()));
+      }
+    }
   }
 
   // A keyboard without a Menu key (most laptops) opens the menu with Shift+F10, as every
