@@ -215,7 +215,9 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 // - a Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose
 //   text is "Harbour,", and a text with a space in it, or an empty one (a delimited table may
 //   hold both), is never chosen;
-// - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none.
+// - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none;
+// - automatic bins count every point of the data file, not only those the layer takes, so a
+//   histogram of one group of a large file gets as many bars as one of the whole file.
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -231,6 +233,8 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "an empty one (a\n<a href=\"#delimited\">delimited table</a> may hold both), cannot be "
       "chosen.",
       "<p>Right-click anywhere, or press the Menu key or <kbd>Shift+F10</kbd>, for the menu:</p>",
+      "<p>Automatic bins: about the square root of the number of points loaded from the data "
+      "file\n(all of them, not only those the layer takes), rounded up to 1, 2 or",
   };
   for (const char* expected : texts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
