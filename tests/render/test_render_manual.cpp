@@ -194,6 +194,19 @@ TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
 }
 
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
+// The number and date messages name what a first setup most often gets wrong: a column
+// defined without its format (the title read as the format), and dates written the ISO way.
+TEST(Render_Manual, NumberAndDateMessagesNameTheCommonSlips) {
+  const std::string section = Messages_Section();
+  for (const char* expected :
+       {"or a [DataFile] format is missing or not a number (<code>Temp=5</code> shows '',\n"
+        "<code>Temp=5 Temperature</code> shows 'Temperature': the format comes before the title)",
+        "The date field (DateCol) of a\nline is not yyyy/mm/dd (<code>2024-03-01</code> is not "
+        "read as a date: write\n<code>2024/03/01</code>)"}) {
+    EXPECT_NE(section.find(expected), std::string::npos) << expected;
+  }
+}
+
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
   const std::size_t row = section.find("<tr><td>Bad Boolean constant");
