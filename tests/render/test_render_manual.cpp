@@ -230,7 +230,8 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 //   hold both), is never chosen;
 // - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none;
 // - automatic bins count every point of the data file, not only those the layer takes, so a
-//   histogram of one group of a large file gets as many bars as one of the whole file.
+//   histogram of one group of a large file gets as many bars as one of the whole file;
+// - a CSV file read without Delimiter draws empty graphs and says nothing.
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -246,6 +247,9 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "an empty one (a\n<a href=\"#delimited\">delimited table</a> may hold both), cannot be "
       "chosen.",
       "<p>Right-click anywhere, or press the Menu key or <kbd>Shift+F10</kbd>, for the menu:</p>",
+      "<p>Without <code>Delimiter</code> a CSV file is read as blank-separated: a line such as\n"
+      "<code>1,Berlin,10.4</code> is one field, so the fields after it are missing and the "
+      "graphs that use\nthem stay empty, with no message.</p>",
       "<p>Automatic bins: about the square root of the number of points loaded from the data "
       "file\n(all of them, not only those the layer takes), rounded up to 1, 2 or",
   };
@@ -388,6 +392,20 @@ TEST_F(Render_Manual_Example, BadWholeNumberKeepsTheDefault) {
     EXPECT_EQ(report.find("\"section\": \"P/H\"") != std::string::npos, row.graphs == 2)
         << row.rows;
   }
+}
+
+// A CSV file read without Delimiter: each line is one field, the graph that reads field 3
+// takes no point, and the run ends well, as the delimited-table section warns.
+TEST_F(Render_Manual_Example, CsvWithoutDelimiterDrawsEmptyGraphsSilently) {
+  Write("d.csv", "id,site,temp\n1,Berlin,10.4\n2,Oslo,3.5\n");
+  Write("s.ini", "[Plotwright]\nHeader=1\n[DataFile]\nT=3 5.1\n[Pages]\nPages=P\n[P]\n"
+                 "Graphs=G\n[P/G]\nKind=H\nx=T\n");
+  const Run_Result r = Run("-r r.json s.ini d.csv");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  const std::string report = Read("r.json");
+  EXPECT_NE(report.find("\"selected\": 0,"), std::string::npos);
+  EXPECT_NE(report.find("\"missing\": 2\n"), std::string::npos);
 }
 
 // The first date of a date column: a line dated 1899/12/30 cannot be it, so the times of the
