@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -406,6 +407,27 @@ TEST_F(Render_Manual_Example, CsvWithoutDelimiterDrawsEmptyGraphsSilently) {
   const std::string report = Read("r.json");
   EXPECT_NE(report.find("\"selected\": 0,"), std::string::npos);
   EXPECT_NE(report.find("\"missing\": 2\n"), std::string::npos);
+}
+
+// The demo teaches that logarithmic limits are decades: its comment's span must be the one
+// its ylo and yhi give (10^ylo to 10^yhi), as drawn.
+TEST(Render_Manual, DemoDecadesCommentMatchesItsLimits) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
+                    "demo.pwr.ini";
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  const std::string demo = s.str();
+  const std::size_t comment = demo.find("limits in decades (");
+  ASSERT_NE(comment, std::string::npos);
+  const std::size_t section_end = demo.find("\n[", comment);
+  const std::string section = demo.substr(comment, section_end - comment);
+  const double from = std::stod(section.substr(section.find('(') + 1));
+  const double to = std::stod(section.substr(section.find(" to ") + 4));
+  const double ylo = std::stod(section.substr(section.find("\nylo=") + 5));
+  const double yhi = std::stod(section.substr(section.find("\nyhi=") + 5));
+  EXPECT_EQ(from, std::pow(10.0, ylo));
+  EXPECT_EQ(to, std::pow(10.0, yhi));
 }
 
 // The first date of a date column: a line dated 1899/12/30 cannot be it, so the times of the
