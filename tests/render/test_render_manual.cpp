@@ -232,7 +232,8 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 // - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none;
 // - automatic bins count every point of the data file, not only those the layer takes, so a
 //   histogram of one group of a large file gets as many bars as one of the whole file;
-// - a CSV file read without Delimiter draws empty graphs and says nothing.
+// - a CSV file read without Delimiter draws empty graphs and says nothing;
+// - the window started without a display says so (exit status 1).
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -251,6 +252,9 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "<p>Without <code>Delimiter</code> a CSV file is read as blank-separated: a line such as\n"
       "<code>1,Berlin,10.4</code> is one field, so the fields after it are missing and the "
       "graphs that use\nthem stay empty, with no message.</p>",
+      "Where there is no display to open the window on (neither <code>DISPLAY</code> nor\n"
+      "<code>WAYLAND_DISPLAY</code> is set, as in a login over ssh without X forwarding),\n"
+      "<code>plotwright</code> says so and ends with exit status 1",
       "<p>Automatic bins: about the square root of the number of points loaded from the data "
       "file\n(all of them, not only those the layer takes), rounded up to 1, 2 or",
   };
