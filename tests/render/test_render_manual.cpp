@@ -434,6 +434,25 @@ TEST(Render_Manual, DemoDecadesCommentMatchesItsLimits) {
   EXPECT_EQ(to, std::pow(10.0, yhi));
 }
 
+// The demo is read to learn from: a page key written in a graph or layer section would teach
+// a key that does nothing there (only a page reads its fonts, title, grid and colour of
+// its title).
+TEST(Render_Manual, DemoWritesPageKeysOnlyWherePagesReadThem) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
+                    "demo.pwr.ini";
+  std::ifstream in(path, std::ios::binary);
+  std::string section;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '[') section = line;
+    if (section.find('/') == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find('='));
+    for (const char* page_key : {"Title", "Name", "Font", "FontSize", "TitleFontSize",
+                                 "FontColor", "Rows", "Columns", "Graphs"}) {
+      EXPECT_NE(key, page_key) << section;
+    }
+  }
+}
+
 // The first date of a date column: a line dated 1899/12/30 cannot be it, so the times of the
 // next date count from that next date, as the data file section says.
 TEST_F(Render_Manual_Example, DayZeroIsNeverTheFirstDate) {
