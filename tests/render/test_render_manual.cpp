@@ -233,7 +233,8 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 // - automatic bins count every point of the data file, not only those the layer takes, so a
 //   histogram of one group of a large file gets as many bars as one of the whole file;
 // - a CSV file read without Delimiter draws empty graphs and says nothing;
-// - the window started without a display says so (exit status 1).
+// - the window started without a display says so (exit status 1);
+// - a density layer's fewest points take its map's darkest colour, lost on the default black.
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -255,6 +256,8 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "Where there is no display to open the window on (neither <code>DISPLAY</code> nor\n"
       "<code>WAYLAND_DISPLAY</code> is set, as in a login over ssh without X forwarding),\n"
       "<code>plotwright</code> says so and ends with exit status 1",
+      "On the default black\n<code>BgColor</code>, or any dark one, those pixels hardly show "
+      "or vanish: give a density\ngraph a light <code>BgColor</code>",
       "<p>Automatic bins: about the square root of the number of points loaded from the data "
       "file\n(all of them, not only those the layer takes), rounded up to 1, 2 or",
   };
