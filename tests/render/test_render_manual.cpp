@@ -196,14 +196,17 @@ TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
 
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
 // The number and date messages name what a first setup most often gets wrong: a column
-// defined without its format (the title read as the format), and dates written the ISO way.
+// defined without its format (the title read as the format), dates written the ISO way, and
+// a data file whose notes start with "#" as many tools write them.
 TEST(Render_Manual, NumberAndDateMessagesNameTheCommonSlips) {
   const std::string section = Messages_Section();
   for (const char* expected :
        {"or a [DataFile] format is missing or not a number (<code>Temp=5</code> shows '',\n"
         "<code>Temp=5 Temperature</code> shows 'Temperature': the format comes before the title)",
         "The date field (DateCol) of a\nline is not yyyy/mm/dd (<code>2024-03-01</code> is not "
-        "read as a date: write\n<code>2024/03/01</code>)"}) {
+        "read as a date: write\n<code>2024/03/01</code>)",
+        "a header line starting with <code>#</code>, which is data here\n(start comment lines "
+        "with <code>;</code>, or give <code>Header</code>)"}) {
     EXPECT_NE(section.find(expected), std::string::npos) << expected;
   }
 }
