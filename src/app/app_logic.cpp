@@ -124,6 +124,9 @@ std::string No_Display_Text(const std::function<const char*(const char*)>& env,
     return value != nullptr && *value != '\0';
   };
   if (set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM")) return "";
+  // A Wayland session may leave its display to the default socket.
+  const char* session = env("XDG_SESSION_TYPE");
+  if (session != nullptr && std::string(session) == "wayland") return "";
   for (const std::string& arg : args) {
     if (arg == "-platform") return "";
   }

@@ -222,6 +222,8 @@ TEST(No_Display_Text, OnlyWhenNoPlatformCanBeReached) {
       {{{"DISPLAY", ":0"}}, {}, false},
       {{{"WAYLAND_DISPLAY", "wayland-0"}}, {}, false},
       {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, false},
+      {{{"XDG_SESSION_TYPE", "wayland"}}, {}, false},
+      {{{"XDG_SESSION_TYPE", "tty"}}, {}, true},
       {{{"QT_QPA_PLATFORM", ""}}, {}, true},
       {{}, {"-platform", "offscreen"}, false},
       {{}, {"s.ini", "-platform"}, false},
