@@ -117,6 +117,23 @@ Early_Answer Early_Answer_Of(const std::vector<std::string>& args) {
   return Early_Answer::None;
 }
 
+std::string No_Display_Text(const std::function<const char*(const char*)>& env,
+                            const std::vector<std::string>& args) {
+  const auto set = [&](const char* name) {
+    const char* value = env(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM")) return "";
+  // A Wayland session may leave its display to the default socket.
+  const char* session = env("XDG_SESSION_TYPE");
+  if (session != nullptr && std::string(session) == "wayland") return "";
+  for (const std::string& arg : args) {
+    if (arg == "-platform") return "";
+  }
+  return "no display to open the window on (DISPLAY is not set); plotwright-render draws the "
+         "pages to image files without one\n";
+}
+
 std::string Window_Usage_Text() {
   return "usage: plotwright [SETUP_FILE [DATA_FILE [/i] [/f]]]\n"
          "Shows the pages of a Plotwright setup in a window, one tab per page.\n"

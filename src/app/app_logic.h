@@ -76,6 +76,14 @@ Command_Line Parse_Command_Line(const std::string& program_dir,
 enum class Early_Answer { None, Version, Help };
 Early_Answer Early_Answer_Of(const std::vector<std::string>& args);
 
+// Why the window cannot be opened, ending in a line break; empty when it may be tried. It is
+// refused when no display is named (DISPLAY and WAYLAND_DISPLAY unset or empty, and no
+// XDG_SESSION_TYPE=wayland, whose default socket may serve) and no other platform is chosen
+// (a non-empty QT_QPA_PLATFORM, or "-platform" among `args`). `env` gives an environment
+// variable's value, null when unset.
+std::string No_Display_Text(const std::function<const char*(const char*)>& env,
+                            const std::vector<std::string>& args);
+
 // The window's --help text, ending in a line break.
 std::string Window_Usage_Text();
 

@@ -7,7 +7,8 @@
 // the first load ("first draw: N ms") and quit; errors then go to stderr instead of the box.
 //
 // Exit status: 0 when the window was closed, 1 after a fatal error (or any error in the
-// PW_EXIT_AFTER_DRAW run, or an answer to --version or --help that could not be written).
+// PW_EXIT_AFTER_DRAW run, or an answer to --version or --help that could not be written, or
+// no display to open the window on).
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -47,6 +48,14 @@ int main(int argc, char** argv) {
       return pw::Print_Answer("plotwright: ", pw::Window_Usage_Text());
     case pw::Early_Answer::None:
       break;
+  }
+  // Qt would abort without a display, with a word about reinstalling.
+  const std::string no_display = pw::No_Display_Text(
+      [](const char* name) { return std::getenv(name); },
+      std::vector<std::string>(argv + 1, argv + argc));
+  if (!no_display.empty()) {
+    std::fputs(("plotwright: " + no_display).c_str(), stderr);
+    return 1;
   }
   // Relative names on the command line are looked up here first: read it before the working
   // directory becomes the program's folder.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
@@ -121,7 +122,7 @@ void TMain::Build_Menu() {
   for (QAction* a : {redraw, redraw_ignore}) {
     connect(a, &QAction::triggered, this, [this, a] { Guarded([&] { mRedrawClick(a); }); });
   }
-  QAction* follow = add(xPopUp_, "mFollow", "Follow File Changes");
+  QAction* follow = add(xPopUp_, "mFollow", "&Follow File Changes");
   follow->setCheckable(true);
   connect(follow, &QAction::toggled, this, [this](bool on) { follow_->Set_On(on); });
   QMenu* shot = xPopUp_->addMenu("&Screen Shot");
@@ -449,12 +450,27 @@ void TMain::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Shift+F10 is the menu key of keyboards that have none; the Menu key itself reaches
+  // contextMenuEvent from the platform.
+  if (event->key() == Qt::Key_F10 &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+    event->accept();
+    Show_Popup_From_Keyboard();
+    return;
+  }
   QMainWindow::keyPressEvent(event);
 }
 
 void TMain::contextMenuEvent(QContextMenuEvent* event) {
   xPopUp_->exec(event->globalPos());
   event->accept();
+}
+
+void TMain::Show_Popup_From_Keyboard() {
+  // At the pointer when it is over the window, as the Menu key opens it; else mid-window.
+  QPoint at = QCursor::pos();
+  if (!rect().contains(mapFromGlobal(at))) at = mapToGlobal(rect().center());
+  xPopUp_->exec(at);
 }
 
 void TMain::closeEvent(QCloseEvent* event) {

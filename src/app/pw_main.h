@@ -132,6 +132,8 @@ class TMain : public QMainWindow {
 
  private:
   void Build_Menu();
+  // Opens the pop-up menu for a key press (Shift+F10).
+  void Show_Popup_From_Keyboard();
   void Settle_Timeout();
   void Run_Load();
   // Load_And_Draw with Ignore_Limits set to `ignore_limits`; while drawing, the flag waits with

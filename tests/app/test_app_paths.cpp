@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,6 +205,43 @@ TEST(Early_Answer, VersionAndHelpOnlyAsTheFirstArgument) {
             0u);
   EXPECT_NE(Window_Usage_Text().find("\nA data file compressed with gzip or zstd is decompressed"),
             std::string::npos);
+}
+
+// Started where there is no display (over ssh without X forwarding, say), the window says so
+// and names the program that needs none, instead of Qt's abort that asks for a reinstall.
+TEST(No_Display_Text, OnlyWhenNoPlatformCanBeReached) {
+  struct Row {
+    std::map<std::string, std::string> env;
+    std::vector<std::string> args;
+    bool refused;
+  };
+  const Row rows[] = {
+      {{}, {}, true},
+      {{}, {"s.ini", "d.dat"}, true},
+      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {}, true},
+      {{{"DISPLAY", ":0"}}, {}, false},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, {}, false},
+      {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, false},
+      {{{"XDG_SESSION_TYPE", "wayland"}}, {}, false},
+      {{{"XDG_SESSION_TYPE", "tty"}}, {}, true},
+      {{{"QT_QPA_PLATFORM", ""}}, {}, true},
+      {{}, {"-platform", "offscreen"}, false},
+      {{}, {"s.ini", "-platform"}, false},
+  };
+  for (const Row& row : rows) {
+    const auto env = [&](const char* name) -> const char* {
+      const auto it = row.env.find(name);
+      return it == row.env.end() ? nullptr : it->second.c_str();
+    };
+    const std::string text = No_Display_Text(env, row.args);
+    if (row.refused) {
+      EXPECT_EQ(text,
+                "no display to open the window on (DISPLAY is not set); plotwright-render "
+                "draws the pages to image files without one\n");
+    } else {
+      EXPECT_EQ(text, "");
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -194,6 +195,22 @@ TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
 }
 
 // Every yes/no key the programs read is named where a bad yes/no value is explained.
+// The number and date messages name what a first setup most often gets wrong: a column
+// defined without its format (the title read as the format), dates written the ISO way, and
+// a data file whose notes start with "#" as many tools write them.
+TEST(Render_Manual, NumberAndDateMessagesNameTheCommonSlips) {
+  const std::string section = Messages_Section();
+  for (const char* expected :
+       {"or a [DataFile] format is missing or not a number (<code>Temp=5</code> shows '',\n"
+        "<code>Temp=5 Temperature</code> shows 'Temperature': the format comes before the title)",
+        "The date field (DateCol) of a\nline is not yyyy/mm/dd (<code>2024-03-01</code> is not "
+        "read as a date: write\n<code>2024/03/01</code>)",
+        "a header line starting with <code>#</code>, which is data here\n(start comment lines "
+        "with <code>;</code>, or give <code>Header</code>)"}) {
+    EXPECT_NE(section.find(expected), std::string::npos) << expected;
+  }
+}
+
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
   const std::size_t row = section.find("<tr><td>Bad Boolean constant");
@@ -214,7 +231,13 @@ TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
 //   there, even when a later layer's point there comes earlier in the data file;
 // - a Key's text is its second word: "Key1=@Site Harbour, north pier" takes the points whose
 //   text is "Harbour,", and a text with a space in it, or an empty one (a delimited table may
-//   hold both), is never chosen.
+//   hold both), is never chosen;
+// - the menu also opens from the keyboard: the Menu key, or Shift+F10 where there is none;
+// - automatic bins count every point of the data file, not only those the layer takes, so a
+//   histogram of one group of a large file gets as many bars as one of the whole file;
+// - a CSV file read without Delimiter draws empty graphs and says nothing;
+// - the window started without a display says so (exit status 1);
+// - a density layer's fewest points take its map's darkest colour, lost on the default black.
 TEST(Render_Manual, TextsAsTheProgramDoesIt) {
   const std::string text = Manual();
   const char* const texts[] = {
@@ -229,6 +252,17 @@ TEST(Render_Manual, TextsAsTheProgramDoesIt) {
       "The text is one\nword: the words after it are ignored, so a text with a space in it, or "
       "an empty one (a\n<a href=\"#delimited\">delimited table</a> may hold both), cannot be "
       "chosen.",
+      "<p>Right-click anywhere, or press the Menu key or <kbd>Shift+F10</kbd>, for the menu:</p>",
+      "<p>Without <code>Delimiter</code> a CSV file is read as blank-separated: a line such as\n"
+      "<code>1,Berlin,10.4</code> is one field, so the fields after it are missing and the "
+      "graphs that use\nthem stay empty, with no message.</p>",
+      "Where there is no display to open the window on (neither <code>DISPLAY</code> nor\n"
+      "<code>WAYLAND_DISPLAY</code> is set, as in a login over ssh without X forwarding),\n"
+      "<code>plotwright</code> says so and ends with exit status 1",
+      "On the default black\n<code>BgColor</code>, or any dark one, those pixels hardly show "
+      "or vanish: give a density\ngraph a light <code>BgColor</code>",
+      "<p>Automatic bins: about the square root of the number of points loaded from the data "
+      "file\n(all of them, not only those the layer takes), rounded up to 1, 2 or",
   };
   for (const char* expected : texts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
@@ -368,6 +402,60 @@ TEST_F(Render_Manual_Example, BadWholeNumberKeepsTheDefault) {
     const std::string report = Read("r.json");
     EXPECT_EQ(report.find("\"section\": \"P/H\"") != std::string::npos, row.graphs == 2)
         << row.rows;
+  }
+}
+
+// A CSV file read without Delimiter: each line is one field, the graph that reads field 3
+// takes no point, and the run ends well, as the delimited-table section warns.
+TEST_F(Render_Manual_Example, CsvWithoutDelimiterDrawsEmptyGraphsSilently) {
+  Write("d.csv", "id,site,temp\n1,Berlin,10.4\n2,Oslo,3.5\n");
+  Write("s.ini", "[Plotwright]\nHeader=1\n[DataFile]\nT=3 5.1\n[Pages]\nPages=P\n[P]\n"
+                 "Graphs=G\n[P/G]\nKind=H\nx=T\n");
+  const Run_Result r = Run("-r r.json s.ini d.csv");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "");
+  const std::string report = Read("r.json");
+  EXPECT_NE(report.find("\"selected\": 0,"), std::string::npos);
+  EXPECT_NE(report.find("\"missing\": 2\n"), std::string::npos);
+}
+
+// The demo teaches that logarithmic limits are decades: its comment's span must be the one
+// its ylo and yhi give (10^ylo to 10^yhi), as drawn.
+TEST(Render_Manual, DemoDecadesCommentMatchesItsLimits) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
+                    "demo.pwr.ini";
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  const std::string demo = s.str();
+  const std::size_t comment = demo.find("limits in decades (");
+  ASSERT_NE(comment, std::string::npos);
+  const std::size_t section_end = demo.find("\n[", comment);
+  const std::string section = demo.substr(comment, section_end - comment);
+  const double from = std::stod(section.substr(section.find('(') + 1));
+  const double to = std::stod(section.substr(section.find(" to ") + 4));
+  const double ylo = std::stod(section.substr(section.find("\nylo=") + 5));
+  const double yhi = std::stod(section.substr(section.find("\nyhi=") + 5));
+  EXPECT_EQ(from, std::pow(10.0, ylo));
+  EXPECT_EQ(to, std::pow(10.0, yhi));
+}
+
+// The demo is read to learn from: a page key written in a graph or layer section would teach
+// a key that does nothing there (only a page reads its fonts, title, grid and colour of
+// its title).
+TEST(Render_Manual, DemoWritesPageKeysOnlyWherePagesReadThem) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
+                    "demo.pwr.ini";
+  std::ifstream in(path, std::ios::binary);
+  std::string section;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '[') section = line;
+    if (section.find('/') == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find('='));
+    for (const char* page_key : {"Title", "Name", "Font", "FontSize", "TitleFontSize",
+                                 "FontColor", "Rows", "Columns", "Graphs"}) {
+      EXPECT_NE(key, page_key) << section;
+    }
   }
 }
 

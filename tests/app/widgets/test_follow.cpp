@@ -78,7 +78,7 @@ class Test_Follow : public QObject {
     Box_Closer closer;
     s.Start();
     const QAction* item = s.w->Item("mFollow");
-    QCOMPARE(item->text(), QString("Follow File Changes"));
+    QCOMPARE(item->text(), QString("&Follow File Changes"));
     QVERIFY(item->isCheckable());
     QVERIFY(!item->isChecked());
     QVERIFY(!s.w->Follow().On());

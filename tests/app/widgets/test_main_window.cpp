@@ -1,10 +1,13 @@
 // The real main window on the offscreen platform: loads, tabs, keys, mouse, menu, errors.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "app/app_logic.h"
 #include "app/canvas_view.h"
@@ -290,7 +293,7 @@ class Test_Main_Window : public QObject {
     }
     const QStringList expected = {
         "mRedraw=&Redraw All",     "mRedrawIgnore=Redraw All (&Ignore Limits)",
-        "mFollow=Follow File Changes",
+        "mFollow=&Follow File Changes",
         "mShot=&Screen Shot",      "  mShotThis=&This Page",
         "  mShotAll=&All Pages",   "-",
         "File1=&Edit File",        "  mEditSetup=&Setup",
@@ -300,6 +303,59 @@ class Test_Main_Window : public QObject {
         "mExit=&E&xit"};
     QCOMPARE(seen, expected);
     QVERIFY(!s.w->Item("mHelp")->isVisible());  // no help page next to the program
+  }
+
+  // From the keyboard each item of a menu is one letter away.
+  void every_menu_item_has_a_letter() {
+    Session s;
+    Box_Closer closer;
+    s.Start();
+    const std::vector<const QMenu*> menus = {&s.w->Popup(), s.w->Item("mShot")->menu(),
+                                             s.w->Item("File1")->menu()};
+    for (const QMenu* menu : menus) {
+      for (const QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        const QString text = QString(a->text()).remove("&&");
+        const qsizetype at = text.indexOf('&');
+        QVERIFY2(at >= 0 && at + 1 < text.size() && text[at + 1].isLetter(),
+                 qPrintable(a->text()));
+      }
+    }
+  }
+
+  // A keyboard without a Menu key (most laptops) opens the menu with Shift+F10, as every
+  // desktop does; the Menu key itself comes as a context-menu event from the platform.
+  void shift_f10_opens_the_menu() {
+    Session s;
+    s.Setup(Setup_Text(2, true));
+    s.Data(10);
+    Box_Closer closer;
+    s.Start();
+    struct Key {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      bool opens;
+    };
+    const Key keys[] = {
+        {Qt::Key_F10, Qt::ShiftModifier, true},
+        {Qt::Key_F10, Qt::ShiftModifier | Qt::KeypadModifier, true},
+        {Qt::Key_F10, {}, false},
+        {Qt::Key_F10, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::Key_F9, Qt::ShiftModifier, false},
+    };
+    for (const Key& k : keys) {
+      bool opened = false;
+      QTimer::singleShot(50, [&] {
+        opened = QApplication::activePopupWidget() == &s.w->Popup();
+        s.w->Popup().close();
+      });
+      QTest::keyClick(s.w.get(), k.key, k.mods);
+      QTest::qWait(100);
+      QCOMPARE(opened, k.opens);
+      QVERIFY(!s.w->Popup().isVisible());
+    }
+    QCOMPARE(s.Tabs().Current(), 0);
+    QCOMPARE(closer.Closed(), 0);
   }
 
   void help_item_visible_with_either_help_page() {
