@@ -17,14 +17,17 @@
 namespace pw::test {
 namespace {
 
-std::string Manual() {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "doc" /
-                    "plotwright-manual.html";
+// A file of the source tree, whole.
+std::string Source_File(const char* folder, const char* name) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / folder / name;
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
+
+std::string Manual() { return Source_File("doc", "plotwright-manual.html"); }
+std::string Demo_Setup() { return Source_File("examples", "demo.pwr.ini"); }
 
 // The messages section only, so that a text mentioned elsewhere does not count.
 std::string Messages_Section() {
@@ -194,7 +197,6 @@ TEST(Render_Manual, ZoomStopsShortOfTheLargestNumbers) {
             std::string::npos);
 }
 
-// Every yes/no key the programs read is named where a bad yes/no value is explained.
 // The number and date messages name what a first setup most often gets wrong: a column
 // defined without its format (the title read as the format), dates written the ISO way, and
 // a data file whose notes start with "#" as many tools write them.
@@ -211,6 +213,7 @@ TEST(Render_Manual, NumberAndDateMessagesNameTheCommonSlips) {
   }
 }
 
+// Every yes/no key the programs read is named where a bad yes/no value is explained.
 TEST(Render_Manual, BadBooleanNamesEveryYesNoKey) {
   const std::string section = Messages_Section();
   const std::size_t row = section.find("<tr><td>Bad Boolean constant");
@@ -422,12 +425,7 @@ TEST_F(Render_Manual_Example, CsvWithoutDelimiterDrawsEmptyGraphsSilently) {
 // The demo teaches that logarithmic limits are decades: its comment's span must be the one
 // its ylo and yhi give (10^ylo to 10^yhi), as drawn.
 TEST(Render_Manual, DemoDecadesCommentMatchesItsLimits) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
-                    "demo.pwr.ini";
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  const std::string demo = s.str();
+  const std::string demo = Demo_Setup();
   const std::size_t comment = demo.find("limits in decades (");
   ASSERT_NE(comment, std::string::npos);
   const std::size_t section_end = demo.find("\n[", comment);
@@ -444,9 +442,7 @@ TEST(Render_Manual, DemoDecadesCommentMatchesItsLimits) {
 // a key that does nothing there (only a page reads its fonts, title, grid and colour of
 // its title).
 TEST(Render_Manual, DemoWritesPageKeysOnlyWherePagesReadThem) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" /
-                    "demo.pwr.ini";
-  std::ifstream in(path, std::ios::binary);
+  std::istringstream in(Demo_Setup());
   std::string section;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line[0] == '[') section = line;
