@@ -22,4 +22,10 @@ void TC_Bitmap::Set_Size(int width, int height) {
   height_ = h;
 }
 
+void TC_Bitmap::Set_Size_Only(int width, int height) {
+  Release_Pixels();
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+}
+
 }  // namespace pw

@@ -19,6 +19,18 @@ class TC_Bitmap {
   // "Not enough memory for a picture of W x H pixels" is raised.
   void Set_Size(int width, int height);
 
+  // Pixels only while a page is drawn and written, for a renderer that keeps many canvases:
+  // Set_Size_Only gives the size (Width and Height answer it) and no pixels, Allocate_Pixels
+  // gives the size its black pixels (raising Set_Size's Error when memory runs out, the bitmap
+  // then unchanged), Release_Pixels gives them back and keeps the size. Nothing may be drawn
+  // or read while Has_Pixels is false.
+  void Set_Size_Only(int width, int height);
+  void Allocate_Pixels() { Set_Size(width_, height_); }
+  void Release_Pixels() { std::vector<std::uint32_t>().swap(pixels_); }
+  bool Has_Pixels() const {
+    return pixels_.size() == static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  }
+
   int Width() const { return width_; }
   int Height() const { return height_; }
   bool Empty() const { return width_ == 0 || height_ == 0; }

@@ -108,12 +108,14 @@ void TC_Graph_Page_Set::Draw_Pages() {
     if (Progress) {
       Progress("Drawing page " + std::to_string(i), static_cast<double>(i - 1) / count);
     }
+    if (Page_Starting) Page_Starting(i);
     try {
       pages_[i - 1]->Draw_Page(*buffer_, Pump_Events);
     } catch (const std::bad_alloc&) {
       throw Error("Not enough memory to draw page " + std::to_string(i));
     }
     pages_drawn_ = i;
+    if (Page_Finished) Page_Finished(i);
   }
 }
 

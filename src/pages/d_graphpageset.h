@@ -82,6 +82,11 @@ class TC_Graph_Page_Set {
   // and drawing.
   Pump_Fn Pump_Events;
   Work_Progress_Fn Progress;
+  // Optional hooks of Draw_Pages around page i (the window sets neither): Page_Starting just
+  // before it is drawn (an Error raised there stops the drawing at that page), Page_Finished
+  // once it counts as drawn (Pages_Drawn() == i).
+  std::function<void(int page)> Page_Starting;
+  std::function<void(int page)> Page_Finished;
 
  private:
   // The buffer loads through `load` (given the progress function), with the hooks above; a

@@ -1,6 +1,5 @@
 #include "render/render_run.h"
 
-#include <array>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -9,20 +8,18 @@
 #include <vector>
 
 #include "base/D_Error.h"
-#include "base/parallel.h"
 #include "base/print_answer.h"
 #include "base/safe_file.h"
 #include "base/settings.h"
 #include "data/d_bytesource.h"
 #include "draw/D_Math.h"
 #include "draw/d_vector.h"
-#include "draw/image_file.h"
 #include "pages/d_graphpageset.h"
 #include "render/render_names.h"
 #include "render/render_progress.h"
 #include "render/render_report.h"
+#include "render/render_writer.h"
 #include "render/vector_pdf.h"
-#include "render/vector_svg.h"
 
 namespace pw::render {
 
@@ -33,8 +30,8 @@ constexpr const char* Main_Section = "Plotwright";
 // What the run built, kept whatever stopped it.
 struct Run_State {
   std::unique_ptr<Canvas_Array> Canvases = std::make_unique<Canvas_Array>();
-  // SVG and PDF: the vector back-end of each canvas that gets a page.
-  std::array<std::unique_ptr<TC_Vector_Backend>, Max_Pages> Vectors;
+  Vector_Backends Vectors;
+  std::unique_ptr<Page_Writer> Writer;
   std::unique_ptr<TC_Graph_Page_Set> Pages;
   bool Drawing_Started = false;
 };
@@ -86,8 +83,11 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
   Read_Main_Section(ini);
   std::vector<std::string> names(Max_Pages);
   const int listed = ini.Read_List({"Pages"}, "Pages", names, Max_Pages);
-  // Only canvases that get a page need pixels.
-  for (int k = 0; k < listed; ++k) (*state.Canvases)[k].Image.Set_Size(o.Width, o.Height);
+  // Only canvases that get a page need pixels, and only from the moment their page is drawn
+  // to the moment it is written. The first has them now: a canvas too large for memory
+  // stops the run before the data are read.
+  if (listed > 0) (*state.Canvases)[0].Image.Set_Size(o.Width, o.Height);
+  for (int k = 1; k < listed; ++k) (*state.Canvases)[k].Image.Set_Size_Only(o.Width, o.Height);
   if (Is_Vector(o.Format)) {
     for (int k = 0; k < listed; ++k) {
       TC_Canvas& canvas = (*state.Canvases)[k];
@@ -100,6 +100,12 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
   state.Pages->Progress = [&progress](const std::string& what, double fraction) {
     progress.Update(what, fraction);
   };
+  state.Writer = std::make_unique<Page_Writer>(o, *state.Canvases, state.Vectors);
+  state.Pages->Page_Starting = [&writer = *state.Writer](int k) { writer.Page_Starting(k); };
+  state.Pages->Page_Finished = [&writer = *state.Writer](int k) { writer.Page_Finished(k); };
+  state.Writer->Redraw = [&pages = *state.Pages](int k) {
+    pages.Page(k).Draw_Page(pages.Buffer());
+  };
   state.Pages->Read_Setup(ini, "Pages");
   if (hooks.Load_Data) {
     hooks.Load_Data(*state.Pages);
@@ -110,11 +116,11 @@ void Load_And_Draw(const Render_Options& o, Run_State& state, Progress_Line& pro
   state.Pages->Draw_Pages();
 }
 
-// Pages drawn completely, plus the page an error interrupted.
+// Pages drawn completely, plus the page an error interrupted once its canvas had pixels.
 int Pages_To_Write(const Run_State& state, bool failed) {
   if (!state.Pages || !state.Drawing_Started) return 0;
   int n = state.Pages->Pages_Drawn();
-  if (failed && n < state.Pages->Page_Count()) ++n;
+  if (failed && n < state.Pages->Page_Count() && (*state.Canvases)[n].Image.Has_Pixels()) ++n;
   return n;
 }
 
@@ -123,44 +129,6 @@ void Make_Out_Dir(const std::string& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw Error("Cannot create folder " + dir + ": " + ec.message());
-}
-
-void Write_Image(const Render_Options& o, Run_State& state, int k) {
-  const std::string name =
-      Page_File_Name(o.Out_Dir, Shot_Base(o.Data_File), k, Format_Extension(o.Format));
-  const TC_Bitmap& image = state.Pages->Page(k).Canvas().Image;
-  if (o.Format == Image_Format::Bmp) {
-    Write_BMP(image, name);
-  } else if (o.Format == Image_Format::Svg) {
-    Write_SVG(state.Vectors[k - 1]->Page(), name);
-  } else {
-    Write_PNG(image, name);
-  }
-}
-
-// The pictures of pages 1..count, encoded and written on several threads (each page stands
-// alone). Every page is tried; the failures, one per page, come back in page order, as one
-// thread writing page after page would meet them.
-std::vector<std::exception_ptr> Write_Images(const Render_Options& o, Run_State& state, int count) {
-  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(count));
-  auto write = [&](std::size_t i) {
-    try {
-      Write_Image(o, state, static_cast<int>(i) + 1);
-      failures[i] = nullptr;
-    } catch (...) {
-      failures[i] = std::current_exception();
-    }
-  };
-  Parallel_For(failures.size(), write);
-  // Side by side, every page's encoding buffers are held at once: a page that failed then (for
-  // want of memory, say) is tried again alone, after the others, as one thread would write it.
-  // A failure that does not depend on the others comes back the same.
-  if (Thread_Count() > 1 && failures.size() > 1) {
-    for (std::size_t i = 0; i < failures.size(); ++i) {
-      if (failures[i]) write(i);
-    }
-  }
-  return failures;
 }
 
 // The one PDF of pages 1..count.
@@ -254,19 +222,22 @@ int Run(const Render_Options& options, std::FILE* err, bool show_progress,
   progress.Clear();
   // After a failure the pictures and the report are still written as they stand. Each
   // picture and the report stand alone: one that cannot be written costs only itself, and a
-  // folder that cannot be made costs the pictures, not the report.
+  // folder that cannot be made costs the pictures, not the report. Pictures written while the
+  // drawing went on held their failures (and the folder's) until now, after the drawing's own.
   const int count = Pages_To_Write(state, !ok);
-  const bool folder = count == 0 || errors.Guarded([&] { Make_Out_Dir(options.Out_Dir); });
-  bool written = folder;
+  bool written = true;
+  auto report = [&](const std::exception_ptr& failure) {
+    if (failure && !errors.Guarded([&] { std::rethrow_exception(failure); })) written = false;
+  };
   if (options.Format == Image_Format::Pdf) {
+    const bool folder = count == 0 || errors.Guarded([&] { Make_Out_Dir(options.Out_Dir); });
+    if (!folder) written = false;
     if (folder && count > 0 && !errors.Guarded([&] { Write_Document(options, state, count); }))
       written = false;
-  } else {
-    std::vector<std::exception_ptr> failures;
-    if (folder) failures = Write_Images(options, state, count);
-    for (const std::exception_ptr& failure : failures) {
-      if (failure && !errors.Guarded([&] { std::rethrow_exception(failure); })) written = false;
-    }
+  } else if (state.Writer) {
+    state.Writer->Write_Up_To(count);
+    report(state.Writer->Folder_Failure());
+    for (int k = 1; k <= count; ++k) report(state.Writer->Failure(k));
   }
   if (!errors.Guarded([&] { Write_Report(options, state); })) written = false;
   if (hooks.Finished) hooks.Finished(state.Pages.get(), ok && written);

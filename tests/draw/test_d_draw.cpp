@@ -459,5 +459,27 @@ TEST(Empty_Image_Test, ZeroSizedCanvasIsSafe) {
   Cur_Image = nullptr;
 }
 
+// A canvas may know its size before it has pixels, and give them back after its page.
+TEST(Bitmap, SizeWithoutPixelsUntilAllocated) {
+  TC_Bitmap image;
+  image.Set_Size_Only(30, 20);
+  EXPECT_EQ(image.Width(), 30);
+  EXPECT_EQ(image.Height(), 20);
+  EXPECT_FALSE(image.Has_Pixels());
+  image.Allocate_Pixels();
+  ASSERT_TRUE(image.Has_Pixels());
+  EXPECT_EQ(image.Pixel(29, 19), 0xFF000000u);
+  image.Set_Pixel(3, 4, 0xFF123456u);
+  image.Release_Pixels();
+  EXPECT_FALSE(image.Has_Pixels());
+  EXPECT_EQ(image.Width(), 30);
+  EXPECT_EQ(image.Height(), 20);
+  image.Allocate_Pixels();  // fresh black pixels, nothing of the old drawing
+  EXPECT_EQ(image.Pixel(3, 4), 0xFF000000u);
+  image.Set_Size_Only(-5, 7);
+  EXPECT_EQ(image.Width(), 0);
+  EXPECT_TRUE(image.Has_Pixels());  // nothing to hold
+}
+
 }  // namespace
 }  // namespace pw

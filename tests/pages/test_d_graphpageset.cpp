@@ -205,6 +205,47 @@ TEST_F(Page_Set, DrawingErrorCountsFinishedPages) {
   EXPECT_EQ(set_->Pages_Drawn(), 1);
 }
 
+// Each page is announced before it is drawn and once it counts as drawn; a page whose drawing
+// fails is announced but never finished, and the hooks see the pages drawn so far.
+TEST_F(Page_Set, PageHooksAroundEachPage) {
+  struct Case {
+    std::string Setup;
+    std::vector<std::string> Calls;
+  };
+  const std::vector<Case> cases{
+      {"[Pages]\nPages=P1 P2 P3\n", {"start 1/0", "end 1/1", "start 2/1", "end 2/2", "start 3/2",
+                                     "end 3/3"}},
+      {"[Pages]\nPages=P1 P2 P3\n[P2]\nGraphs=G\n[P2/G]\nKind=hist\nLayers=L1 L2\nx=A\n",
+       {"start 1/0", "end 1/1", "start 2/1"}},
+  };
+  for (const Case& c : cases) {
+    Read(c.Setup);
+    set_->Load_Data(data_);
+    std::vector<std::string> calls;
+    auto note = [&](const char* what, int page) {
+      calls.push_back(what + std::to_string(page) + "/" + std::to_string(set_->Pages_Drawn()));
+    };
+    set_->Page_Starting = [&](int page) { note("start ", page); };
+    set_->Page_Finished = [&](int page) { note("end ", page); };
+    try {
+      set_->Draw_Pages();
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(calls, c.Calls);
+  }
+}
+
+// An error raised as a page starts stops the drawing before that page.
+TEST_F(Page_Set, PageStartingErrorStopsBeforeThePage) {
+  Read("[Pages]\nPages=P1 P2 P3\n");
+  set_->Load_Data(data_);
+  set_->Page_Starting = [](int page) {
+    if (page == 2) throw Error("no room");
+  };
+  EXPECT_THROW(set_->Draw_Pages(), Error);
+  EXPECT_EQ(set_->Pages_Drawn(), 1);
+}
+
 TEST_F(Page_Set, PointInfoForMissingPageIsEmpty) {
   Read("[Pages]\nPages=P1\n[P1]\nGraphs=S\n[P1/S]\nKind=s\nx=A\ny=B\nHint=@G\nRoundX=0\n");
   set_->Load_Data(data_);

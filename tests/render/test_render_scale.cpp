@@ -228,6 +228,47 @@ TEST_F(Render_Scale, PicturesThatFitOneAtATimeAreWrittenOnAnyThreadCount) {
   }
 }
 
+// Sixteen pages of 2000 x 2000 pixels need 256 MB side by side, more than the limit; a few at
+// a time fit. Each page is written once drawn and gives its pixels back, so every thread count
+// writes all sixteen, the same bytes as one thread.
+TEST_F(Render_Scale, SixteenPagesLargerThanMemoryTogetherAreWrittenAsTheyAreDrawn) {
+  if (Sanitized) GTEST_SKIP() << "no address space limit under AddressSanitizer";
+  std::string setup = "[DataFile]\nA=1 5.2 Alpha\n[Pages]\nPages=";
+  for (int k = 1; k <= 16; ++k) setup += "P" + std::to_string(k) + " ";
+  setup += "\n";
+  for (int k = 1; k <= 16; ++k) {
+    const std::string page = "P" + std::to_string(k);
+    setup += "[" + page + "]\nTitle=Page " + std::to_string(k) + "\nGraphs=H\n[" + page +
+             "/H]\nKind=hist\nx=A\n";
+  }
+  Write("s.ini", setup);
+  Write("d.dat", "1\n2\n3\n5\n8\n");
+  struct Case {
+    std::string Format, Threads;
+  };
+  for (const Case& c : std::vector<Case>{{"bmp", "1"}, {"bmp", "3"}, {"svg", "1"}, {"svg", "2"}}) {
+    SCOPED_TRACE(c.Format + " on " + c.Threads);
+    const std::string out = "out_" + c.Format + "_" + c.Threads;
+    const Run_Result r = Run_Limited({"-j", c.Threads, "-f", c.Format, "-s", "2000x2000", "-o",
+                                      out, "-r", out + ".json", "s.ini", "d.dat"},
+                                     {200 * Megabyte});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+    std::vector<std::string> expected;
+    for (int k = 1; k <= 16; ++k) {
+      expected.push_back((k < 10 ? "d.0" : "d.") + std::to_string(k) + "." + c.Format);
+    }
+    ASSERT_EQ(Files_In(out), expected);
+    const Json j = Json::parse(Read(out + ".json"));
+    EXPECT_EQ(j["pages"].size(), 16u);
+    EXPECT_EQ(j["pages"][15]["drawn"], true);
+    const std::string first = "out_" + c.Format + "_1/";
+    for (const std::string& name : expected) {
+      EXPECT_TRUE(Read(out + "/" + name) == Read(first + name)) << name;
+    }
+  }
+}
+
 // Reads 24-bit BMP pixels one at a time, without holding the whole picture.
 class Bmp_Pixels {
  public:
