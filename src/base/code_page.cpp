@@ -42,10 +42,16 @@ struct TC_Code_Page::Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts `text`, bad bytes as U+FFFD; the converter starts and ends in its initial state.
+  // Converts `text`, bad bytes as U+FFFD (or, when `strict`, false at the first one); the
+  // converter starts and ends in its initial state.
   std::string Convert(std::string_view text) const {
-    iconv(handle, nullptr, nullptr, nullptr, nullptr);
     std::string out;
+    Convert(text, out, false);
+    return out;
+  }
+  bool Convert(std::string_view text, std::string& out, bool strict) const {
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    out.clear();
     out.reserve(text.size() + text.size() / 2 + 16);
     char* in = const_cast<char*>(text.data());
     std::size_t in_left = text.size();
@@ -59,6 +65,7 @@ struct TC_Code_Page::Converter {
       put_block(put);
       if (error == 0 || error == E2BIG) continue;
       if (error != EILSEQ && error != EINVAL) throw Error("Range check error");
+      if (strict) return false;
       // An undefined byte, or (EINVAL) a sequence cut off by the end of the text.
       out += Replacement;
       if (error == EINVAL) break;
@@ -69,7 +76,7 @@ struct TC_Code_Page::Converter {
     std::size_t room = sizeof block;
     iconv(handle, nullptr, nullptr, &put, &room);  // back to the initial shift state
     put_block(put);
-    return out;
+    return true;
   }
 };
 
@@ -86,6 +93,9 @@ TC_Code_Page::TC_Code_Page(const std::string& name, const std::string& section) 
   if (handle == reinterpret_cast<iconv_t>(-1)) throw wrong();
   auto converter = std::make_unique<Converter>(handle);
   if (converter->Convert(Syntax_Bytes) != Syntax_Bytes) throw wrong();
+  const iconv_t back = iconv_open(Iconv_Name(lower).c_str(), "UTF-8");
+  if (back == reinterpret_cast<iconv_t>(-1)) throw wrong();
+  back_ = std::make_unique<Converter>(back);
   converter_ = std::move(converter);
 }
 
@@ -94,6 +104,14 @@ TC_Code_Page::~TC_Code_Page() = default;
 std::string TC_Code_Page::To_Utf8(std::string_view text) const {
   if (!converter_) return std::string(text);
   return converter_->Convert(text);
+}
+
+bool TC_Code_Page::From_Utf8(std::string_view text, std::string& bytes) const {
+  if (!back_) {
+    bytes = text;
+    return true;
+  }
+  return back_->Convert(text, bytes, true);
 }
 
 }  // namespace pw

@@ -32,10 +32,15 @@ class TC_Code_Page {
   // (0x81 in Windows-1252) and an incomplete sequence at the end each become U+FFFD, as text
   // editors show them; the bytes after it convert as usual. Not safe for two threads at once.
   std::string To_Utf8(std::string_view text) const;
+  // The bytes of UTF-8 `text` in the code page (so that a text the user typed can be looked
+  // up among bytes read from a file); false when the code page lacks one of its characters or
+  // `text` is not UTF-8. Not safe for two threads at once.
+  bool From_Utf8(std::string_view text, std::string& bytes) const;
 
  private:
   struct Converter;
   std::unique_ptr<Converter> converter_;  // none for UTF-8
+  std::unique_ptr<Converter> back_;       // to the code page; none for UTF-8
 };
 
 }  // namespace pw

@@ -79,5 +79,31 @@ TEST(Code_Page, WrongNames) {
   }
 }
 
+// Back from UTF-8: a character the code page lacks (U+FFFD, Greek in Windows-1252) or bytes
+// that are not UTF-8 give no bytes.
+TEST(Code_Page, FromUtf8) {
+  struct Case {
+    const char* name;
+    std::string utf8;
+    bool converts;
+    std::string bytes;
+  };
+  const std::vector<Case> cases = {
+      {"cp1252", "S\xC3\xBC" "d \xE2\x82\xAC", true, "S\xFC" "d \x80"},
+      {"ISO-8859-15", "\xE2\x82\xAC", true, "\xA4"},
+      {"cp1252", "a" + Fffd, false, ""},
+      {"cp1252", "\xCE\xB1", false, ""},
+      {"cp1252", "\xFC", false, ""},
+      {"UTF-8", "\xFC", true, "\xFC"},
+  };
+  for (const Case& c : cases) {
+    std::string bytes;
+    EXPECT_EQ(TC_Code_Page(c.name, "S").From_Utf8(c.utf8, bytes), c.converts) << c.utf8;
+    if (c.converts) {
+      EXPECT_EQ(bytes, c.bytes) << c.utf8;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pw

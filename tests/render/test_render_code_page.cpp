@@ -89,5 +89,36 @@ TEST_F(Render_Code_Page, UnknownEncodingDrawsNothing) {
   EXPECT_TRUE(drawn.picture.empty());
 }
 
+// A data file in Windows-1252 named so in [DataFile]: a Key typed in UTF-8 picks its texts,
+// and the pages and report are those of the same table in UTF-8.
+TEST_F(Render_Code_Page, Cp1252DataSelectsAsUtf8) {
+  std::string utf8;
+  std::string cp1252;
+  for (int i = 1; i <= 30; ++i) {
+    const std::string line = std::to_string(i) + " " + std::to_string(i * 3 % 17) + " " +
+                             std::to_string(i * 7 % 23) + " ";
+    utf8 += line + (i % 3 == 0 ? "S\xC3\xBC" "d\xE2\x82\xAC\n" : "Nord\n");
+    cp1252 += line + (i % 3 == 0 ? "S\xFC" "d\x80\n" : "Nord\n");
+  }
+  const std::string layers = "Layers=L1 L2\r\n[P/S/L1]\r\nKey1=@G S\xC3\xBC" "d\xE2\x82\xAC\r\n"
+                             "Color=Red\r\n[P/S/L2]\r\nColor=Blue\r\n";
+  const auto setup = [&](const std::string& encoding) {
+    std::string text = Setup_Text("", Title_Utf8, Caption_Utf8) + layers;
+    text.replace(text.find("[DataFile]\r\n"), 12, "[DataFile]\r\n" + encoding + "@G=4\r\n");
+    return text;
+  };
+  Write("u8.ini", setup(""));
+  Write("cp.ini", setup("ENCODING=cp1252\r\n"));
+  Write("d.dat", utf8);
+  Drawn reference = Draw("u8.ini");
+  ASSERT_EQ(reference.run.Status, 0) << reference.run.Err;
+  ASSERT_NE(reference.report.find("\"selected\": 10"), std::string::npos) << reference.report;
+  Write("d.dat", cp1252);
+  const Drawn drawn = Draw("cp.ini");
+  EXPECT_EQ(drawn.run.Err, reference.run.Err);
+  EXPECT_EQ(drawn.report, reference.report);
+  EXPECT_TRUE(drawn.picture == reference.picture);
+}
+
 }  // namespace
 }  // namespace pw::test
