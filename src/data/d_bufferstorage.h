@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/code_page.h"
 #include "base/settings.h"
 #include "data/d_databuffer.h"
 #include "data/d_fastnum.h"
@@ -43,6 +44,16 @@ struct TC_Data_Buffer::Storage {
   std::vector<std::unique_ptr<char, Free_Deleter>> values;    // one per column, packed
   std::vector<std::unique_ptr<char, Free_Deleter>> text_ids;  // one per selector
   std::vector<TC_Text_Dictionary> dictionaries;               // one per selector
+  // With a code page other than UTF-8: it, and each selector's texts as UTF-8 by number (the
+  // dictionaries keep the file's bytes, which the load compares).
+  std::unique_ptr<TC_Code_Page> code_page;
+  std::vector<std::vector<std::string>> shown_texts;
+
+  // Texts are read as UTF-8 from here on (a load that adds texts first).
+  void Read_As_Utf8() {
+    code_page.reset();
+    shown_texts.clear();
+  }
   std::vector<std::string> titles;
   std::vector<int> decimals;
   std::int32_t capacity = 0;

@@ -27,6 +27,9 @@ class TC_Byte_Source {
   // Bytes Read is expected to give in all, as far as can be told so far (a decompressor
   // estimates it from what it has seen); 0 when not known. Only a hint for planning storage.
   virtual std::uint64_t Expected_Bytes() const { return Total_Size(); }
+  // Whether the bytes are text that a UTF-16 byte-order mark said is UTF-16, given as UTF-8
+  // (known once the first bytes are read).
+  virtual bool From_Utf16() const { return false; }
 };
 
 // A file read as it is. A device or pipe is read as it comes, its size taken as 0.

@@ -36,6 +36,13 @@ void TC_Data_Buffer::Reset_For(const TC_File_Def& def) {
   storage_->values.resize(column_count_);
   storage_->text_ids.resize(selector_count_);
   storage_->dictionaries.resize(selector_count_);
+  if (!def.Encoding().empty()) {
+    auto code_page = std::make_unique<TC_Code_Page>(def.Encoding(), "DataFile");
+    if (!code_page->Is_Utf8()) {
+      storage_->code_page = std::move(code_page);
+      storage_->shown_texts.resize(selector_count_);
+    }
+  }
   // Titles and decimals before anything can fail: a load that stops early (the file cannot be
   // opened, say) still leaves every column of the count readable.
   for (int c = 1; c <= column_count_; ++c) {
@@ -72,10 +79,9 @@ void TC_Data_Buffer::Prepare_Selection() {
     if (selector == 0) continue;
     // No selector beyond the count holds a text; a text that is not in the selector's
     // dictionary (one longer than any stored text among them) is held by no point.
-    const std::uint32_t id =
-        selector < 0 || selector > selector_count_
-            ? TC_Text_Dictionary::None
-            : storage_->dictionaries[selector - 1].Find(selection_.Key_Text[k]);
+    const std::uint32_t id = selector < 0 || selector > selector_count_
+                                 ? TC_Text_Dictionary::None
+                                 : Find_Text(selector - 1, selection_.Key_Text[k]);
     if (id == TC_Text_Dictionary::None) {
       never_ = true;
       continue;
@@ -142,8 +148,19 @@ bool TC_Data_Buffer::Check_Selection(std::int32_t p) const {
   return true;
 }
 
+std::uint32_t TC_Data_Buffer::Find_Text(int j, const std::string& text) const {
+  const TC_Text_Dictionary& dictionary = storage_->dictionaries[static_cast<std::size_t>(j)];
+  if (!storage_->code_page) return dictionary.Find(text);
+  // The dictionary holds the file's bytes: the text the user typed is looked up as those.
+  std::string bytes;
+  if (!storage_->code_page->From_Utf8(text, bytes)) return TC_Text_Dictionary::None;
+  return dictionary.Find(bytes);
+}
+
 std::string_view TC_Data_Buffer::Get_Text(std::int32_t p, int j) const {
-  return storage_->dictionaries[j - 1].Text(text_ids_[j - 1][p - 1]);
+  const std::uint32_t id = text_ids_[j - 1][p - 1];
+  if (storage_->code_page) return storage_->shown_texts[j - 1][id];
+  return storage_->dictionaries[j - 1].Text(id);
 }
 
 std::size_t TC_Data_Buffer::Storage_Bytes() const {
@@ -152,6 +169,10 @@ std::size_t TC_Data_Buffer::Storage_Bytes() const {
                                 static_cast<std::size_t>(selector_count_) * sizeof(std::uint32_t));
   for (const TC_Text_Dictionary& dictionary : storage_->dictionaries) {
     bytes += dictionary.Bytes();
+  }
+  for (const std::vector<std::string>& texts : storage_->shown_texts) {
+    bytes += texts.capacity() * sizeof(std::string);
+    for (const std::string& text : texts) bytes += text.capacity() + 1;
   }
   return bytes;
 }

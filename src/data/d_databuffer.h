@@ -256,6 +256,8 @@ class TC_Data_Buffer {
 
   bool Check_Selection(std::int32_t p) const;
   void Prepare_Selection();
+  // The number of the UTF-8 `text` in selector j's (0-based) dictionary, or None.
+  std::uint32_t Find_Text(int j, const std::string& text) const;
   bool Mask_Bit(std::size_t i) const { return ((*mask_)[i >> 6] >> (i & 63)) & 1; }
   // Points the mask at the selected points of the prepared selection, from the cache or
   // worked out now (one pass over the keys' texts and the tested columns).

@@ -119,6 +119,8 @@ class TC_Data_Buffer::Loader {
   void Parse_Pieces(const std::vector<std::string_view>& pieces,
                     const std::vector<std::size_t>& firsts, std::vector<Block_Result>& results,
                     const std::function<void()>& beside);
+  void Add_Shown_Texts(const TC_Text_Dictionary& local, TC_Text_Dictionary& global,
+                       std::vector<std::string>& shown, std::vector<std::uint32_t>& numbers);
   void Merge_Texts(std::size_t pieces, const std::vector<std::size_t>& firsts,
                    const std::vector<Block_Result>& results);
   void Reserve(std::size_t points, std::uint64_t bytes_through);
@@ -272,6 +274,10 @@ std::uint64_t TC_Data_Buffer::Loader::Run(TC_Byte_Source& source) {
       plan_.delimiter != 0 && static_cast<unsigned char>(plan_.delimiter) <= ' ';
   TC_Line_Batches batches(*source_, batch_bytes_, options_.At_File_Start && !header,
                           options_.Keep_Unfinished_Line, blank_delimiter ? plan_.delimiter : 0);
+  // A byte-order mark says what the text is, whatever code page the setup names.
+  const bool marked = source.From_Utf16() || batches.Skipped_Mark() ||
+                      (header && header->Began_With_Mark());
+  if (marked && options_.At_File_Start && !options_.Append) buffer_.storage_->Read_As_Utf8();
   // The next batch is read, and its points counted, while this one is parsed.
   const std::function<void()> read_ahead = [this, &batches] {
     batches.Read_Ahead();
@@ -445,6 +451,28 @@ void TC_Data_Buffer::Loader::Parse_Pieces(const std::vector<std::string_view>& p
   });
 }
 
+// Merge_Texts for a selector of a file in a code page: each text new to `global` is also
+// converted to UTF-8, once, into `shown` (its number's place). Out of memory leaves `global`
+// and `shown` in step.
+void TC_Data_Buffer::Loader::Add_Shown_Texts(const TC_Text_Dictionary& local,
+                                             TC_Text_Dictionary& global,
+                                             std::vector<std::string>& shown,
+                                             std::vector<std::uint32_t>& numbers) {
+  const TC_Code_Page& code_page = *buffer_.storage_->code_page;
+  const std::size_t needed = shown.size() + local.Size();
+  if (needed > shown.capacity()) shown.reserve(std::max(needed, shown.capacity() * 2));
+  for (std::uint32_t id = 0; id < local.Size(); ++id) {
+    const std::string_view text = local.Text(id);
+    std::uint32_t number = global.Find(text);
+    if (number == TC_Text_Dictionary::None) {
+      std::string utf8 = code_page.To_Utf8(text);
+      number = global.Add(text);
+      shown.push_back(std::move(utf8));  // room reserved: cannot fail
+    }
+    numbers.push_back(number);
+  }
+}
+
 // Adds the texts the pieces found new to the buffer's dictionaries, piece by piece in file
 // order, and renumbers the points that hold them. When memory runs out on the way, the points
 // from the piece then merged on are given up.
@@ -462,6 +490,10 @@ void TC_Data_Buffer::Loader::Merge_Texts(std::size_t pieces, const std::vector<s
         const TC_Text_Dictionary& local = parsers_[k].Local_Texts(j);
         TC_Text_Dictionary& global = buffer_.storage_->dictionaries[j];
         numbers[k][j].reserve(local.Size());
+        if (buffer_.storage_->code_page) {
+          Add_Shown_Texts(local, global, buffer_.storage_->shown_texts[j], numbers[k][j]);
+          continue;
+        }
         for (std::uint32_t id = 0; id < local.Size(); ++id) {
           numbers[k][j].push_back(global.Add(local.Text(id)));
         }

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "base/D_Error.h"
+#include "base/code_page.h"
 #include "draw/D_Math.h"
+#include "setup/D_Fold_Case.h"
 #include "setup/D_Format.h"
 #include "setup/D_String.h"
 #include "setup/d_inifile.h"
@@ -107,6 +109,11 @@ Column_Def Read_Column(const TC_Ini_File& ini, const std::string& name, std::str
   return column;
 }
 
+// A column definition starts with its field number: any other "Encoding" names a code page.
+bool Names_Encoding(const std::string& name, const std::string& value) {
+  return Fold_Case(name) == "encoding" && !(!value.empty() && value[0] >= '1' && value[0] <= '9');
+}
+
 }  // namespace
 
 TC_File_Def::TC_File_Def(const TC_Ini_File& ini) {
@@ -118,6 +125,11 @@ TC_File_Def::TC_File_Def(const TC_Ini_File& ini) {
     if (equals == std::string::npos) continue;
     const std::string name = line.substr(0, equals);
     std::string value = line.substr(equals + 1);
+    if (Names_Encoding(name, value)) {
+      TC_Code_Page(value, "DataFile");  // checks the name
+      encoding_ = value;
+      continue;
+    }
     if (!line.empty() && line[0] == '@') {
       if (Selector_Count() == Max_Selectors) {
         throw Error("Too many selectors in file definition", true);

@@ -2,7 +2,10 @@
 //
 // Read from the setup sections "DataFile" (one definition per key, in file order) and
 // "Filters" (a low and high limit per column name). Columns and selectors are numbered
-// separately from 1 in definition order.
+// separately from 1 in definition order. The key "Encoding" of "DataFile" (any letter case)
+// with a value that does not start with a digit 1 to 9 is no column: it names the code page
+// of the data file's texts (code_page.h); a value no converter knows raises "Wrong Encoding in
+// [DataFile]: " + value (not fatal). "Encoding=3 1 Enc" is still a column, as it always was.
 #pragma once
 
 #include <string>
@@ -70,7 +73,11 @@ class TC_File_Def {
   // form.
   Table_Form Form;
 
+  // The code page of the data file's texts as the setup names it; empty: UTF-8.
+  const std::string& Encoding() const { return encoding_; }
+
  private:
+  std::string encoding_;
   std::vector<Column_Def> columns_;
   std::vector<Selector_Def> selectors_;
 };

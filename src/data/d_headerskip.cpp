@@ -11,6 +11,9 @@ std::size_t TC_Header_Skip_Source::Read(char* into, std::size_t size) {
   while (left_ > 0) {
     const std::size_t count = source_.Read(into, size);
     if (count == 0) return 0;
+    if (skipped_ == 0 && count >= 3 && std::memcmp(into, "\xEF\xBB\xBF", 3) == 0) {
+      began_with_mark_ = true;
+    }
     const char* p = into;
     const char* const end = into + count;
     while (left_ > 0 && p < end) {

@@ -27,6 +27,7 @@ TC_Line_Batches::TC_Line_Batches(TC_Byte_Source& source, std::size_t batch_bytes
   if (at_file_start &&
       std::string_view(Current().bytes.data(), Current().end).starts_with(kByteOrderMark)) {
     begin_ = taken_ = 3;
+    skipped_mark_ = true;
   }
 }
 

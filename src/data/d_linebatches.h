@@ -62,6 +62,8 @@ class TC_Line_Batches {
   void Done();
   // Bytes of the source taken by the lines of the blocks done.
   std::uint64_t Taken() const { return taken_; }
+  // Whether a byte-order mark at the file's start was skipped.
+  bool Skipped_Mark() const { return skipped_mark_; }
 
  private:
   struct Batch {
@@ -86,6 +88,7 @@ class TC_Line_Batches {
   bool code_26_ = false;
   std::exception_ptr read_error_;  // reading failed after the bytes in the batches
   std::uint64_t taken_ = 0;
+  bool skipped_mark_ = false;
   std::string long_line_;  // the block of a long line
 };
 

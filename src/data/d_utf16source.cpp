@@ -26,6 +26,7 @@ class TC_Utf16_Source final : public TC_Byte_Source {
   std::uint64_t Bytes_Read() const override { return inner_->Bytes_Read(); }
   // The inner source's estimate scaled by the ratio seen so far (ASCII halves the bytes).
   std::uint64_t Expected_Bytes() const override;
+  bool From_Utf16() const override { return true; }
 
  private:
   // Decodes the next input into output_; false when the input has ended.
@@ -104,6 +105,7 @@ class TC_Text_Source final : public TC_Byte_Source {
   std::uint64_t Total_Size() const override { return Active().Total_Size(); }
   std::uint64_t Bytes_Read() const override { return Active().Bytes_Read(); }
   std::uint64_t Expected_Bytes() const override { return Active().Expected_Bytes(); }
+  bool From_Utf16() const override { return utf16_ != nullptr; }
 
  private:
   const TC_Byte_Source& Active() const { return utf16_ ? *utf16_ : *inner_; }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/D_Error.h"
+#include "base/code_page.h"
 #include "base/utf16_text.h"
 #include "base/utf8_chars.h"
 #include "setup/D_Fold_Case.h"
@@ -20,6 +21,9 @@
 namespace pw {
 
 namespace {
+
+// The section whose key "Encoding" names the file's code page: the program's main section.
+constexpr const char* Encoding_Section = "Plotwright";
 
 struct Entry {
   std::string key;    // as written in the file
@@ -99,7 +103,18 @@ struct TC_Ini_File::Content {
 
   void Add_Line(std::string_view line, Section*& current);
   void Parse(std::string_view text);
+  // The value of `key` (already folded) in `section`; nullptr when the section lacks it.
+  const std::string* Find(std::string_view section, const std::string& folded_key) const;
 };
+
+const std::string* TC_Ini_File::Content::Find(std::string_view section,
+                                              const std::string& folded_key) const {
+  const auto sec = sections.find(Fold_Case(section));
+  if (sec == sections.end()) return nullptr;
+  const auto entry = sec->second.index.find(folded_key);
+  if (entry == sec->second.index.end()) return nullptr;
+  return &sec->second.entries[entry->second].value;
+}
 
 void TC_Ini_File::Content::Add_Line(std::string_view line, Section*& current) {
   line = Trim(line);
@@ -154,8 +169,20 @@ const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
     auto content = std::make_unique<Content>();
     std::string text = Read_File_Text(file_name_);
     // Text saved as UTF-16 ("Unicode" in Windows editors) is read as its UTF-8.
+    const bool marked = Starts_Utf16(text) || text.starts_with("\xEF\xBB\xBF");
     if (Starts_Utf16(text)) text = Utf16_To_Utf8(text);
     content->Parse(text);
+    // A file in another code page names it in its own ASCII; a byte-order mark says what
+    // the file is, whatever the key.
+    const std::string* encoding = marked ? nullptr : content->Find(Encoding_Section, "encoding");
+    if (encoding != nullptr) {
+      const TC_Code_Page code_page(*encoding, Encoding_Section);
+      if (!code_page.Is_Utf8()) {
+        const std::string converted = code_page.To_Utf8(text);
+        content = std::make_unique<Content>();
+        content->Parse(converted);
+      }
+    }
     content_ = std::move(content);
   }
   return *content_;
@@ -163,12 +190,7 @@ const TC_Ini_File::Content& TC_Ini_File::Parsed() const {
 
 const std::string* TC_Ini_File::Find_Folded(std::string_view section,
                                             const std::string& folded_key) const {
-  const Content& content = Parsed();
-  const auto sec = content.sections.find(Fold_Case(section));
-  if (sec == content.sections.end()) return nullptr;
-  const auto entry = sec->second.index.find(folded_key);
-  if (entry == sec->second.index.end()) return nullptr;
-  return &sec->second.entries[entry->second].value;
+  return Parsed().Find(section, folded_key);
 }
 
 const std::string* TC_Ini_File::Find(std::string_view section, std::string_view key) const {

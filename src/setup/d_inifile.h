@@ -9,7 +9,11 @@
 // starting with ";" or "#" are comments; text before the first section and lines without "="
 // are ignored. UTF-8 with or without a byte-order mark, or UTF-16 (little- or big-endian)
 // with its byte-order mark, read as its UTF-8 (utf16_text.h: a unit that is not valid UTF-16
-// reads as U+FFFD); LF, CRLF or CR line ends. A header's
+// reads as U+FFFD); LF, CRLF or CR line ends. A file without a byte-order mark whose section
+// "Plotwright" holds the key "Encoding" (read as every key is) is in that code page and is
+// read as its UTF-8 (code_page.h); a value no converter knows makes every read raise "Wrong
+// Encoding in [Plotwright]: " + value (not fatal), so nothing is taken from a half-read
+// setup. UTF-8, the default, is read as it is. A header's
 // name ends at the first "]" (a header without "]" takes the rest of the line); a section
 // named twice is one section. Lines with nothing before "=" are ignored; NUL bytes are
 // ordinary characters.

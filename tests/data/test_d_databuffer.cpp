@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "base/D_Error.h"
+#include "base/parallel.h"
 #include "base/settings.h"
 #include "data/d_filedef.h"
 #include "data_test_util.h"
+#include "utf16_util.h"
 #include "draw/D_Math.h"
 
 namespace pw {
@@ -567,6 +569,67 @@ TEST_F(DataBuffer, ReloadReplacesEverything) {
   EXPECT_EQ(buffer_.Column_Count(), 1);
   EXPECT_EQ(buffer_.Selector_Count(), 0);
   EXPECT_EQ(buffer_.Raw_Value(1, 1), 9.0L);
+}
+
+// A data file in Windows-1252 with "Encoding" in [DataFile]: its selector texts read as UTF-8
+// and a Key typed in UTF-8 selects them, on one thread and on several; the numbers are as
+// without the key. Without the key the bytes stay as they are.
+TEST_F(DataBuffer, SelectorTextsInACodePage) {
+  std::string data;
+  const std::vector<std::string> places = {"S\xFC" "d", "\x80\xB5m", "Nord", "a\x81"};
+  for (int i = 1; i <= 3000; ++i) {
+    data += std::to_string(i) + " " + places[static_cast<std::size_t>(i) % 4] + "\n";
+  }
+  const std::vector<std::string> shown = {"S\xC3\xBC" "d", "\xE2\x82\xAC\xC2\xB5m", "Nord",
+                                          "a\xEF\xBF\xBD"};
+  for (const int threads : {1, 3}) {
+    SCOPED_TRACE(threads);
+    Set_Thread_Count(threads);
+    Load("Encoding=cp1252\nV=1 1\n@T=2\n", data);
+    ASSERT_EQ(buffer_.Point_Count(), 3000);
+    for (int p = 1; p <= 8; ++p) {
+      EXPECT_EQ(buffer_.Get_Text(p, 1), shown[static_cast<std::size_t>(p) % 4]) << p;
+      EXPECT_EQ(buffer_.Raw_Value(p, 1), p);
+    }
+    const std::vector<std::pair<std::string, int>> keys = {
+        {shown[0], 750}, {shown[1], 750}, {"Nord", 750}, {shown[3], 0}, {"S\xFC" "d", 0}};
+    for (const auto& [text, count] : keys) {
+      T_Selection key;
+      key.Key_Sel[0] = 1;
+      key.Key_Text[0] = text;
+      buffer_.Set_Selection(key);
+      int selected = 0;
+      for (int p = 1; p <= 3000; ++p) selected += buffer_.Is_Selected(p) ? 1 : 0;
+      EXPECT_EQ(selected, count) << text;
+    }
+    Load("V=1 1\n@T=2\n", data);
+    EXPECT_EQ(buffer_.Get_Text(1, 1), "\x80\xB5m");
+  }
+  Set_Thread_Count(0);
+}
+
+// A byte-order mark says what the data are: UTF-8 behind its mark (also in a header line) and
+// UTF-16 are read as UTF-8 although the setup names Windows-1252.
+TEST_F(DataBuffer, MarkedDataIgnoreTheCodePage) {
+  const std::string utf8 = "1 S\xC3\xBC" "d\n2 \xE2\x82\xAC\n";
+  struct Case {
+    std::string data;
+    int header;
+  };
+  const std::vector<Case> cases = {{"\xEF\xBB\xBF" + utf8, 0},
+                                   {"\xEF\xBB\xBF" "id place\n" + utf8, 1},
+                                   {pw_test::Utf16(utf8), 0},
+                                   {pw_test::Utf16(utf8, true), 0},
+                                   {pw_test::Utf16("id place\n" + utf8), 1}};
+  for (const Case& c : cases) {
+    def_ = Make_Def("[DataFile]\nEncoding=cp1252\nV=1 1\n@T=2\n");
+    def_->Form.Header_Lines = c.header;
+    Temp_File file(c.data);
+    buffer_.Load_File(file.Path(), *def_);
+    ASSERT_EQ(buffer_.Point_Count(), 2) << c.data;
+    EXPECT_EQ(buffer_.Get_Text(1, 1), "S\xC3\xBC" "d") << c.data;
+    EXPECT_EQ(buffer_.Get_Text(2, 1), "\xE2\x82\xAC") << c.data;
+  }
 }
 
 }  // namespace

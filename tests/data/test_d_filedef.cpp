@@ -257,5 +257,37 @@ TEST(FileDef, FindIsExact) {
   EXPECT_EQ(def->Find_Selector("@site"), 0);
 }
 
+// "Encoding" names the texts' code page unless its value is a column definition (a field
+// number first), which it has always been.
+TEST(FileDef, EncodingKey) {
+  struct Case {
+    std::string entries;
+    std::string encoding;
+    int columns;
+  };
+  const std::vector<Case> cases = {
+      {"X=1 1\n", "", 1},
+      {"Encoding=Windows-1252\nX=1 1\n", "Windows-1252", 1},
+      {"X=1 1\nENCODING = cp1252\n", "cp1252", 1},
+      {"encoding=latin1\nX=1 1\n", "latin1", 1},
+      {"Encoding=UTF-8\nX=1 1\n", "UTF-8", 1},
+      {"Encoding=3 1 Enc\nX=1 1\n", "", 2},
+  };
+  for (const Case& c : cases) {
+    const auto def = Make_Def(Data_File(c.entries));
+    EXPECT_EQ(def->Encoding(), c.encoding) << c.entries;
+    EXPECT_EQ(def->Column_Count(), c.columns) << c.entries;
+  }
+  for (const std::string value : {"klingon", "", "UTF-16", "0 1"}) {
+    try {
+      Make_Def(Data_File("X=1 1\nEncoding=" + value + "\n"));
+      ADD_FAILURE() << value;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Message(), "Wrong Encoding in [DataFile]: " + value);
+      EXPECT_FALSE(e.Fatal());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pw

@@ -658,5 +658,26 @@ TEST_F(ParallelLoad, DamagedCompressedDataKeepWhatCameBefore) {
   }
 }
 
+// Texts of a file in a code page are converted as they first enter the buffer: every way of
+// loading shows the same UTF-8 texts.
+TEST_F(ParallelLoad, CodePageTextsSameEveryWay) {
+  std::string data;
+  const std::vector<std::string> places = {"S\xFC" "d", "\x80", "Nord", "a\x81", "\xC4\xD6"};
+  for (int i = 1; i <= 700; ++i) {
+    data += std::to_string(i) + " " + places[static_cast<std::size_t>(i * 7) % 5] + "\n";
+  }
+  const std::vector<std::string> lines =
+      Same_Every_Way("[DataFile]\nEncoding=Windows-1252\nV=1 1\n@T=2\n", data);
+  const auto has = [&](const std::string& end) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.ends_with(" [" + end + "]");
+    });
+  };
+  for (const std::string shown : {"S\xC3\xBC" "d", "\xE2\x82\xAC", "Nord", "a\xEF\xBF\xBD",
+                                   "\xC3\x84\xC3\x96"}) {
+    EXPECT_TRUE(has(shown)) << shown;
+  }
+}
+
 }  // namespace
 }  // namespace pw

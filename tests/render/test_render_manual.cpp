@@ -70,6 +70,7 @@ TEST(Render_Manual, ListsEveryMessage) {
       "Quote not closed in line <i>N</i> of <i>path</i>",
       "Wrong Delimiter in [<i>section</i>]: <i>value</i>",
       "Wrong Header in [<i>section</i>]: <i>value</i>",
+      "Wrong Encoding in [<i>section</i>]: <i>value</i>",
       "Too many points in <i>file</i>: the buffer holds at most <i>N</i>",
       "Not enough memory to load <i>file</i> after <i>N</i> points",
       "Not enough memory to draw page <i>N</i>",

@@ -480,5 +480,60 @@ TEST_F(Ini_Test, BrokenUtf16GivesReplacementCharacters) {
             (std::vector<std::string>{"a=" + fffd + "x", "b=" + fffd, "c=1" + fffd}));
 }
 
+// ---- setups in a code page ----
+
+// The same setup in Windows-1252 with its Encoding key reads as its UTF-8; the key's name,
+// section and value ignore letter case, wherever in the section it stands.
+TEST_F(Ini_Test, CodePageSetupReadsAsUtf8) {
+  const std::vector<std::string> headers = {
+      "[Plotwright]\nEncoding=Windows-1252\n",
+      "[PLOTWRIGHT]\r\nTabs=Top\r\nENCODING = cp1252\r\n",
+      "; Windows\n[plotwright]\nencoding=\"CP1252\"\n", "[Plotwright]\nEncoding=latin1\n"};
+  for (const std::string& header : headers) {
+    SCOPED_TRACE(header);
+    TC_Ini_File ini(Write(header + "[P]\nTitle=Temperatur in \xB0" "C\nCaption=L\xE4nge \xB5m\n"
+                          "[\xC4]\nx=1\n"));
+    EXPECT_EQ(ini.Get_String("P", "Title", ""), "Temperatur in \xC2\xB0" "C");
+    EXPECT_EQ(ini.Read_String({"P"}, "caption", ""), "L\xC3\xA4nge \xC2\xB5m");
+    EXPECT_EQ(ini.Get_String("\xC3\xA4", "x", ""), "1");  // the section name folds as UTF-8
+  }
+  TC_Ini_File euro(Write("[Plotwright]\nEncoding=Windows-1252\n[P]\nName=\x80 \x81\n"));
+  EXPECT_EQ(euro.Get_String("P", "Name", ""), "\xE2\x82\xAC \xEF\xBF\xBD");
+}
+
+// Without the key, with "UTF-8", with the key elsewhere than in [Plotwright], and behind a
+// byte-order mark, the bytes are read as they are.
+TEST_F(Ini_Test, CodePageOnlyFromTheMainSectionWithoutMark) {
+  const std::vector<std::string> files = {
+      "[P]\nTitle=\xB0\n", "[Plotwright]\nEncoding=UTF-8\n[P]\nTitle=\xB0\n",
+      "[Plotwright]\nEncoding=utf8\n[P]\nTitle=\xB0\n",
+      "[Pages]\nEncoding=cp1252\n[P]\nTitle=\xB0\n",
+      "\xEF\xBB\xBF[Plotwright]\nEncoding=cp1252\n[P]\nTitle=\xB0\n"};
+  for (const std::string& file : files) {
+    TC_Ini_File ini(Write(file));
+    EXPECT_EQ(ini.Get_String("P", "Title", ""), "\xB0") << file;
+  }
+  const std::string utf8 = "[Plotwright]\nEncoding=cp1252\n[P]\nTitle=\xC3\xA4\n";
+  TC_Ini_File utf16(Write(pw_test::Utf16(utf8)));
+  EXPECT_EQ(utf16.Get_String("P", "Title", ""), "\xC3\xA4");
+}
+
+// A value no converter knows: every read raises the error, none gives a value.
+TEST_F(Ini_Test, UnknownCodePageFailsEveryRead) {
+  for (const std::string value : {"klingon", "", "UTF-16", "cp1252//TRANSLIT"}) {
+    TC_Ini_File ini(Write("[Plotwright]\nTabs=Top\nEncoding=" + value + "\n[P]\nx=1\n"));
+    for (int read = 0; read < 2; ++read) {
+      try {
+        ini.Get_String("Plotwright", "Tabs", "");
+        ADD_FAILURE() << value;
+      } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), "Wrong Encoding in [Plotwright]: " + value);
+        EXPECT_FALSE(e.Fatal());
+      }
+    }
+    EXPECT_THROW(ini.Read_Integer({"P"}, "x", 0), Error);
+  }
+}
+
 }  // namespace
 }  // namespace pw
