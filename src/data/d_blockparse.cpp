@@ -239,7 +239,11 @@ void TC_Block_Parser::Parse_Point(std::string_view raw, std::string_view line, s
       }
       // A text put together from quotes lives in unquoted_, which the next line overwrites:
       // only a text that stands in the line itself can be compared with the next.
-      last = {text, id, !In_Unquoted(text)};
+      // Member by member: a whole struct put together on the stack and copied is read back
+      // in pieces wider than the stores that wrote them, which the processor cannot forward.
+      last.text = text;
+      last.id = id;
+      last.valid = !In_Unquoted(text);
       store.text_ids[j][index] = id;
       continue;
     }

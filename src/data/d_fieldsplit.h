@@ -46,26 +46,52 @@ inline const char* Find_Byte(const char* p, const char* end, std::uint64_t patte
   return end;
 }
 
-// The first space in [p, end), or end. Up to seven bytes past `end` must be readable.
-inline const char* Find_Space(const char* p, const char* end) {
-  return Find_Byte(p, end, Byte_Pattern(' '));
-}
-
 using Line_Fields = std::array<std::string_view, Max_Fields>;
+
+// Bit b set where byte b of the 8 at p is not a space.
+inline std::uint64_t Text_Bits(const char* p) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  const std::uint64_t x = word ^ Byte_Pattern(' ');
+  // The high bit of each byte that is not zero, exactly (no carry leaves a byte), then the
+  // eight high bits gathered into the top byte by one multiplication.
+  const std::uint64_t text = (((x & kLow7) + kLow7) | x) & ~kLow7;
+  return (text >> 7) * 0x0102040810204080 >> 56;
+}
 
 // Splits `line` at runs of spaces into at most `limit` fields (limit <= Max_Fields); returns
 // how many it found. Split_Padding bytes past the line's end must be readable.
+//
+// The line is looked at 64 bytes at a time as a mask of its bytes that are not spaces; the
+// fields' ends are the mask's edges. Walking the line byte by byte from one field's end to the
+// next field's start made every field wait for the search of the one before.
 inline int Split_Line(std::string_view line, Line_Fields& fields, int limit) {
-  const char* p = line.data();
-  const char* const end = p + line.size();
+  const char* const base = line.data();
+  const std::size_t size = line.size();
   int count = 0;
-  while (count < limit) {
-    while (p != end && *p == ' ') ++p;
-    if (p == end) break;
-    const char* const start = p;
-    p = Find_Space(p, end);
-    fields[count++] = std::string_view(start, static_cast<std::size_t>(p - start));
+  std::uint64_t before = 0;  // 1 when the byte before this run of 64 is a field's
+  std::size_t start = 0;
+  for (std::size_t at = 0; at < size && count < limit; at += 64) {
+    const std::size_t n = size - at < 64 ? size - at : 64;
+    std::uint64_t text = 0;
+    // Reads at most 7 bytes past the line's end.
+    for (std::size_t w = 0; w < n; w += 8) text |= Text_Bits(base + at + w) << w;
+    if (n < 64) text &= (std::uint64_t{1} << n) - 1;  // bytes past the end count as spaces
+    // Each edge starts a field or ends one, in turn.
+    std::uint64_t edges = text ^ (text << 1 | before);
+    before = text >> 63;
+    for (; edges != 0; edges &= edges - 1) {
+      const std::size_t b = at + static_cast<std::size_t>(std::countr_zero(edges));
+      if (((text >> (b - at)) & 1) != 0) {
+        start = b;
+      } else {
+        fields[count++] = std::string_view(base + start, b - start);
+        if (count == limit) return count;
+      }
+    }
   }
+  if (before != 0 && count < limit) fields[count++] = std::string_view(base + start, size - start);
   return count;
 }
 

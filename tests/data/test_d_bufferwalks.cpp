@@ -147,12 +147,17 @@ TEST_F(BufferWalks, PackedValuesKeepEveryBit) {
                                 std::numeric_limits<long double>::denorm_min(),
                                 -0.0L,
                                 123456789012345678.0L};
-  std::vector<char> block(Packed_Values::Array_Bytes(6));
+  std::vector<char> block(Packed_Values::Array_Bytes(6), '\xA5');
   const Packed_Values packed(block.data());
   for (std::size_t i = 0; i < 6; ++i) packed.Set(i, values[i]);
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_EQ(packed[i], values[i]) << i;
     EXPECT_EQ(std::signbit(packed[i]), std::signbit(values[i])) << i;
+    // The 10 bytes of the number as it lies in memory, nothing more.
+    EXPECT_EQ(std::memcmp(block.data() + i * Packed_Values::Bytes, &values[i], 10), 0) << i;
+  }
+  for (std::size_t b = 6 * Packed_Values::Bytes; b < block.size(); ++b) {
+    EXPECT_EQ(block[b], '\xA5') << b;  // the slack behind the last value untouched
   }
   packed.Set(2, Missing);
   EXPECT_TRUE(Is_Missing(packed[2]));

@@ -1,4 +1,5 @@
-// Splitting delimited lines (CSV and its kin), and the setup keys that choose the table form.
+// Splitting whitespace-table and delimited lines (CSV and its kin), and the setup keys that
+// choose the table form.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -93,6 +94,83 @@ TEST(SplitDelimited, QuotedTextsOfNeighbouringLines) {
     texts += "[" + std::string(buffer.Get_Text(p, 1)) + "]";
   }
   EXPECT_EQ(texts, "[a\"b][a\"c][a\"c][a \"][a\"b][" + std::string(31, 'x') + "][a\"b]");
+}
+
+// The fields of a whitespace-table line as "[a][b]", split in a buffer with padding behind.
+std::string Split_Spaces(const std::string& line, int limit = Max_Fields) {
+  const std::string padded = line + std::string(Split_Padding, 'z');
+  Line_Fields fields;
+  const int count = Split_Line(std::string_view(padded).substr(0, line.size()), fields, limit);
+  std::string text;
+  for (int k = 0; k < count; ++k) text += "[" + std::string(fields[k]) + "]";
+  return text;
+}
+
+// The same, one byte at a time: the rule itself.
+std::string Split_Spaces_Slowly(const std::string& line, int limit) {
+  std::string text;
+  int count = 0;
+  std::size_t i = 0;
+  while (count < limit) {
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i == line.size()) break;
+    const std::size_t start = i;
+    while (i < line.size() && line[i] != ' ') ++i;
+    text += "[" + line.substr(start, i - start) + "]";
+    ++count;
+  }
+  return text;
+}
+
+TEST(SplitSpaces, FieldsAndLimits) {
+  struct Case {
+    std::string line;
+    int limit;
+    std::string fields;
+  };
+  const std::string long_field(70, 'a');
+  const std::vector<Case> cases = {
+      {"", 8, ""},
+      {"   ", 8, ""},
+      {"1 2  3", 8, "[1][2][3]"},
+      {" 1 2 ", 8, "[1][2]"},
+      {"1\t2 \x80\xff 3", 8, "[1\t2][\x80\xff][3]"},  // tabs and high bytes are text
+      {"1 2 3", 2, "[1][2]"},
+      {"1 2 3", 0, ""},
+      {std::string(63, ' ') + "x", 8, "[x]"},
+      {std::string(64, ' ') + "x", 8, "[x]"},
+      {std::string(63, 'a') + " b", 8, "[" + std::string(63, 'a') + "][b]"},
+      {long_field + " " + long_field, 8, "[" + long_field + "][" + long_field + "]"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Split_Spaces(c.line, c.limit), c.fields) << c.line;
+  }
+}
+
+// Every line of up to 10 bytes from space and 'x' at every offset, and longer lines of runs
+// around the 64-byte steps, as the rule splits them.
+TEST(SplitSpaces, AsTheRuleAtEveryLength) {
+  for (int length = 0; length <= 10; ++length) {
+    for (int bits = 0; bits < (1 << length); ++bits) {
+      std::string line;
+      for (int b = 0; b < length; ++b) line += (bits >> b) & 1 ? 'x' : ' ';
+      for (const int limit : {1, 3, Max_Fields}) {
+        ASSERT_EQ(Split_Spaces(line, limit), Split_Spaces_Slowly(line, limit)) << line;
+      }
+    }
+  }
+  unsigned seed = 1;
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    const int length = 50 + round % 150;
+    while (static_cast<int>(line.size()) < length) {
+      seed = seed * 1103515245 + 12345;
+      line += std::string(1 + (seed >> 16) % 9, (seed >> 8) % 3 == 0 ? ' ' : 'y');
+    }
+    for (const int limit : {2, 7, Max_Fields}) {
+      ASSERT_EQ(Split_Spaces(line, limit), Split_Spaces_Slowly(line, limit)) << line;
+    }
+  }
 }
 
 TEST(TableForm, DelimiterValues) {
